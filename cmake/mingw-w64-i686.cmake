@@ -1,0 +1,17 @@
+# Windows x86 target: built to prove the 32-bit program compiles and links; nothing
+# of it runs on Linux (this kernel cannot start 32-bit programs, so no emulator).
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR i686)
+if(CMAKE_HOST_WIN32)
+  set(CMAKE_C_COMPILER gcc)
+  set(CMAKE_CXX_COMPILER g++)
+  set(CMAKE_RC_COMPILER windres)
+else()
+  set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
+  set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
+  set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
+  set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
+endif()
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

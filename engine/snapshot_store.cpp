@@ -1,0 +1,556 @@
+// The snapshot store's records: lifecycle of the two program-wide stores, sharing,
+// accessors, and creating and removing keys and values. Names, data entries, pools
+// and the digest live in store_names.cpp.
+
+#include "engine/snapshot_store.h"
+
+#include <cstring>
+
+#include "engine/memory_pool.h"
+#include "engine/store_blocks.h"
+#include "platform/process_exit.h"
+
+using namespace store_detail;
+
+namespace {
+
+SnapshotStore theCurrentStore;
+SnapshotStore theBaselineStore;
+
+void clearCounts(StoreCounts& counts) {
+  counts = StoreCounts{};
+  counts.keyFreeHead = kNoItem;
+  counts.valueFreeHead = kNoItem;
+  counts.entryFreeHead = kNoItem;
+}
+
+// Drops every block and the name table: freed when the store owns them, only
+// forgotten when its twin describes the same blocks (the twin keeps them).
+void dropBlocks(SnapshotStore& store) {
+  const bool owns = !sharesWithTwin(store);
+  auto drop = [owns](void* block) {
+    if (owns && block) freeBlock(block);
+  };
+  for (int b = 0; b < kMaxKeyBlocks; ++b) {
+    drop(store.keyBlocks[b]);
+    store.keyBlocks[b] = nullptr;
+    store.keyFlags[b] = nullptr;
+    store.keyTimes[b] = nullptr;
+  }
+  for (int b = 0; b < kMaxValueBlocks; ++b) {
+    drop(store.valueBlocks[b]);
+    store.valueBlocks[b] = nullptr;
+    store.valueFlags[b] = nullptr;
+    store.baselineLinks[b] = nullptr;
+  }
+  for (int b = 0; b < kMaxEntryBlocks; ++b) {
+    drop(store.entryBlocks[b]);
+    store.entryBlocks[b] = nullptr;
+  }
+  for (int p = 0; p < kMaxPools; ++p) {
+    drop(store.pools[p].base);
+    store.pools[p] = DataPool{nullptr, 0, 0};
+  }
+  drop(store.nameHash);
+  store.nameHash = nullptr;
+  clearCounts(store.counts);
+}
+
+void makeNameTable(SnapshotStore& store) {
+  store.nameHash = reinterpret_cast<int32_t*>(allocStoreBlock(kNameHashBytes));
+  for (int i = 0; i < kNameHashBuckets; ++i) store.nameHash[i] = kNoItem;
+}
+
+void addRootKeys(SnapshotStore& store) {
+  ItemIndex previous = kNoItem;
+  for (int i = 0; i < kRootKeyCount; ++i) previous = addKey(store, kNoItem, previous, kRootKeyNames[i]);
+}
+
+// Makes sure the block for `key` exists (with its flag words and time table).
+void ensureKeyBlock(SnapshotStore& store, ItemIndex key) {
+  const int b = blockOf(key);
+  if (b >= kMaxKeyBlocks) stopAtCapacityLimit(CapacityLimit::kItemCount);
+  if (store.keyBlocks[b]) return;
+  const bool shared = sharesWithTwin(store);
+  char* block = allocStoreBlock(kKeyBlockBytes);
+  store.keyBlocks[b] = reinterpret_cast<KeyRecord*>(block);
+  store.keyFlags[b] = reinterpret_cast<uint16_t*>(block + kKeyFlagsOffset);
+  store.keyTimes[b] = reinterpret_cast<uint64_t*>(block + kKeyTimesOffset);
+  if (store.counts.keyBlockCount < b + 1) store.counts.keyBlockCount = b + 1;
+  if (shared) {
+    SnapshotStore& twin = *store.twin;
+    twin.keyBlocks[b] = store.keyBlocks[b];
+    twin.keyFlags[b] = store.keyFlags[b];
+    twin.keyTimes[b] = store.keyTimes[b];
+    twin.counts = store.counts;
+  }
+}
+
+void ensureValueBlock(SnapshotStore& store, ItemIndex value) {
+  const int b = blockOf(value);
+  if (b >= kMaxValueBlocks) stopAtCapacityLimit(CapacityLimit::kItemCount);
+  if (store.valueBlocks[b]) return;
+  const bool shared = sharesWithTwin(store);
+  char* block = allocStoreBlock(kValueBlockBytes);
+  store.valueBlocks[b] = reinterpret_cast<ValueRecord*>(block);
+  store.valueFlags[b] = reinterpret_cast<uint16_t*>(block + kValueFlagsOffset);
+  store.baselineLinks[b] = reinterpret_cast<int32_t*>(block + kValueLinksOffset);
+  if (store.counts.valueBlockCount < b + 1) store.counts.valueBlockCount = b + 1;
+  if (shared) {
+    SnapshotStore& twin = *store.twin;
+    twin.valueBlocks[b] = store.valueBlocks[b];
+    twin.valueFlags[b] = store.valueFlags[b];
+    twin.baselineLinks[b] = store.baselineLinks[b];
+    twin.counts = store.counts;
+  }
+}
+
+// The index a new key or value takes: the free list's head, else the next new one.
+ItemIndex nextKeyIndex(const SnapshotStore& store) {
+  return store.counts.keyFreeHead >= 0 ? store.counts.keyFreeHead : store.counts.keyCount;
+}
+ItemIndex nextValueIndex(const SnapshotStore& store) {
+  return store.counts.valueFreeHead >= 0 ? store.counts.valueFreeHead : store.counts.valueCount;
+}
+
+// Clamps a name to what one pool can hold; registry names are far shorter (255 and
+// 16,383 bytes), so only damaged input ever reaches the limit.
+size_t storableNameLength(const char* name) {
+  size_t length = std::strlen(name);
+  const size_t limit = static_cast<size_t>(kPoolBytes) - 1;
+  return length < limit ? length : limit;
+}
+
+// Inserts `key` after `after` in the sibling list of `parent` (at its head when
+// `after` is -1).
+void linkKeyAfter(SnapshotStore& store, ItemIndex parent, ItemIndex after, ItemIndex key) {
+  KeyRecord& record = keyAt(store, key);
+  ItemIndex next;
+  if (after >= 0) {
+    KeyRecord& previous = keyAt(store, after);
+    next = previous.nextSibling;
+    previous.nextSibling = key;
+  } else {
+    KeyRecord& owner = keyAt(store, parent);
+    next = owner.firstChild;
+    owner.firstChild = key;
+  }
+  record.prevSibling = after;
+  record.nextSibling = next;
+  if (next >= 0) keyAt(store, next).prevSibling = key;
+}
+
+// The sibling after which `name` belongs, searched from `hint` (a child of the same
+// parent): backwards while the hint sorts after the name, else forwards while the
+// next sibling sorts at or before it. -1 means at the head.
+ItemIndex placeAmongSiblings(SnapshotStore& store, ItemIndex hint, const char* name) {
+  ItemIndex at = hint;
+  if (compareNames(name, nameAt(store, keyAt(store, at).name)) < 0) {
+    do {
+      at = keyAt(store, at).prevSibling;
+    } while (at >= 0 && compareNames(name, nameAt(store, keyAt(store, at).name)) < 0);
+    return at;
+  }
+  for (;;) {
+    ItemIndex next = keyAt(store, at).nextSibling;
+    if (next < 0 || compareNames(nameAt(store, keyAt(store, next).name), name) > 0) return at;
+    at = next;
+  }
+}
+
+// Unlinks `value` of `key` whose predecessor in the list is `previous` (-1: it is the
+// first) and frees it with its name and kept data. Returns the next value or -1.
+ItemIndex unlinkValue(SnapshotStore& store, ItemIndex key, ItemIndex previous, ItemIndex value) {
+  KeyRecord& owner = keyAt(store, key);
+  ValueRecord& record = valueAt(store, value);
+  ItemIndex next = kNoItem;
+  if (record.flags & VF_LAST) {
+    if (previous >= 0) {
+      ValueRecord& before = valueAt(store, previous);
+      before.flags |= VF_LAST;
+      before.next = key;
+    } else {
+      owner.firstValue = kNoItem;
+    }
+  } else {
+    next = record.next;
+    if (previous >= 0) {
+      valueAt(store, previous).next = next;
+    } else {
+      owner.firstValue = next;
+    }
+  }
+  if (owner.valueCount > 0) --owner.valueCount;
+  freeDataEntry(store, record.name);
+  if (record.flags & VF_DATA_KEPT) freeDataEntry(store, record.data);
+  record = ValueRecord{};
+  record.name = kNoItem;  // marks the record free: removeValue refuses it
+  record.next = store.counts.valueFreeHead;
+  store.counts.valueFreeHead = value;
+  store.valueFlags[blockOf(value)][slotOf(value)] = 0;
+  store.baselineLinks[blockOf(value)][slotOf(value)] = kNoItem;
+  mirrorCounts(store);
+  return next;
+}
+
+}  // namespace
+
+namespace store_detail {
+
+char* allocStoreBlock(size_t bytes) {
+  void* block = allocBlock(bytes);
+  if (!block) {
+    reportAllocationFailure("memAlloc");
+    platform::exitProgram(1);
+  }
+  return static_cast<char*>(block);
+}
+
+}  // namespace store_detail
+
+const char* const kRootKeyNames[kRootKeyCount] = {
+    "HKEY_CLASSES_ROOT", "HKEY_CURRENT_CONFIG", "HKEY_CURRENT_USER",
+    "HKEY_LOCAL_MACHINE", "HKEY_USERS",
+};
+const uint32_t kRootKeyHandles[kRootKeyCount] = {
+    0x80000000u, 0x80000005u, 0x80000001u, 0x80000002u, 0x80000003u,
+};
+
+// ---- Lifecycle and sharing -------------------------------------------------------
+
+SnapshotStore& currentStore() { return theCurrentStore; }
+SnapshotStore& baselineStore() { return theBaselineStore; }
+
+void initSnapshotStores() {
+  // Safe to repeat: whatever the stores held before is given back first (the sharing
+  // store only forgets, then the owner frees).
+  destroyStore(theCurrentStore);
+  destroyStore(theBaselineStore);
+  theCurrentStore.twin = &theBaselineStore;
+  theBaselineStore.twin = &theCurrentStore;
+  makeNameTable(theBaselineStore);
+  resetStore(theCurrentStore, true);
+}
+
+void initStore(SnapshotStore& store) {
+  std::memset(static_cast<void*>(&store), 0, sizeof store);
+  store.twin = nullptr;
+  clearCounts(store.counts);
+  makeNameTable(store);
+}
+
+void destroyStore(SnapshotStore& store) { dropBlocks(store); }
+
+bool storesShareBlocks(const SnapshotStore& a, const SnapshotStore& b) {
+  return a.keyBlocks[0] != nullptr && a.keyBlocks[0] == b.keyBlocks[0];
+}
+
+void resetStore(SnapshotStore& store, bool withRoots) {
+  dropBlocks(store);
+  makeNameTable(store);
+  if (withRoots) addRootKeys(store);
+}
+
+void resetCurrentStore(bool withRoots) { resetStore(theCurrentStore, withRoots); }
+
+void clearBaselineStore() { resetStore(theBaselineStore, false); }
+
+void adoptCurrentAsBaseline() {
+  SnapshotStore& current = theCurrentStore;
+  SnapshotStore& baseline = theBaselineStore;
+  dropBlocks(baseline);
+  if (!current.keyBlocks[0]) {
+    // Sharing is recognised by the first key block; a store without keys cannot be
+    // shared safely, so the baseline simply becomes empty.
+    makeNameTable(baseline);
+    return;
+  }
+  std::memcpy(baseline.keyBlocks, current.keyBlocks, sizeof current.keyBlocks);
+  std::memcpy(baseline.keyFlags, current.keyFlags, sizeof current.keyFlags);
+  std::memcpy(baseline.keyTimes, current.keyTimes, sizeof current.keyTimes);
+  std::memcpy(baseline.valueBlocks, current.valueBlocks, sizeof current.valueBlocks);
+  std::memcpy(baseline.valueFlags, current.valueFlags, sizeof current.valueFlags);
+  std::memcpy(baseline.baselineLinks, current.baselineLinks, sizeof current.baselineLinks);
+  std::memcpy(baseline.entryBlocks, current.entryBlocks, sizeof current.entryBlocks);
+  std::memcpy(baseline.pools, current.pools, sizeof current.pools);
+  baseline.nameHash = current.nameHash;
+  baseline.counts = current.counts;
+
+  // The tree is rebuilt from the new baseline, so no item is open or shown any more.
+  const uint16_t keyMask = static_cast<uint16_t>(~(VIEW_KEY_OPEN | VIEW_IN_TREE));
+  const uint16_t valueMask = static_cast<uint16_t>(~VIEW_IN_TREE);
+  for (int b = 0; b < current.counts.keyBlockCount; ++b) {
+    if (!current.keyFlags[b]) continue;
+    for (int s = 0; s < kSlotsPerBlock; ++s) current.keyFlags[b][s] &= keyMask;
+  }
+  for (int b = 0; b < current.counts.valueBlockCount; ++b) {
+    if (!current.valueFlags[b]) continue;
+    for (int s = 0; s < kSlotsPerBlock; ++s) current.valueFlags[b][s] &= valueMask;
+  }
+}
+
+// ---- Accessors -------------------------------------------------------------------
+
+KeyRecord& keyRecord(SnapshotStore& store, ItemIndex key) { return keyAt(store, key); }
+ValueRecord& valueRecord(SnapshotStore& store, ItemIndex value) { return valueAt(store, value); }
+DataEntry& dataEntry(SnapshotStore& store, ItemIndex entry) { return entryAt(store, entry); }
+
+char* entryText(SnapshotStore& store, ItemIndex entry) {
+  const DataEntry& e = entryAt(store, entry);
+  return store.pools[entryPool(e)].base + e.text;
+}
+
+const char* keyName(SnapshotStore& store, ItemIndex key) {
+  return nameAt(store, keyAt(store, key).name);
+}
+
+const char* valueName(SnapshotStore& store, ItemIndex value) {
+  return nameAt(store, valueAt(store, value).name);
+}
+
+uint16_t& keyFlags(SnapshotStore& store, ItemIndex key) {
+  return store.keyFlags[blockOf(key)][slotOf(key)];
+}
+
+uint16_t& valueFlags(SnapshotStore& store, ItemIndex value) {
+  return store.valueFlags[blockOf(value)][slotOf(value)];
+}
+
+uint64_t keyLastWrite(SnapshotStore& store, ItemIndex key) {
+  const uint64_t* times = store.keyTimes[blockOf(key)];
+  return times ? times[slotOf(key)] : 0;
+}
+
+void setKeyLastWrite(SnapshotStore& store, ItemIndex key, uint64_t fileTime) {
+  uint64_t* times = store.keyTimes[blockOf(key)];
+  if (times) times[slotOf(key)] = fileTime;
+}
+
+int32_t& baselineLink(SnapshotStore& store, ItemIndex value) {
+  return store.baselineLinks[blockOf(value)][slotOf(value)];
+}
+
+uint32_t valueType(const ValueRecord& value) { return value.flags >> kValueTypeShift; }
+
+int32_t valueDataLength(SnapshotStore& store, ItemIndex value) {
+  const ValueRecord& record = valueAt(store, value);
+  if (record.flags & VF_DATA_KEPT) return entryAt(store, record.data).chainOrLength;
+  return record.data;
+}
+
+// ---- Keys ------------------------------------------------------------------------
+
+ItemIndex addKey(SnapshotStore& store, ItemIndex parent, ItemIndex hint, const char* name) {
+  if (!name) name = "";
+  // Everything that may end the program happens before the lists change.
+  const ItemIndex key = nextKeyIndex(store);
+  ensureKeyBlock(store, key);
+  const size_t nameLength = storableNameLength(name);
+  const ItemIndex nameEntry = internName(store, name, nameLength);
+
+  const int block = blockOf(key);
+  const int slot = slotOf(key);
+  if (key == store.counts.keyFreeHead) {
+    store.counts.keyFreeHead = keyAt(store, key).nextSibling;
+    // A never-used slot is still zero-filled; a reused one forgets its last key.
+    store.keyFlags[block][slot] = 0;
+    if (store.keyTimes[block]) store.keyTimes[block][slot] = 0;
+  } else {
+    ++store.counts.keyCount;
+  }
+  KeyRecord& record = store.keyBlocks[block][slot];
+  record = KeyRecord{};
+  record.parent = parent;
+  record.prevSibling = kNoItem;
+  record.nextSibling = kNoItem;
+  record.firstChild = kNoItem;
+  record.firstValue = kNoItem;
+  record.name = nameEntry;
+  record.byteCount = static_cast<int32_t>(nameLength + 1);
+
+  DataEntry& entry = entryAt(store, nameEntry);
+  setEntryKind(entry, ENTRY_KEY_NAME);
+  entry.owner = key;
+
+  if (parent < 0) {
+    // Roots are kept in root-table order: the hint is the previous root.
+    if (hint >= 0) linkKeyAfter(store, kNoItem, hint, key);
+  } else {
+    KeyRecord& owner = keyAt(store, parent);
+    record.depth = static_cast<uint8_t>(owner.depth + 1);
+    // A hint must be a child of the same parent; without a usable one the search
+    // starts at the first child, so a key is never left outside its parent's list.
+    ItemIndex from = hint;
+    if (from < 0 || keyAt(store, from).parent != parent || keyAt(store, from).name < 0) {
+      from = owner.firstChild;
+    }
+    if (from < 0) {
+      owner.firstChild = key;
+    } else {
+      linkKeyAfter(store, parent, placeAmongSiblings(store, from, name), key);
+    }
+    ++owner.childCount;
+  }
+  mirrorCounts(store);
+  return key;
+}
+
+ItemIndex removeKey(SnapshotStore& store, ItemIndex key) {
+  KeyRecord& record = keyAt(store, key);
+  // Roots, freed records and keys that still hold items are refused: removing them
+  // would strand records outside every list.
+  if (record.parent < 0 || record.name < 0) return kNoItem;
+  if (record.firstChild >= 0 || record.firstValue >= 0) return kNoItem;
+  KeyRecord& owner = keyAt(store, record.parent);
+  if (owner.childCount <= 0) return kNoItem;
+
+  --owner.childCount;
+  const ItemIndex previous = record.prevSibling;
+  const ItemIndex next = record.nextSibling;
+  if (previous >= 0) {
+    keyAt(store, previous).nextSibling = next;
+  } else if (owner.firstChild == key) {
+    owner.firstChild = next;
+  }
+  if (next >= 0) keyAt(store, next).prevSibling = previous;
+
+  freeDataEntry(store, record.name);
+  record = KeyRecord{};
+  record.parent = kNoItem;
+  record.prevSibling = kNoItem;
+  record.firstChild = kNoItem;
+  record.firstValue = kNoItem;
+  record.name = kNoItem;  // marks the record free
+  record.nextSibling = store.counts.keyFreeHead;
+  store.counts.keyFreeHead = key;
+  store.keyFlags[blockOf(key)][slotOf(key)] = 0;
+  mirrorCounts(store);
+  return next;
+}
+
+ItemIndex removeGhostSubtree(SnapshotStore& store, ItemIndex key) {
+  KeyRecord& record = keyAt(store, key);
+  while (record.firstValue >= 0) unlinkValue(store, key, kNoItem, record.firstValue);
+  while (record.firstChild >= 0) {
+    const ItemIndex child = record.firstChild;
+    removeGhostSubtree(store, child);
+    if (record.firstChild == child) break;  // refused (damaged counts): stop, never loop
+  }
+  const ItemIndex next = record.nextSibling;
+  removeKey(store, key);
+  return next;
+}
+
+// ---- Values ----------------------------------------------------------------------
+
+ItemIndex addValue(SnapshotStore& store, ItemIndex key, const char* name) {
+  if (!name) name = "";
+  const ItemIndex value = nextValueIndex(store);
+  ensureValueBlock(store, value);
+  const ItemIndex nameEntry = internName(store, name, storableNameLength(name));
+
+  const int block = blockOf(value);
+  const int slot = slotOf(value);
+  if (value == store.counts.valueFreeHead) {
+    store.counts.valueFreeHead = valueAt(store, value).next;
+    store.valueFlags[block][slot] = 0;
+  } else {
+    ++store.counts.valueCount;
+  }
+  ValueRecord& record = store.valueBlocks[block][slot];
+  record = ValueRecord{};
+  record.state = STATE_DATA;
+  record.name = nameEntry;
+  store.baselineLinks[block][slot] = kNoItem;
+
+  DataEntry& entry = entryAt(store, nameEntry);
+  setEntryKind(entry, ENTRY_VALUE_NAME);
+  entry.owner = value;
+
+  KeyRecord& owner = keyAt(store, key);
+  if (owner.firstValue < 0) {
+    owner.firstValue = value;
+    record.flags = VF_LAST;
+    record.next = key;
+  } else {
+    // Stop at the first value sorting after the new name, or append after the last.
+    ItemIndex previous = kNoItem;
+    ItemIndex at = owner.firstValue;
+    for (;;) {
+      ValueRecord& current = valueAt(store, at);
+      if (compareNames(nameAt(store, current.name), name) > 0) break;
+      if (current.flags & VF_LAST) {
+        current.flags = static_cast<uint8_t>(current.flags & ~VF_LAST);
+        current.next = value;
+        record.flags = VF_LAST;
+        record.next = key;
+        at = kNoItem;
+        break;
+      }
+      previous = at;
+      at = current.next;
+    }
+    if (at >= 0) {
+      record.next = at;
+      if (previous >= 0) {
+        valueAt(store, previous).next = value;
+      } else {
+        owner.firstValue = value;
+      }
+    }
+  }
+  ++owner.valueCount;
+  mirrorCounts(store);
+  return value;
+}
+
+ItemIndex ownerKeyOfValue(SnapshotStore& store, ItemIndex value) {
+  for (;;) {
+    const ValueRecord& record = valueAt(store, value);
+    if (record.flags & VF_LAST) return record.next;
+    if (record.next < 0) return kNoItem;  // freed or damaged record
+    value = record.next;
+  }
+}
+
+ItemIndex removeValue(SnapshotStore& store, ItemIndex value) {
+  if (valueAt(store, value).name < 0) return kNoItem;  // already free
+  const ItemIndex key = ownerKeyOfValue(store, value);
+  if (key < 0) return kNoItem;
+  ItemIndex previous = kNoItem;
+  ItemIndex at = keyAt(store, key).firstValue;
+  while (at >= 0 && at != value) {
+    const ValueRecord& record = valueAt(store, at);
+    if (record.flags & VF_LAST) return kNoItem;  // not in its owner's list
+    previous = at;
+    at = record.next;
+  }
+  if (at != value) return kNoItem;
+  return unlinkValue(store, key, previous, value);
+}
+
+ItemIndex findChild(SnapshotStore& store, ItemIndex key, const char* name, bool inValues) {
+  if (!name) name = "";
+  if (inValues) {
+    if (key < 0) return kNoItem;
+    for (ItemIndex at = keyAt(store, key).firstValue; at >= 0;) {
+      const ValueRecord& record = valueAt(store, at);
+      if (compareNames(nameAt(store, record.name), name) == 0) {
+        return static_cast<ItemIndex>(static_cast<uint32_t>(at) | kValueItemBit);
+      }
+      if (record.flags & VF_LAST) break;
+      at = record.next;
+    }
+    return kNoItem;
+  }
+  ItemIndex at;
+  if (key >= 0) {
+    at = keyAt(store, key).firstChild;
+  } else {
+    at = store.counts.keyCount > 0 && store.keyBlocks[0] ? 0 : kNoItem;
+  }
+  for (; at >= 0; at = keyAt(store, at).nextSibling) {
+    if (compareNames(nameAt(store, keyAt(store, at).name), name) == 0) return at;
+  }
+  return kNoItem;
+}

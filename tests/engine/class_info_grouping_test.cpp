@@ -1,0 +1,214 @@
+// Class-info grouping of HKEY_CLASSES_ROOT's subkeys and its undoing.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/snapshot_store.h"
+#include "tests/engine/store_tree_builder.h"
+
+namespace {
+
+using store_test::childNames;
+using store_tree::outline;
+using store_tree::TreeTest;
+
+using Names = std::vector<std::string>;
+
+// HKEY_CLASSES_ROOT with names of every kind: extensions, "*", punctuation, digits,
+// lower case, bytes above "Z", the fixed names in mixed case, and a real key that
+// happens to carry a grouping key's name.
+class ClassInfoGroupingTest : public TreeTest {
+ protected:
+  void SetUp() override {
+    TreeTest::SetUp();
+    for (const char* name :
+         {".txt", ".Doc", ".TXT", "*", "*foo", "!bang", "1x", "_x", "[bracket", "~tilde",
+          "\x82\xa0kana", "abc", "AppID", "applications", "CLSID", "clsid", "Mime", "software",
+          "TypeLib", "typelibs", "Zeta", "!.File Types"}) {
+      addKey(store(), 0, rec(0).firstChild, name);  // equal names side by side
+    }
+    txtShell = key("HKEY_CLASSES_ROOT\\.txt\\shell\\open");
+    value(txtShell, "", STATE_DATA, "notepad");
+    underscore = key("HKEY_CLASSES_ROOT\\_x");
+    digit = key("HKEY_CLASSES_ROOT\\1x");
+    ghost = key("HKEY_CLASSES_ROOT\\.gone", STATE_DELETED);
+    std::string deep = "HKEY_CLASSES_ROOT\\deepclass";
+    for (int i = 0; i < 300; ++i) deep += "\\d";
+    deepLeaf = key(deep);
+    other = key("HKEY_LOCAL_MACHINE\\Software\\Classes\\.txt");
+    recomputeSizes(store(), 0);
+    rec(ghost).itemCount = 2468;  // a ghost's link to its baseline key
+  }
+
+  ItemIndex child(ItemIndex parent, const char* name) {
+    return findChild(store(), parent, name, false);
+  }
+  ItemIndex groupingKey(const char* name) {
+    for (ItemIndex at = rec(0).firstChild; at >= 0; at = rec(at).nextSibling) {
+      if ((rec(at).summary & SUM_GROUPING_KEY) && std::string(keyName(store(), at)) == name) {
+        return at;
+      }
+    }
+    return kNoItem;
+  }
+  ItemIndex letter(const char* name) { return child(groupingKey("!.File Types"), name); }
+
+  ItemIndex txtShell, underscore, digit, ghost, deepLeaf, other;
+};
+
+TEST_F(ClassInfoGroupingTest, GroupsExtensionsAndTypesAndKeepsTheFixedNames) {
+  groupClassInfo(store());
+
+  const ItemIndex extensions = groupingKey("!.File Extensions");
+  const ItemIndex types = groupingKey("!.File Types");
+  ASSERT_GE(extensions, 0);
+  ASSERT_GE(types, 0);
+  EXPECT_EQ(childNames(store(), 0), (Names{"!.File Extensions", "!.File Types", "applications",
+                                           "CLSID", "clsid", "Mime", "software", "TypeLib"}));
+  EXPECT_EQ(childNames(store(), extensions), (Names{"*", ".Doc", ".gone", ".txt", ".TXT"}));
+  Names letters;
+  for (ItemIndex at = rec(types).firstChild; at >= 0; at = rec(at).nextSibling) {
+    letters.push_back(keyName(store(), at));
+    EXPECT_TRUE(rec(at).summary & SUM_GROUPING_KEY);
+  }
+  ASSERT_EQ(letters.size(), 26u);
+  EXPECT_EQ(letters.front(), "A");
+  EXPECT_EQ(letters.back(), "Z");
+
+  EXPECT_EQ(childNames(store(), letter("A")),
+            (Names{"!.File Types", "!bang", "*foo", "1x", "abc", "AppID"}));
+  EXPECT_EQ(childNames(store(), letter("D")), (Names{"deepclass"}));
+  EXPECT_EQ(childNames(store(), letter("T")), (Names{"typelibs"}));
+  EXPECT_EQ(childNames(store(), letter("Z")),
+            (Names{"[bracket", "_x", "Zeta", "~tilde", "\x82\xa0kana"}));
+  EXPECT_EQ(rec(underscore).parent, letter("Z"));
+  EXPECT_EQ(rec(digit).parent, letter("A"));
+  EXPECT_FALSE(rec(child(letter("A"), "!.File Types")).summary & SUM_GROUPING_KEY);
+
+  // Links, counts and depths hold everywhere, also 300 levels down a moved key.
+  outline(store(), 0);
+  EXPECT_EQ(rec(txtShell).depth, 4);
+  EXPECT_EQ(rec(deepLeaf).depth, static_cast<uint8_t>(3 + 300));
+  EXPECT_EQ(rec(ghost).itemCount, 2468);
+  EXPECT_EQ(buildItemPath(store(), txtShell, 0), "HKEY_CLASSES_ROOT\\.txt\\shell\\open");
+  EXPECT_EQ(childNames(store(), key("HKEY_LOCAL_MACHINE\\Software\\Classes")), (Names{".txt"}));
+}
+
+TEST_F(ClassInfoGroupingTest, UngroupingRestoresOrderDepthsAndSizes) {
+  const Names before = outline(store(), 0);
+  const Names rootsBefore = outline(store(), 3);
+  const int32_t itemsBefore = rec(0).itemCount;
+  const int32_t bytesBefore = rec(0).byteCount;
+  const int64_t keysBefore = countItems(store(), 0);
+
+  groupClassInfo(store());
+  // The grouping keys count as keys of the snapshot while they exist.
+  EXPECT_EQ(rec(0).itemCount, itemsBefore + 28);
+  EXPECT_EQ(rec(0).byteCount, bytesBefore + 18 + 13 + 26 * 2);
+  EXPECT_EQ(countItems(store(), 0), keysBefore + 28);
+
+  ungroupClassInfo(store());
+  EXPECT_EQ(outline(store(), 0), before);
+  EXPECT_EQ(outline(store(), 3), rootsBefore);
+  EXPECT_EQ(rec(0).itemCount, itemsBefore);
+  EXPECT_EQ(rec(0).byteCount, bytesBefore);
+  EXPECT_EQ(countItems(store(), 0), keysBefore);
+  EXPECT_EQ(rec(ghost).itemCount, 2468);
+  EXPECT_EQ(groupingKey("!.File Extensions"), kNoItem);
+  EXPECT_EQ(groupingKey("!.File Types"), kNoItem);
+  EXPECT_EQ(ownerKeyOfValue(store(), rec(txtShell).firstValue), txtShell);
+  // The 28 grouping keys went back to the free list.
+  int freed = 0;
+  for (ItemIndex at = store().counts.keyFreeHead; at >= 0; at = rec(at).nextSibling) ++freed;
+  EXPECT_EQ(freed, 28);
+}
+
+TEST_F(ClassInfoGroupingTest, RepeatingEitherDirectionChangesNothing) {
+  ungroupClassInfo(store());  // not grouped: nothing to undo
+  const Names before = outline(store(), 0);
+  const int32_t keyCountBefore = store().counts.keyCount;
+  EXPECT_EQ(store().counts.keyFreeHead, kNoItem);
+
+  groupClassInfo(store());
+  const Names grouped = outline(store(), 0);
+  const int32_t keyCountGrouped = store().counts.keyCount;
+  groupClassInfo(store());
+  EXPECT_EQ(outline(store(), 0), grouped);
+  EXPECT_EQ(store().counts.keyCount, keyCountGrouped);
+
+  ungroupClassInfo(store());
+  ungroupClassInfo(store());
+  EXPECT_EQ(outline(store(), 0), before);
+  EXPECT_EQ(store().counts.keyCount, keyCountBefore + 28);  // indexes stay handed out
+
+  // Grouping again reuses the freed records and gives the same picture.
+  groupClassInfo(store());
+  EXPECT_EQ(outline(store(), 0), grouped);
+  EXPECT_EQ(store().counts.keyCount, keyCountBefore + 28);
+}
+
+TEST_F(ClassInfoGroupingTest, ATreeGroupedTwiceIsUngroupedCompletely) {
+  const Names before = outline(store(), 0);
+  groupClassInfo(store());
+  // Grouping without looking for existing grouping keys, as snapshots saved by older
+  // versions may hold it: the first set lands under the second set's "A".
+  const ItemIndex firstExtensions = groupingKey("!.File Extensions");
+  const ItemIndex firstTypes = groupingKey("!.File Types");
+  rec(firstExtensions).summary &= static_cast<uint8_t>(~SUM_GROUPING_KEY);
+  rec(firstTypes).summary &= static_cast<uint8_t>(~SUM_GROUPING_KEY);
+  groupClassInfo(store());
+  rec(firstExtensions).summary |= SUM_GROUPING_KEY;
+  rec(firstTypes).summary |= SUM_GROUPING_KEY;
+  ASSERT_EQ(rec(firstTypes).parent, letter("A"));
+
+  ungroupClassInfo(store());
+  EXPECT_EQ(outline(store(), 0), before);
+}
+
+TEST_F(ClassInfoGroupingTest, KeysAddedUnderGroupsAfterwardsAreMergedBackInOrder) {
+  groupClassInfo(store());
+  // A later comparison may add (ghost) keys inside the groups at their sorted places.
+  addKey(store(), groupingKey("!.File Extensions"), kNoItem, ".aaa");
+  addKey(store(), letter("Z"), kNoItem, "zz");
+  ungroupClassInfo(store());
+  const Names names = childNames(store(), 0);
+  ASSERT_EQ(names.size(), 26u);
+  EXPECT_EQ(names[0], "!.File Types");
+  EXPECT_EQ(names[1], "!bang");
+  EXPECT_EQ(names[2], "*");
+  EXPECT_EQ(names[4], ".aaa");
+  EXPECT_EQ(names[22], "Zeta");
+  EXPECT_EQ(names[23], "zz");
+  for (size_t i = 1; i < names.size(); ++i) {
+    EXPECT_LE(compareNames(names[i - 1].c_str(), names[i].c_str()), 0) << names[i];
+  }
+  outline(store(), 0);
+}
+
+using EmptyClassesTest = TreeTest;
+
+TEST_F(EmptyClassesTest, NothingHappensWithoutSubkeys) {
+  const int32_t keyCount = store().counts.keyCount;
+  groupClassInfo(store());
+  EXPECT_EQ(keyRecord(store(), 0).firstChild, kNoItem);
+  EXPECT_EQ(store().counts.keyCount, keyCount);
+  ungroupClassInfo(store());
+  EXPECT_EQ(store().counts.keyCount, keyCount);
+}
+
+TEST(ClassInfoGroupingWithoutRoots, AStoreWithoutKeysIsLeftAlone) {
+  initMemoryPool();
+  auto holder = std::make_unique<SnapshotStore>();
+  initStore(*holder);
+  groupClassInfo(*holder);
+  ungroupClassInfo(*holder);
+  EXPECT_EQ(holder->counts.keyCount, 0);
+  EXPECT_EQ(countItems(*holder, 0), 0);
+  EXPECT_EQ(takeStatusCounts(*holder, false).keys, 0);
+  EXPECT_EQ(buildItemPath(*holder, 0, 0), "");
+  destroyStore(*holder);
+}
+
+}  // namespace

@@ -1,0 +1,90 @@
+// Helpers for tests of the snapshot store: a fixture owning one stand-alone store and
+// readers that turn its lists into plain vectors.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/memory_pool.h"
+#include "engine/snapshot_store.h"
+
+namespace store_test {
+
+// Subkey names of `key` (-1: the roots, starting at key 0) in list order.
+inline std::vector<std::string> childNames(SnapshotStore& store, ItemIndex key) {
+  std::vector<std::string> names;
+  ItemIndex at = key >= 0 ? keyRecord(store, key).firstChild : 0;
+  for (; at >= 0; at = keyRecord(store, at).nextSibling) names.push_back(keyName(store, at));
+  return names;
+}
+
+inline std::vector<ItemIndex> childIndexes(SnapshotStore& store, ItemIndex key) {
+  std::vector<ItemIndex> items;
+  for (ItemIndex at = keyRecord(store, key).firstChild; at >= 0;
+       at = keyRecord(store, at).nextSibling) {
+    items.push_back(at);
+  }
+  return items;
+}
+
+inline std::vector<ItemIndex> valueIndexes(SnapshotStore& store, ItemIndex key) {
+  std::vector<ItemIndex> items;
+  for (ItemIndex at = keyRecord(store, key).firstValue; at >= 0;) {
+    items.push_back(at);
+    const ValueRecord& value = valueRecord(store, at);
+    if (value.flags & VF_LAST) break;
+    at = value.next;
+  }
+  return items;
+}
+
+inline std::vector<std::string> valueNames(SnapshotStore& store, ItemIndex key) {
+  std::vector<std::string> names;
+  for (ItemIndex value : valueIndexes(store, key)) names.push_back(valueName(store, value));
+  return names;
+}
+
+// Length of a free list whose links are read by `next`.
+template <typename Next>
+int freeListLength(ItemIndex head, Next next) {
+  int length = 0;
+  for (ItemIndex at = head; at >= 0; at = next(at)) ++length;
+  return length;
+}
+
+class StoreTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    initMemoryPool();
+    holder_ = std::make_unique<SnapshotStore>();
+    initStore(*holder_);
+  }
+  void TearDown() override { destroyStore(*holder_); }
+
+  SnapshotStore& store() { return *holder_; }
+  // A stand-alone store with the five roots.
+  void addRoots() { resetStore(store(), true); }
+  // Keys added under `parent` in the given order, each with the previous as hint.
+  std::vector<ItemIndex> addKeys(ItemIndex parent, const std::vector<std::string>& names) {
+    std::vector<ItemIndex> keys;
+    ItemIndex hint = kNoItem;
+    for (const std::string& name : names) {
+      hint = addKey(store(), parent, hint, name.c_str());
+      keys.push_back(hint);
+    }
+    return keys;
+  }
+  std::vector<ItemIndex> addValues(ItemIndex key, const std::vector<std::string>& names) {
+    std::vector<ItemIndex> values;
+    for (const std::string& name : names) values.push_back(addValue(store(), key, name.c_str()));
+    return values;
+  }
+
+ private:
+  std::unique_ptr<SnapshotStore> holder_;
+};
+
+}  // namespace store_test

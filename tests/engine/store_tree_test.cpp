@@ -1,0 +1,446 @@
+// Tree-wide operations of the snapshot store: paths, sizes, counts, summary and
+// control marks, exclusion of changed keys, display flags and value-list order.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/snapshot_store.h"
+#include "tests/engine/store_tree_builder.h"
+
+namespace {
+
+using store_test::valueNames;
+using store_tree::TreeTest;
+
+ItemIndex asValueItem(ItemIndex value) {
+  return static_cast<ItemIndex>(static_cast<uint32_t>(value) | kValueItemBit);
+}
+
+// ---- Paths -----------------------------------------------------------------------
+
+using ItemPathTest = TreeTest;
+
+TEST_F(ItemPathTest, KeyAndValuePathsInEveryMode) {
+  const ItemIndex vendor = key("HKEY_LOCAL_MACHINE\\Software\\Vendor");
+  const ItemIndex named = value(vendor, "Path");
+  const ItemIndex standard = value(vendor, "");
+
+  EXPECT_EQ(buildItemPath(store(), vendor, 0), "HKEY_LOCAL_MACHINE\\Software\\Vendor");
+  EXPECT_EQ(buildItemPath(store(), vendor, -1), " HKEY_LOCAL_MACHINE\\Software\\Vendor");
+  EXPECT_EQ(buildItemPath(store(), 3, 0), "HKEY_LOCAL_MACHINE");
+  EXPECT_EQ(buildItemPath(store(), asValueItem(named), 1),
+            "HKEY_LOCAL_MACHINE\\Software\\Vendor : Path");
+  EXPECT_EQ(buildItemPath(store(), asValueItem(standard), 1),
+            "HKEY_LOCAL_MACHINE\\Software\\Vendor : (標準)");
+  EXPECT_EQ(buildItemPath(store(), asValueItem(standard), 2),
+            "HKEY_LOCAL_MACHINE\\Software\\Vendor : ");
+  // Only bit 31 makes an item a value: a key index with a value mode stays a key, and
+  // a value in a key mode gives its key's path.
+  EXPECT_EQ(buildItemPath(store(), vendor, 1), "HKEY_LOCAL_MACHINE\\Software\\Vendor");
+  EXPECT_EQ(buildItemPath(store(), asValueItem(named), 0), "HKEY_LOCAL_MACHINE\\Software\\Vendor");
+}
+
+TEST_F(ItemPathTest, ItemsThatNameNothingGiveAnEmptyPath) {
+  EXPECT_EQ(buildItemPath(store(), kNoItem, 0), "");
+  EXPECT_EQ(buildItemPath(store(), 999999, 0), "");
+  EXPECT_EQ(buildItemPath(store(), asValueItem(12345), 1), "");
+}
+
+TEST_F(ItemPathTest, DeepKeyPathStartsAtItsFiftiethAncestor) {
+  std::string path = "HKEY_USERS";
+  for (int level = 1; level <= 60; ++level) path += "\\k" + std::to_string(level);
+  const ItemIndex deep = key(path);
+  const ItemIndex leafValue = value(deep, "v");
+
+  std::string expected = "k11";
+  for (int level = 12; level <= 60; ++level) expected += "\\k" + std::to_string(level);
+  EXPECT_EQ(buildItemPath(store(), deep, 0), expected);
+  EXPECT_EQ(buildItemPath(store(), asValueItem(leafValue), 1), expected + " : v");
+
+  // Exactly 50 keys deep still shows the root.
+  const ItemIndex level49 = key(path.substr(0, path.find("\\k50")));
+  EXPECT_EQ(buildItemPath(store(), level49, 0).rfind("HKEY_USERS\\k1\\", 0), 0u);
+}
+
+TEST_F(ItemPathTest, GroupingKeysAreLeftOutUnlessAskedFor) {
+  const ItemIndex txt = key("HKEY_CLASSES_ROOT\\.txt");
+  const ItemIndex shell = key("HKEY_CLASSES_ROOT\\txtfile\\shell");
+  const ItemIndex standard = value(txt, "");
+  groupClassInfo(store());
+
+  EXPECT_EQ(buildItemPath(store(), txt, 0), "HKEY_CLASSES_ROOT\\.txt");
+  EXPECT_EQ(buildItemPath(store(), shell, -1), " HKEY_CLASSES_ROOT\\txtfile\\shell");
+  EXPECT_EQ(buildItemPath(store(), asValueItem(standard), 1), "HKEY_CLASSES_ROOT\\.txt : (標準)");
+  EXPECT_EQ(buildItemPath(store(), txt, -2), "HKEY_CLASSES_ROOT\\!.File Extensions\\.txt");
+  EXPECT_EQ(buildItemPath(store(), shell, -2),
+            "HKEY_CLASSES_ROOT\\!.File Types\\T\\txtfile\\shell");
+  EXPECT_EQ(buildItemPath(store(), asValueItem(standard), 2),
+            "HKEY_CLASSES_ROOT\\!.File Extensions\\.txt : ");
+}
+
+// ---- Sizes -----------------------------------------------------------------------
+
+using SizesTest = TreeTest;
+
+TEST_F(SizesTest, SizesCountNamesAndDataAndLeaveGhostsOut) {
+  const ItemIndex a = key("HKEY_LOCAL_MACHINE\\A");
+  const ItemIndex b = key("HKEY_LOCAL_MACHINE\\A\\B");
+  value(a, "v", STATE_DATA, "abc");                       // 2 + 3 bytes, kept
+  value(b, "", STATE_DATA, "0123456789", false);          // 1 + 10 bytes, digest only
+  value(b, "old", STATE_VALUE_DELETED, "ghost data");     // ghost: not counted
+  const ItemIndex ghost = key("HKEY_LOCAL_MACHINE\\A\\Gone", STATE_DELETED);
+  value(ghost, "x", STATE_VALUE_DELETED, "x");
+  rec(ghost).itemCount = 4321;  // a ghost's link to its baseline key
+
+  const ItemTotals totals = recomputeSizes(store(), 0);
+  EXPECT_EQ(rec(b).itemCount, 1);
+  EXPECT_EQ(rec(b).byteCount, 2 + 11);
+  EXPECT_EQ(rec(a).itemCount, 1 + 1 + 1);
+  EXPECT_EQ(rec(a).byteCount, 2 + 5 + 13);
+  EXPECT_EQ(rec(3).itemCount, 4);
+  EXPECT_EQ(rec(3).byteCount, 19 + 20);
+  EXPECT_EQ(rec(ghost).itemCount, 4321);
+  // The chain's totals: five roots plus everything below them.
+  EXPECT_EQ(totals.itemCount, 5 + 4);
+  int64_t rootBytes = 0;
+  for (int root = 0; root < kRootKeyCount; ++root) rootBytes += rec(root).byteCount;
+  EXPECT_EQ(totals.byteCount, rootBytes);
+  EXPECT_EQ(countItems(store(), 2), rootBytes);
+
+  removeValue(store(), keyRecord(store(), a).firstValue);
+  removeGhostSubtree(store(), b);
+  recomputeSizes(store(), 0);
+  EXPECT_EQ(rec(a).itemCount, 0);
+  EXPECT_EQ(rec(a).byteCount, 2);
+  EXPECT_EQ(rec(3).itemCount, 1);
+  EXPECT_EQ(rec(3).byteCount, 19 + 2);
+}
+
+// ---- A compared snapshot ---------------------------------------------------------
+
+// A snapshot as the comparison leaves it: changed, added and deleted items with
+// ghosts, and controlled keys of every kind.
+class ComparedTreeTest : public TreeTest {
+ protected:
+  void SetUp() override {
+    TreeTest::SetUp();
+    soft = key("HKEY_LOCAL_MACHINE\\Soft", STATE_CHANGED_BELOW);
+    value(soft, "same");
+    value(soft, "chg", STATE_DATA_CHANGED, "new");
+    value(soft, "new", STATE_VALUE_ADDED, "n");
+    value(soft, "gone", STATE_VALUE_DELETED, "g");
+    added = key("HKEY_LOCAL_MACHINE\\Soft\\Added", STATE_ADDED);
+    value(added, "a", STATE_VALUE_ADDED, "a");
+    gone = key("HKEY_LOCAL_MACHINE\\Soft\\Gone", STATE_DELETED);
+    value(gone, "g", STATE_VALUE_DELETED, "g");
+    goneSub = key("HKEY_LOCAL_MACHINE\\Soft\\Gone\\Sub", STATE_DELETED);
+    skip = key("HKEY_CURRENT_USER\\Skip", STATE_NOT_CHECKED);
+    value(skip, "x", STATE_NOT_CHECKED);
+    hidden = key("HKEY_CURRENT_USER\\Hidden", STATE_HIDDEN);
+    notRead = key("HKEY_CURRENT_USER\\NoRead", STATE_NOT_READ);
+    refused = key("HKEY_CURRENT_USER\\Refused", STATE_REFUSED);
+    target = key("HKEY_USERS\\Target");
+    rec(target).summary |= SUM_AUTOCHECK_TARGET;
+    refusedValueKey = key("HKEY_CURRENT_CONFIG\\Odd");
+    value(refusedValueKey, "r", STATE_REFUSED);
+  }
+
+  ItemIndex soft, added, gone, goneSub, skip, hidden, notRead, refused, target, refusedValueKey;
+};
+
+TEST_F(ComparedTreeTest, ItemCountsLeaveGhostsOut) {
+  EXPECT_EQ(countItems(store(), 0), 5 + 10 - 2);
+  EXPECT_EQ(countItems(store(), 1), 8 - 2);
+  EXPECT_EQ(countSubtreeKeys(store(), 3, true), 3);  // HKLM, Soft, Added
+  EXPECT_EQ(countSubtreeKeys(store(), 3, false), 5);
+  EXPECT_EQ(countSubtreeKeys(store(), gone, true), 0);
+  EXPECT_EQ(countSubtreeValues(store(), 3, true), 4);  // same, chg, new, a
+  EXPECT_EQ(countSubtreeValues(store(), 3, false), 6);
+  EXPECT_EQ(countSubtreeValues(store(), soft, true), 4);
+  EXPECT_EQ(countSubtreeValues(store(), gone, false), 1);
+}
+
+TEST_F(ComparedTreeTest, StateCountsTakeKeysAndValues) {
+  EXPECT_EQ(countState(store(), STATE_ADDED), 1);
+  EXPECT_EQ(countState(store(), STATE_DELETED), 2);
+  EXPECT_EQ(countState(store(), STATE_DATA_CHANGED), 1);
+  EXPECT_EQ(countState(store(), STATE_VALUE_ADDED), 2);
+  EXPECT_EQ(countState(store(), STATE_VALUE_DELETED), 2);
+  EXPECT_EQ(countState(store(), STATE_NOT_CHECKED), 2);  // a key and a value
+  EXPECT_EQ(countState(store(), STATE_REFUSED), 2);
+  EXPECT_EQ(countState(store(), kAutoCheckTargetCode), 1);
+  EXPECT_EQ(countControlledItems(store()), 4 + 1);
+}
+
+TEST_F(ComparedTreeTest, StatusCountsHonourKeysOnly) {
+  recomputeSizes(store(), 0);
+  const StatusCounts all = takeStatusCounts(store(), false);
+  EXPECT_EQ(all.keys, countItems(store(), 0));
+  EXPECT_EQ(all.values, countItems(store(), 1));
+  EXPECT_EQ(all.bytes, countItems(store(), 2));
+  EXPECT_GT(all.bytes, 0);
+  EXPECT_EQ(all.autoCheckTargets, 1);
+  EXPECT_EQ(all.notRead, 1);
+  EXPECT_EQ(all.notChecked, 2);
+  EXPECT_EQ(all.hidden, 1);
+  EXPECT_EQ(all.refused, 2);
+  EXPECT_EQ(all.controlled(), 6);
+  EXPECT_EQ(all.addedKeys, 1);
+  EXPECT_EQ(all.deletedKeys, 2);
+  EXPECT_EQ(all.changedValues, 1);
+  EXPECT_EQ(all.addedValues, 2);
+  EXPECT_EQ(all.deletedValues, 2);
+  EXPECT_EQ(all.changes(), 8);
+
+  const StatusCounts keysOnly = takeStatusCounts(store(), true);
+  EXPECT_EQ(keysOnly.addedKeys, 1);
+  EXPECT_EQ(keysOnly.deletedKeys, 2);
+  EXPECT_EQ(keysOnly.changedValues, 0);
+  EXPECT_EQ(keysOnly.addedValues, 0);
+  EXPECT_EQ(keysOnly.deletedValues, 0);
+  EXPECT_EQ(keysOnly.changes(), 3);
+  EXPECT_EQ(keysOnly.values, all.values);
+}
+
+TEST_F(ComparedTreeTest, SummaryIsRebuiltFromStatesUpToTheRoots) {
+  rec(2).summary = SUM_DATA_CHANGED | SUM_STRUCTURE_CHANGED | SUM_CONTROLLED;  // stale
+  rec(soft).summary = SUM_USER_RULE;
+  recomputeSummary(store(), kNoItem);
+
+  EXPECT_EQ(rec(soft).summary, SUM_USER_RULE | SUM_DATA_CHANGED | SUM_STRUCTURE_CHANGED);
+  EXPECT_EQ(rec(3).summary, SUM_DATA_CHANGED | SUM_STRUCTURE_CHANGED);
+  EXPECT_EQ(rec(added).summary, SUM_STRUCTURE_CHANGED);
+  EXPECT_EQ(rec(gone).summary, SUM_STRUCTURE_CHANGED);
+  EXPECT_EQ(rec(goneSub).summary, SUM_STRUCTURE_CHANGED);
+  EXPECT_EQ(rec(2).summary, SUM_CONTROLLED);  // other bits untouched
+  EXPECT_EQ(rec(skip).summary, 0);
+
+  // Changed lines: keys with the bit, plus values from state 9 (from 10 for 0x04).
+  EXPECT_EQ(countChangedItems(store(), SUM_DATA_CHANGED), 2 + 5);
+  EXPECT_EQ(countChangedItems(store(), SUM_STRUCTURE_CHANGED), 5 + 4);
+}
+
+TEST_F(ComparedTreeTest, SummaryForOneKeyRedoesOnlyItsRootsTree) {
+  const ItemIndex other = key("HKEY_CURRENT_USER\\Other", STATE_ADDED);
+  rec(other).summary = 0;
+  rec(2).summary = 0;
+  value(soft, "more", STATE_DATA_CHANGED, "m");
+  rec(soft).summary = 0;
+  rec(3).summary = SUM_AUTOCHECK_TARGET;
+
+  recomputeSummary(store(), goneSub);  // anywhere in HKLM's tree
+  EXPECT_EQ(rec(3).summary, SUM_AUTOCHECK_TARGET | SUM_DATA_CHANGED | SUM_STRUCTURE_CHANGED);
+  EXPECT_EQ(rec(soft).summary, SUM_DATA_CHANGED | SUM_STRUCTURE_CHANGED);
+  EXPECT_EQ(rec(other).summary, 0);
+  EXPECT_EQ(rec(2).summary, 0);
+}
+
+TEST_F(ComparedTreeTest, ControlledMarksFollowControlledStatesAndValues) {
+  rec(soft).summary |= SUM_CONTROLLED;  // stale
+  recomputeControlled(store());
+  for (ItemIndex k : {skip, hidden, notRead, refused, target, refusedValueKey, ItemIndex{1},
+                      ItemIndex{2}, ItemIndex{4}}) {
+    EXPECT_TRUE(rec(k).summary & SUM_CONTROLLED) << keyName(store(), k);
+  }
+  for (ItemIndex k : {soft, added, gone, ItemIndex{0}, ItemIndex{3}}) {
+    EXPECT_FALSE(rec(k).summary & SUM_CONTROLLED) << keyName(store(), k);
+  }
+  EXPECT_TRUE(rec(target).summary & SUM_AUTOCHECK_TARGET);
+}
+
+// ---- Exclusion of changed keys ---------------------------------------------------
+
+std::vector<ItemIndex> gRecorded;
+void recordControl(ItemIndex item, bool isValue) {
+  EXPECT_FALSE(isValue);
+  gRecorded.push_back(item);
+}
+
+class ExcludeChangedTest : public ComparedTreeTest {
+ protected:
+  void SetUp() override {
+    ComparedTreeTest::SetUp();
+    gRecorded.clear();
+    setItemControlRecorder(&recordControl);
+  }
+  void TearDown() override {
+    setItemControlRecorder(nullptr);
+    ComparedTreeTest::TearDown();
+  }
+};
+
+TEST_F(ExcludeChangedTest, OnSwitchesChangedKeysWithoutEnteringThem) {
+  const ItemIndex lone = key("HKEY_USERS\\Target\\Fresh", STATE_ADDED);
+  const ItemIndex quiet = key("HKEY_USERS\\Quiet");
+  value(quiet, "d", STATE_VALUE_DELETED, "d");
+  excludeChangedItems(store(), true);
+
+  EXPECT_EQ(gRecorded, (std::vector<ItemIndex>{soft, quiet, lone}));
+  EXPECT_EQ(rec(soft).state, STATE_NOT_CHECKED);
+  EXPECT_EQ(rec(soft).savedState, STATE_CHANGED_BELOW);
+  EXPECT_EQ(rec(lone).state, STATE_NOT_CHECKED);
+  EXPECT_EQ(rec(lone).savedState, STATE_ADDED);
+  EXPECT_EQ(rec(added).state, STATE_ADDED);  // below a switched key: left alone
+  EXPECT_EQ(rec(gone).state, STATE_DELETED);
+  for (ItemIndex k : {soft, ItemIndex{3}, lone, target, ItemIndex{4}, quiet}) {
+    EXPECT_TRUE(rec(k).summary & SUM_CONTROLLED) << keyName(store(), k);
+  }
+  EXPECT_FALSE(rec(0).summary & SUM_CONTROLLED);
+}
+
+TEST_F(ExcludeChangedTest, OffRestoresSavedStatesAndClearsSameNameMarks) {
+  rec(skip).savedState = STATE_NORMAL;
+  rec(skip).summary |= SUM_SAME_NAME;
+  rec(hidden).summary |= SUM_SAME_NAME;  // not in state 3: kept
+  excludeChangedItems(store(), true);
+  gRecorded.clear();
+  excludeChangedItems(store(), false);
+
+  EXPECT_EQ(gRecorded, (std::vector<ItemIndex>{skip, soft}));
+  EXPECT_EQ(rec(soft).state, STATE_CHANGED_BELOW);
+  EXPECT_EQ(rec(skip).state, STATE_NORMAL);
+  EXPECT_FALSE(rec(skip).summary & SUM_SAME_NAME);
+  EXPECT_TRUE(rec(hidden).summary & SUM_SAME_NAME);
+  EXPECT_EQ(rec(added).state, STATE_ADDED);
+  // Nothing below HKLM is controlled any more, so its marks are gone again.
+  EXPECT_FALSE(rec(soft).summary & SUM_CONTROLLED);
+  EXPECT_FALSE(rec(3).summary & SUM_CONTROLLED);
+  EXPECT_TRUE(rec(2).summary & SUM_CONTROLLED);  // Hidden, NoRead, Refused remain
+}
+
+TEST_F(ComparedTreeTest, DeletedItemsBecomeChangedOnes) {
+  deletedToChanged(store());
+  EXPECT_EQ(rec(gone).state, STATE_CHANGED_BELOW);
+  EXPECT_EQ(rec(goneSub).state, STATE_CHANGED_BELOW);
+  EXPECT_EQ(countState(store(), STATE_VALUE_DELETED), 0);
+  EXPECT_EQ(countState(store(), STATE_DATA_CHANGED), 3);
+  EXPECT_EQ(rec(added).state, STATE_ADDED);
+}
+
+// ---- Display flags and tree handles ----------------------------------------------
+
+using ViewFlagsTest = TreeTest;
+
+TEST_F(ViewFlagsTest, HitsAreCountedRememberedAndCleared) {
+  const ItemIndex a = key("HKEY_LOCAL_MACHINE\\A");
+  const ItemIndex b = key("HKEY_LOCAL_MACHINE\\A\\B");
+  const ItemIndex v = value(b, "v");
+  const ItemIndex w = value(b, "w");
+  keyFlags(store(), 3) = VIEW_HIT_BELOW | VIEW_IN_TREE;
+  keyFlags(store(), a) = VIEW_HIT_BELOW | VIEW_PREVIOUS_HIT;
+  keyFlags(store(), b) = VIEW_HIT | VIEW_KEY_OPEN;
+  valueFlags(store(), v) = VIEW_HIT;
+  valueFlags(store(), w) = VIEW_HIT_BELOW;  // not a value's bit: not counted
+  EXPECT_EQ(countMarkedLines(store()), 3 + 1);
+
+  rememberHits(store());
+  EXPECT_EQ(keyFlags(store(), a), VIEW_HIT_BELOW);  // old previous hit dropped
+  EXPECT_EQ(keyFlags(store(), b), VIEW_HIT | VIEW_KEY_OPEN | VIEW_PREVIOUS_HIT);
+  EXPECT_EQ(valueFlags(store(), v), VIEW_HIT | VIEW_PREVIOUS_HIT);
+
+  clearViewFlags(store(), VIEW_HIT | VIEW_HIT_BELOW);
+  EXPECT_EQ(countMarkedLines(store()), 0);
+  EXPECT_EQ(keyFlags(store(), 3), VIEW_IN_TREE);
+  EXPECT_EQ(keyFlags(store(), b), VIEW_KEY_OPEN | VIEW_PREVIOUS_HIT);
+  EXPECT_EQ(valueFlags(store(), v), VIEW_PREVIOUS_HIT);
+}
+
+TEST_F(ViewFlagsTest, TreeLinesCountKeysAndOptionallyValues) {
+  const ItemIndex a = key("HKEY_USERS\\A");
+  value(key("HKEY_USERS\\A\\B"), "x");
+  value(key("HKEY_USERS\\A\\B"), "y");
+  value(a, "z");
+  EXPECT_EQ(countTreeLines(store(), a, false), 2);
+  EXPECT_EQ(countTreeLines(store(), a, true), 5);
+  EXPECT_EQ(countTreeLines(store(), 4, false), 3);
+}
+
+// ---- Value-list order ------------------------------------------------------------
+
+using SortValuesTest = TreeTest;
+
+TEST_F(SortValuesTest, StableSortRelinksListAndLastMark) {
+  const ItemIndex k = key("HKEY_LOCAL_MACHINE\\K");
+  const ItemIndex sub = key("HKEY_LOCAL_MACHINE\\K\\Sub");
+  const ItemIndex a = value(k, "a");
+  const ItemIndex b = value(k, "b");
+  const ItemIndex dup1 = value(k, "Dup");
+  const ItemIndex dup2 = value(k, "dup");
+  const ItemIndex z = value(sub, "z");
+  const ItemIndex y = value(sub, "");
+  // As a file from another program might hold them: dup2, b, dup1, a.
+  auto link = [&](std::vector<ItemIndex> order, ItemIndex owner) {
+    rec(owner).firstValue = order.front();
+    for (size_t i = 0; i < order.size(); ++i) {
+      ValueRecord& v = val(order[i]);
+      const bool last = i + 1 == order.size();
+      v.flags = static_cast<uint8_t>(last ? (v.flags | VF_LAST) : (v.flags & ~VF_LAST));
+      v.next = last ? owner : order[i + 1];
+    }
+  };
+  link({dup2, b, dup1, a}, k);
+  link({z, y}, sub);
+  sortValueLists(store(), 0);
+
+  EXPECT_EQ(store_test::valueIndexes(store(), k), (std::vector<ItemIndex>{a, b, dup2, dup1}));
+  EXPECT_EQ(store_test::valueIndexes(store(), sub), (std::vector<ItemIndex>{y, z}));
+  for (ItemIndex v : {a, b, dup2, y}) EXPECT_FALSE(val(v).flags & VF_LAST);
+  EXPECT_TRUE(val(dup1).flags & VF_LAST);
+  EXPECT_TRUE(val(z).flags & VF_LAST);
+  EXPECT_EQ(ownerKeyOfValue(store(), a), k);
+  EXPECT_EQ(ownerKeyOfValue(store(), y), sub);
+  // The type bits survive the relinking.
+  EXPECT_EQ(valueType(val(dup1)), kRegSz);
+
+  // A list without its end mark is left as it is, not rebuilt from a guess.
+  link({z, y}, sub);
+  val(y).flags = static_cast<uint8_t>(val(y).flags & ~VF_LAST);
+  val(y).next = kNoItem;
+  sortValueLists(store(), 0);
+  EXPECT_EQ(rec(sub).firstValue, z);
+  EXPECT_EQ(val(z).next, y);
+}
+
+// ---- Deep and damaged trees ------------------------------------------------------
+
+using DeepTreeTest = TreeTest;
+
+TEST_F(DeepTreeTest, WalksDoNotRecurseThroughDeepTrees) {
+  constexpr int kDepth = 200000;
+  ItemIndex at = 4;
+  for (int i = 0; i < kDepth; ++i) at = addKey(store(), at, kNoItem, "d");
+  value(at, "leaf", STATE_VALUE_ADDED, "x");
+  rec(at).state = STATE_ADDED;
+
+  recomputeSizes(store(), 0);
+  EXPECT_EQ(rec(4).itemCount, kDepth + 1);
+  recomputeSummary(store(), at);
+  EXPECT_EQ(rec(4).summary & SUM_STRUCTURE_CHANGED, SUM_STRUCTURE_CHANGED);
+  EXPECT_EQ(countSubtreeKeys(store(), 4, true), kDepth + 1);
+  EXPECT_EQ(countItems(store(), 0), kDepth + 5);
+  excludeChangedItems(store(), true);
+  EXPECT_EQ(rec(at).state, STATE_NOT_CHECKED);
+  EXPECT_TRUE(rec(4).summary & SUM_CONTROLLED);
+  excludeChangedItems(store(), false);
+  EXPECT_EQ(rec(at).state, STATE_ADDED);
+}
+
+TEST_F(DeepTreeTest, CyclicLinksEndTheWalks) {
+  const ItemIndex a = key("HKEY_USERS\\A");
+  const ItemIndex b = key("HKEY_USERS\\A\\B");
+  rec(b).firstChild = a;  // damaged: a key below itself
+  const ItemIndex v = value(b, "v");
+  val(v).flags = static_cast<uint8_t>(val(v).flags & ~VF_LAST);
+  val(v).next = v;  // damaged: a value list without end
+
+  EXPECT_LE(countSubtreeKeys(store(), 4, false), store().counts.keyCount);
+  EXPECT_LE(countItems(store(), 1), store().counts.valueCount);
+  recomputeSizes(store(), 0);
+  recomputeSummary(store(), kNoItem);
+  recomputeControlled(store());
+  sortValueLists(store(), 0);
+  EXPECT_FALSE(buildItemPath(store(), b, 0).empty());
+}
+
+}  // namespace
