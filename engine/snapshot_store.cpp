@@ -430,6 +430,7 @@ ItemIndex removeKey(SnapshotStore& store, ItemIndex key) {
 
 ItemIndex removeGhostSubtree(SnapshotStore& store, ItemIndex key) {
   KeyRecord& record = keyAt(store, key);
+  if (record.name < 0) return kNoItem;  // already free: its link belongs to the free list
   while (record.firstValue >= 0) unlinkValue(store, key, kNoItem, record.firstValue);
   while (record.firstChild >= 0) {
     const ItemIndex child = record.firstChild;

@@ -209,6 +209,9 @@ TEST_F(SnapshotStoreTest, GhostSubtreeRemovalFreesEveryRecordAndName) {
   EXPECT_EQ(store_test::freeListLength(store().counts.valueFreeHead, valueNext), 4);
   EXPECT_EQ(store_test::freeListLength(store().counts.entryFreeHead, entryNext), 8);
   EXPECT_EQ(store().counts.entryCount, liveEntries);
+  // Removing it again changes nothing and does not hand out a free-list link.
+  EXPECT_EQ(removeGhostSubtree(store(), ghost), kNoItem);
+  EXPECT_EQ(store_test::freeListLength(store().counts.keyFreeHead, keyNext), 4);
 }
 
 TEST_F(SnapshotStoreTest, FindChildMatchesNamesCaseInsensitively) {

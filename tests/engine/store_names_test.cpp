@@ -83,12 +83,6 @@ TEST(EntryBits, KindAndPoolShareTheFirstByteWithTheSpareBitClear) {
   setEntryPool(entry, 0x2A5);
   EXPECT_EQ(entryPool(entry), 0x2A5);
   EXPECT_EQ(entryKind(entry), ENTRY_DATA_DWORD);
-  EXPECT_EQ(dataKindOfType(kRegSz), ENTRY_DATA_STRING);
-  EXPECT_EQ(dataKindOfType(kRegExpandSz), ENTRY_DATA_STRING);
-  EXPECT_EQ(dataKindOfType(kRegMultiSz), ENTRY_DATA_MULTI);
-  EXPECT_EQ(dataKindOfType(kRegDword), ENTRY_DATA_DWORD);
-  EXPECT_EQ(dataKindOfType(0), ENTRY_DATA_OTHER);
-  EXPECT_EQ(dataKindOfType(11), ENTRY_DATA_OTHER);
 }
 
 class StoreNamesTest : public store_test::StoreTest {
