@@ -1,0 +1,244 @@
+// The menu-state, right-click and toolbar tables against the command-id header and
+// against each other: the shell mirrors states between them by id, so an id that is
+// missing from one table silently stops a menu item, button or shortcut following.
+#include "resources/command_tables.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "resources/tree_images.h"
+#include "tests/resources/command_header.h"
+
+namespace {
+
+using resource_tests::commandIdsFromHeader;
+using resource_tests::isOutsideMainMenu;
+
+class CommandTablesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    header_ = commandIdsFromHeader();
+    ASSERT_FALSE(header_.empty()) << "cannot read " << resource_tests::sourcePath("resources/command_ids.h");
+    for (const auto& entry : header_) commandValues_.insert(entry.second);
+  }
+
+  bool isCommand(long id) const { return commandValues_.count(id) != 0; }
+
+  const MenuStateEntry* menuState(uint16_t id) const {
+    for (const MenuStateEntry* e = kInitialMenuStates; e->id != 0; ++e) {
+      if (e->id == id) return e;
+    }
+    return nullptr;
+  }
+
+  std::map<std::string, long> header_;
+  std::set<long> commandValues_;
+};
+
+TEST_F(CommandTablesTest, HeaderIdsAreDistinctAndFitACommandWord) {
+  std::map<long, std::string> byValue;
+  for (const auto& entry : header_) {
+    EXPECT_GT(entry.second, 0) << entry.first << " is not a plain decimal number";
+    // WM_COMMAND carries the id in its low word.
+    EXPECT_LE(entry.second, 0xFFFF) << entry.first;
+    auto inserted = byValue.emplace(entry.second, entry.first);
+    EXPECT_TRUE(inserted.second) << entry.first << " and " << inserted.first->second
+                                 << " share the value " << entry.second;
+  }
+  // The favourites' ids must not run into any other command.
+  for (long n = 0; n < MAX_FAVOURITES; ++n) {
+    auto found = byValue.find(IDM_FAVOURITE_FIRST + n);
+    if (found != byValue.end()) {
+      EXPECT_EQ("IDM_FAVOURITE_FIRST", found->second);
+    }
+  }
+  EXPECT_EQ(IDM_FAVOURITE_FIRST + MAX_FAVOURITES, IDM_FAVOURITE_PLACEHOLDER);
+}
+
+TEST_F(CommandTablesTest, MenuStateTableHoldsEachMenuCommandOnceInPopupOrder) {
+  int count = 0;
+  std::set<uint16_t> seen;
+  int previousPopup = 0;
+  const MenuStateEntry* e = kInitialMenuStates;
+  for (; e->id != 0 && count <= kMenuStateCount; ++e, ++count) {
+    SCOPED_TRACE(e->id);
+    EXPECT_TRUE(isCommand(e->id));
+    EXPECT_TRUE(seen.insert(e->id).second) << "listed twice";
+    EXPECT_LE(e->popup, POPUP_SETTINGS);
+    EXPECT_GE(e->popup, previousPopup) << "entries are grouped by popup, left to right";
+    previousPopup = e->popup;
+    EXPECT_TRUE(e->greyed == 0 || e->greyed == MENU_GREYED);
+    EXPECT_EQ(0, e->checked) << "check marks are set from the options, not the table";
+    EXPECT_LE(e->star, 1);
+    EXPECT_EQ(0, e->shownText);
+  }
+  EXPECT_EQ(kMenuStateCount, count);
+  EXPECT_EQ(0, e->id) << "the table ends with id 0";
+  EXPECT_EQ(kMenuStateCount, static_cast<int>(seen.size()));
+  // None of the commands outside the main menu may be in it.
+  for (const auto& entry : header_) {
+    if (isOutsideMainMenu(entry.first)) {
+      EXPECT_EQ(nullptr, menuState(static_cast<uint16_t>(entry.second))) << entry.first;
+    }
+  }
+}
+
+TEST_F(CommandTablesTest, OnlyTheSwitchingItemsHaveTwoTexts) {
+  std::set<uint16_t> switching;
+  for (const MenuStateEntry* e = kInitialMenuStates; e->id != 0; ++e) {
+    SCOPED_TRACE(e->id);
+    if (e->hasAlternatives) {
+      switching.insert(e->id);
+      ASSERT_NE(nullptr, e->texts[0]);
+      ASSERT_NE(nullptr, e->texts[1]);
+      EXPECT_STRNE(e->texts[0], e->texts[1]);
+      // Both texts keep the same access key, so the menu does not change under the user.
+      const char* key0 = std::strstr(e->texts[0], "(&");
+      const char* key1 = std::strstr(e->texts[1], "(&");
+      ASSERT_NE(nullptr, key0);
+      ASSERT_NE(nullptr, key1);
+      EXPECT_STREQ(key0, key1);
+    } else {
+      EXPECT_EQ(nullptr, e->texts[0]);
+      EXPECT_EQ(nullptr, e->texts[1]);
+    }
+  }
+  EXPECT_EQ((std::set<uint16_t>{IDM_READ_REGISTRY, IDM_TOGGLE_AUTOCHECK, IDM_OPEN_ALL_EXCEPTIONS}),
+            switching);
+}
+
+TEST_F(CommandTablesTest, KeyboardShortcutCommandsAreInTheMenuStateTable) {
+  // A shortcut posts its command only while the table says the command is enabled; an
+  // id missing from the table would count as always enabled.
+  for (uint16_t id : {IDM_HIDE_ITEM, IDM_DESCRIBE_ITEM, IDM_OPEN_COPIED_KEY, IDM_FIND_NEXT,
+                      IDM_MARK, IDM_COPY_KEY_NAME, IDM_SEARCH, IDM_OPEN_BASELINE, IDM_SAVE,
+                      IDM_UNDO_CHANGE}) {
+    EXPECT_NE(nullptr, menuState(id)) << id;
+  }
+}
+
+// The commands shown by one kind of right-click menu, separators as 0.
+std::vector<uint16_t> rightClickMenuFor(uint8_t kind) {
+  std::vector<uint16_t> shown;
+  for (const RightClickEntry* e = kInitialRightClickMenu; e->id != RIGHT_CLICK_END; ++e) {
+    if (e->mask & kind) shown.push_back(e->id);
+  }
+  return shown;
+}
+
+TEST_F(CommandTablesTest, RightClickTableMirrorsTheMenuStateTable) {
+  int count = 0;
+  std::set<uint16_t> seen;
+  const RightClickEntry* e = kInitialRightClickMenu;
+  for (; e->id != RIGHT_CLICK_END && count <= kRightClickEntryCount; ++e, ++count) {
+    SCOPED_TRACE(count);
+    EXPECT_NE(0, e->mask & (RIGHT_CLICK_FOR_KEYS | RIGHT_CLICK_FOR_VALUES));
+    EXPECT_EQ(0, e->mask & ~(RIGHT_CLICK_FOR_KEYS | RIGHT_CLICK_FOR_VALUES));
+    if (e->id == RIGHT_CLICK_SEPARATOR) {
+      EXPECT_EQ(nullptr, e->text);
+      continue;
+    }
+    EXPECT_TRUE(isCommand(e->id)) << e->id;
+    EXPECT_TRUE(seen.insert(e->id).second) << e->id << " listed twice";
+    ASSERT_NE(nullptr, e->text);
+    EXPECT_GT(std::strlen(e->text), 0u);
+    EXPECT_EQ(nullptr, std::strchr(e->text, '&')) << "no access keys in the right-click menu";
+    // States reach the right-click table through the menu-state operations, so every
+    // item but the two of its own must be a main-menu item.
+    if (e->id != IDM_FILE_PROPERTIES && e->id != IDM_RIGHT_CLICK_CANCEL) {
+      EXPECT_NE(nullptr, menuState(e->id)) << e->id;
+    }
+    // Only "キャンセル" starts enabled; nothing starts checked.
+    EXPECT_EQ(e->id == IDM_RIGHT_CLICK_CANCEL ? RIGHT_CLICK_ENABLED : 0, e->state) << e->id;
+  }
+  EXPECT_EQ(kRightClickEntryCount, count);
+  EXPECT_EQ(RIGHT_CLICK_END, e->id);
+}
+
+TEST_F(CommandTablesTest, BothRightClickMenusAreWellFormed) {
+  for (uint8_t kind : {RIGHT_CLICK_FOR_KEYS, RIGHT_CLICK_FOR_VALUES}) {
+    SCOPED_TRACE(static_cast<int>(kind));
+    std::vector<uint16_t> shown = rightClickMenuFor(kind);
+    ASSERT_FALSE(shown.empty());
+    EXPECT_NE(RIGHT_CLICK_SEPARATOR, shown.front());
+    EXPECT_EQ(IDM_RIGHT_CLICK_CANCEL, shown.back()) << "キャンセル closes every menu";
+    for (size_t i = 1; i < shown.size(); ++i) {
+      EXPECT_FALSE(shown[i] == RIGHT_CLICK_SEPARATOR && shown[i - 1] == RIGHT_CLICK_SEPARATOR)
+          << "two separators in a row at " << i;
+    }
+  }
+  // Items that act on one kind of item only appear in that kind's menu.
+  std::vector<uint16_t> forValues = rightClickMenuFor(RIGHT_CLICK_FOR_VALUES);
+  std::vector<uint16_t> forKeys = rightClickMenuFor(RIGHT_CLICK_FOR_KEYS);
+  auto has = [](const std::vector<uint16_t>& menu, uint16_t id) {
+    for (uint16_t shownId : menu) {
+      if (shownId == id) return true;
+    }
+    return false;
+  };
+  EXPECT_TRUE(has(forValues, IDM_FILE_PROPERTIES));
+  EXPECT_FALSE(has(forKeys, IDM_FILE_PROPERTIES));
+  EXPECT_TRUE(has(forValues, IDM_COPY_VALUE));
+  EXPECT_FALSE(has(forKeys, IDM_COPY_VALUE));
+  for (uint16_t keyOnly : {IDM_NOT_READ, IDM_NOT_DISPLAYED, IDM_SAME_NAME_NOT_CHECKED,
+                           IDM_AUTOCHECK_TARGET, IDM_COPY_KEY_STRUCTURE, IDM_COPY_KEY_CHANGES,
+                           IDM_SHOW_ALL_IN_KEY, IDM_SHOW_VALUES_IN_KEY, IDM_OPEN_CHANGES_IN_KEY}) {
+    EXPECT_TRUE(has(forKeys, keyOnly)) << keyOnly;
+    EXPECT_FALSE(has(forValues, keyOnly)) << keyOnly;
+  }
+}
+
+TEST_F(CommandTablesTest, ToolbarButtonsFollowTheMenuStateTable) {
+  std::set<uint16_t> ids;
+  std::set<int> images;
+  for (int i = 0; i < kToolbarEntryCount; ++i) {
+    const ToolbarEntry& b = kToolbarButtons[i];
+    SCOPED_TRACE(i);
+    if (b.image == TOOLBAR_SEPARATOR) {
+      EXPECT_EQ(0, b.id);
+      EXPECT_NE(0, i) << "no leading separator";
+      EXPECT_NE(kToolbarEntryCount - 1, i) << "no trailing separator";
+      EXPECT_NE(TOOLBAR_SEPARATOR, kToolbarButtons[i - 1].image) << "two separators in a row";
+      continue;
+    }
+    EXPECT_TRUE(isCommand(b.id));
+    EXPECT_TRUE(ids.insert(b.id).second) << b.id << " has two buttons";
+    EXPECT_TRUE(images.insert(b.image).second) << "image " << b.image << " used twice";
+    EXPECT_GE(b.image, 0);
+    EXPECT_LT(b.image, kToolbarImageCount) << "the strip holds no such image";
+    // setToolbarButton follows the menu-state table by id.
+    const MenuStateEntry* state = menuState(b.id);
+    ASSERT_NE(nullptr, state) << b.id;
+    // A null tool tip is taken from the item's current text, which only switching
+    // items need; every other button names its command.
+    EXPECT_EQ(state->hasAlternatives != 0, b.toolTip == nullptr) << b.id;
+  }
+  EXPECT_EQ(25u, ids.size());
+  EXPECT_EQ(0u, images.count(8)) << "image 8 of the strip is not shown";
+  EXPECT_EQ(static_cast<size_t>(kToolbarImageCount - 1), images.size())
+      << "every image of the strip but one is shown";
+}
+
+TEST_F(CommandTablesTest, ToolbarStartsWithTheFileCommandsInMenuOrder) {
+  // The first group reads like the file menu: open baseline, read, open comparison, save.
+  const uint16_t expected[] = {IDM_OPEN_BASELINE, IDM_READ_REGISTRY, IDM_OPEN_COMPARISON, IDM_SAVE};
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(expected[i], kToolbarButtons[i].id);
+    EXPECT_EQ(i, kToolbarButtons[i].image);
+  }
+  EXPECT_EQ(TOOLBAR_SEPARATOR, kToolbarButtons[4].image);
+}
+
+TEST(TreeImagesTest, OffsetsAddressTheThreeSets) {
+  EXPECT_EQ(kTreeImageCount, 3 * kTreeBaseImageCount);
+  EXPECT_EQ(kTreeBaseImageCount, kTreeHitImageOffset);
+  EXPECT_EQ(2 * kTreeBaseImageCount, kTreeHitBelowImageOffset);
+  EXPECT_LT(TREE_IMAGE_AUTOCHECK_TARGET_CHANGED, kTreeBaseImageCount);
+}
+
+}  // namespace
