@@ -1,0 +1,323 @@
+#include "rules/options.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "platform/memory/program_location.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// options.dat laid out byte by byte, independently of the writer.
+class OptionsImage {
+ public:
+  OptionsImage() : bytes_(444, 0) {
+    put16(0, 0x1201);
+    put16(2, 1);
+  }
+  OptionsImage& put16(size_t at, uint16_t v) {
+    bytes_.at(at) = static_cast<uint8_t>(v & 0xFF);
+    bytes_.at(at + 1) = static_cast<uint8_t>(v >> 8);
+    return *this;
+  }
+  OptionsImage& put32(size_t at, uint32_t v) {
+    for (size_t i = 0; i < 4; ++i) bytes_.at(at + i) = static_cast<uint8_t>(v >> (8 * i));
+    return *this;
+  }
+  OptionsImage& entry(int index, int32_t v) { return put32(24 + 4 * static_cast<size_t>(index), static_cast<uint32_t>(v)); }
+  OptionsImage& folder(const std::string& text) {
+    std::memcpy(&bytes_.at(184), text.data(), text.size());
+    return *this;
+  }
+  std::vector<uint8_t>& bytes() { return bytes_; }
+
+ private:
+  std::vector<uint8_t> bytes_;
+};
+
+ProgramOptions sampleOptions() {
+  ProgramOptions o{};
+  setOptionDefaults(o);
+  for (int i = 0; i < kOptionCount; ++i) o.entries[i] += 100 + i;
+  o.entries[OPT_NO_CLASS_INFO] = 0;  // so that entry 17 survives a reload
+  o.windowMaximized = 1;
+  o.windowX = -8;
+  o.windowY = 100;
+  o.windowWidth = 1280;
+  o.windowHeight = 0x01020304;
+  std::strcpy(o.dataFolder, "D:\\データ\\");
+  return o;
+}
+
+bool sameOptions(const ProgramOptions& a, const ProgramOptions& b) {
+  return std::memcmp(a.entries, b.entries, sizeof a.entries) == 0 && a.windowMaximized == b.windowMaximized &&
+         a.windowX == b.windowX && a.windowY == b.windowY && a.windowWidth == b.windowWidth &&
+         a.windowHeight == b.windowHeight && std::strcmp(a.dataFolder, b.dataFolder) == 0;
+}
+
+std::vector<uint8_t> fileBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+void writeBytes(const fs::path& path, const std::vector<uint8_t>& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+TEST(OptionDefaults, StartUpValues) {
+  ProgramOptions o{};
+  for (int32_t& e : o.entries) e = 77;
+  setOptionDefaults(o);
+  const int32_t expected[kOptionCount] = {0, 0, 1, 0, 0, 0, 1, 1, 0, 1, 0, 1000, 200, 10, 0, 1};
+  for (int i = 0; i < kOptionCount; ++i) EXPECT_EQ(o.entries[i], expected[i]) << "entry " << i;
+}
+
+TEST(OptionsFileLayout, WrittenImageMatchesTheRecordByteForByte) {
+  ProgramOptions o = sampleOptions();
+  o.entries[OPT_CHANGED_ONLY] = 1;
+  o.entries[OPT_UNCHECKED_ONLY] = 1;
+  uint8_t image[kOptionsFileBytes];
+  std::memset(image, 0xEE, sizeof image);
+  encodeOptionsFile(o, image);
+
+  OptionsImage expected;
+  expected.put16(4, 1).put32(8, 0xFFFFFFF8u).put32(12, 100).put32(16, 1280).put32(20, 0x01020304);
+  for (int i = 0; i < kOptionCount; ++i) expected.entry(i, o.entries[i]);
+  expected.entry(0, 0).entry(5, 0);  // the temporary filters are never kept
+  expected.folder("D:\\データ\\");
+  EXPECT_EQ(std::vector<uint8_t>(image, image + sizeof image), expected.bytes());
+}
+
+TEST(OptionsFileLayout, FolderFillingItsFieldKeepsItsNul) {
+  ProgramOptions o = sampleOptions();
+  std::memset(o.dataFolder, 'f', sizeof o.dataFolder);  // no NUL at all
+  uint8_t image[kOptionsFileBytes];
+  encodeOptionsFile(o, image);
+  EXPECT_EQ(image[184 + 258], 'f');
+  EXPECT_EQ(image[443], 0);
+}
+
+TEST(OptionsFileDecode, TakesEverySettingFromTheImage) {
+  OptionsImage image;
+  image.put16(4, 1).put32(8, 10).put32(12, 20).put32(16, 640).put32(20, 480).folder("E:\\snap\\");
+  for (int i = 0; i < kOptionCount; ++i) image.entry(i, 1000 + i);
+  image.entry(OPT_NO_CLASS_INFO, 0);
+  ProgramOptions o{};
+  ASSERT_TRUE(decodeOptionsFile(image.bytes().data(), image.bytes().size(), o));
+  EXPECT_EQ(o.windowMaximized, 1);
+  EXPECT_EQ(o.windowX, 10);
+  EXPECT_EQ(o.windowY, 20);
+  EXPECT_EQ(o.windowWidth, 640);
+  EXPECT_EQ(o.windowHeight, 480);
+  EXPECT_STREQ(o.dataFolder, "E:\\snap\\");
+  EXPECT_EQ(o.entries[OPT_CHANGED_ONLY], 0);
+  EXPECT_EQ(o.entries[OPT_UNCHECKED_ONLY], 0);
+  EXPECT_EQ(o.entries[openWarnRows], 1011);
+  EXPECT_EQ(o.entries[OPT_GROUP_CLASS_INFO], 1017);
+  EXPECT_EQ(o.entries[39], 1039);
+}
+
+TEST(OptionsFileDecode, OldFileGetsTheThreeNumericSettings) {
+  OptionsImage image;
+  image.entry(openWarnRows, 0).entry(openLevelRows, 7).entry(OPT_AUTOCHECK_MINUTES, 3);
+  ProgramOptions o{};
+  ASSERT_TRUE(decodeOptionsFile(image.bytes().data(), image.bytes().size(), o));
+  EXPECT_EQ(o.entries[openWarnRows], 1000);
+  EXPECT_EQ(o.entries[openLevelRows], 200);
+  EXPECT_EQ(o.entries[OPT_AUTOCHECK_MINUTES], 10);
+}
+
+TEST(OptionsFileDecode, NoGroupingWithoutClassInformation) {
+  OptionsImage image;
+  image.entry(openWarnRows, 500).entry(OPT_NO_CLASS_INFO, 1).entry(OPT_GROUP_CLASS_INFO, 1);
+  ProgramOptions o{};
+  ASSERT_TRUE(decodeOptionsFile(image.bytes().data(), image.bytes().size(), o));
+  EXPECT_EQ(o.entries[OPT_GROUP_CLASS_INFO], 0);
+  image.entry(OPT_NO_CLASS_INFO, 0);
+  ASSERT_TRUE(decodeOptionsFile(image.bytes().data(), image.bytes().size(), o));
+  EXPECT_EQ(o.entries[OPT_GROUP_CLASS_INFO], 1);
+}
+
+TEST(OptionsFileDecode, FolderWithoutNulIsCut) {
+  OptionsImage image;
+  image.folder(std::string(260, 'x'));
+  ProgramOptions o{};
+  ASSERT_TRUE(decodeOptionsFile(image.bytes().data(), image.bytes().size(), o));
+  EXPECT_EQ(std::string(o.dataFolder), std::string(259, 'x'));
+}
+
+TEST(OptionsFileDecode, UnusableImagesLeaveEverySettingAlone) {
+  const ProgramOptions before = sampleOptions();
+  auto rejected = [&before](const std::vector<uint8_t>& bytes, size_t size) {
+    ProgramOptions o = before;
+    bool taken = decodeOptionsFile(bytes.data(), size, o);
+    return !taken && sameOptions(o, before);
+  };
+  OptionsImage good;
+  good.entry(openWarnRows, 5);
+  EXPECT_TRUE(rejected(good.bytes(), 443));
+  EXPECT_TRUE(rejected(good.bytes(), 0));
+  OptionsImage notInUse = good;
+  notInUse.put16(2, 0);
+  EXPECT_TRUE(rejected(notInUse.bytes(), 444));
+  notInUse.put16(2, 2);
+  EXPECT_TRUE(rejected(notInUse.bytes(), 444));
+  OptionsImage otherVersion = good;
+  otherVersion.put16(0, 0x1202);
+  EXPECT_TRUE(rejected(otherVersion.bytes(), 444));
+  ProgramOptions o = before;
+  EXPECT_FALSE(decodeOptionsFile(nullptr, 444, o));
+  // A longer file is taken: only its first 444 bytes count.
+  std::vector<uint8_t> longer = good.bytes();
+  longer.resize(1000, 0xFF);
+  EXPECT_TRUE(decodeOptionsFile(longer.data(), longer.size(), o));
+  EXPECT_EQ(o.entries[openWarnRows], 5);
+}
+
+TEST(OptionsFileDecode, EveryFlippedByteGivesAUsableResultOrNone) {
+  ProgramOptions source = sampleOptions();
+  uint8_t image[kOptionsFileBytes];
+  encodeOptionsFile(source, image);
+  for (size_t at = 0; at < kOptionsFileBytes; ++at) {
+    uint8_t copy[kOptionsFileBytes];
+    std::memcpy(copy, image, sizeof copy);
+    copy[at] ^= 0xA5;
+    ProgramOptions o = source;
+    if (!decodeOptionsFile(copy, sizeof copy, o)) {
+      EXPECT_LT(at, 4u) << "only the two leading words can make the file unusable";
+      continue;
+    }
+    EXPECT_EQ(o.entries[OPT_CHANGED_ONLY], 0);
+    EXPECT_EQ(o.entries[OPT_UNCHECKED_ONLY], 0);
+    EXPECT_NE(o.entries[openWarnRows], 0);
+    EXPECT_LT(std::strlen(o.dataFolder), static_cast<size_t>(kDataFolderBytes));
+  }
+}
+
+class OptionsFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    folder_ = fs::temp_directory_path() / (std::string("kestrin-options-") + info->name());
+    fs::remove_all(folder_);
+    fs::create_directories(folder_);
+    path_ = folder_ / "options.dat";
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    fs::remove_all(folder_, ignored);
+  }
+  std::vector<std::string> folderEntries() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder_)) names.push_back(entry.path().filename().string());
+    return names;
+  }
+
+  fs::path folder_;
+  fs::path path_;
+};
+
+TEST_F(OptionsFileTest, SavedFileReadsBackAndTemporaryFiltersAreZero) {
+  ProgramOptions saved = sampleOptions();
+  saved.entries[OPT_CHANGED_ONLY] = 1;
+  saved.entries[OPT_UNCHECKED_ONLY] = 1;
+  ASSERT_TRUE(saveOptionsFile(path_.string(), saved));
+  EXPECT_EQ(fileBytes(path_).size(), 444u);
+  EXPECT_EQ(folderEntries(), std::vector<std::string>{"options.dat"});  // no temporary left
+
+  ProgramOptions loaded{};
+  ASSERT_TRUE(loadOptionsFile(path_.string(), loaded));
+  saved.entries[OPT_CHANGED_ONLY] = 0;
+  saved.entries[OPT_UNCHECKED_ONLY] = 0;
+  EXPECT_TRUE(sameOptions(loaded, saved));
+}
+
+TEST_F(OptionsFileTest, SavingReplacesTheOldFileAndALeftoverTemporary) {
+  writeBytes(path_, std::vector<uint8_t>(1000, 0x11));
+  writeBytes(folder_ / "options.dat.tmp", std::vector<uint8_t>(10, 0x22));  // an earlier crash
+  ProgramOptions o = sampleOptions();
+  ASSERT_TRUE(saveOptionsFile(path_.string(), o));
+  uint8_t image[kOptionsFileBytes];
+  encodeOptionsFile(o, image);
+  EXPECT_EQ(fileBytes(path_), std::vector<uint8_t>(image, image + sizeof image));
+  EXPECT_EQ(folderEntries(), std::vector<std::string>{"options.dat"});
+}
+
+TEST_F(OptionsFileTest, FailedSaveLeavesTheOldFileAndNoTemporary) {
+  std::vector<uint8_t> old(444, 0x33);
+  writeBytes(path_, old);
+  // The temporary file cannot be created where a folder of its name stands.
+  fs::create_directory(folder_ / "options.dat.tmp");
+  EXPECT_FALSE(saveOptionsFile(path_.string(), sampleOptions()));
+  EXPECT_EQ(fileBytes(path_), old);
+  fs::remove(folder_ / "options.dat.tmp");
+  // A missing folder.
+  EXPECT_FALSE(saveOptionsFile((folder_ / "missing" / "options.dat").string(), sampleOptions()));
+  EXPECT_EQ(folderEntries(), std::vector<std::string>{"options.dat"});
+}
+
+#if defined(__linux__)
+TEST_F(OptionsFileTest, FullDiskLeavesTheOldFile) {
+  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  std::vector<uint8_t> old(444, 0x44);
+  writeBytes(path_, old);
+  // Every write to /dev/full fails with "no space left on device".
+  fs::create_symlink("/dev/full", folder_ / "options.dat.tmp");
+  EXPECT_FALSE(saveOptionsFile(path_.string(), sampleOptions()));
+  EXPECT_EQ(fileBytes(path_), old);
+  EXPECT_EQ(folderEntries(), std::vector<std::string>{"options.dat"});
+}
+#endif
+
+TEST_F(OptionsFileTest, MissingShortOrWrongFileKeepsTheDefaults) {
+  ProgramOptions defaults{};
+  setOptionDefaults(defaults);
+  ProgramOptions o = defaults;
+  EXPECT_FALSE(loadOptionsFile(path_.string(), o));  // missing
+  OptionsImage image;
+  image.entry(openWarnRows, 42);
+  std::vector<uint8_t> shortFile(image.bytes().begin(), image.bytes().begin() + 300);
+  writeBytes(path_, shortFile);
+  EXPECT_FALSE(loadOptionsFile(path_.string(), o));
+  image.put16(2, 0);
+  writeBytes(path_, image.bytes());
+  EXPECT_FALSE(loadOptionsFile(path_.string(), o));
+  writeBytes(path_, {});
+  EXPECT_FALSE(loadOptionsFile(path_.string(), o));
+  EXPECT_TRUE(sameOptions(o, defaults));
+}
+
+TEST_F(OptionsFileTest, ProgramOptionsLiveInTheProgramFolder) {
+  std::string folderText = folder_.string() + static_cast<char>(fs::path::preferred_separator);
+  platform::ScopedProgramLocation location(folderText + "regKestrin.exe", folderText);
+  setOptionDefaults(programOptions);
+  programOptions.dataFolder[0] = '\0';
+  optionsDirty = true;
+  EXPECT_FALSE(loadOptions());
+  EXPECT_TRUE(optionsDirty) << "nothing was read, so the settings must still be written";
+
+  programOptions.entries[OPT_KEYS_ONLY] = 1;
+  programOptions.windowWidth = 777;
+  ASSERT_TRUE(saveOptions());
+  EXPECT_FALSE(optionsDirty);
+  EXPECT_TRUE(fs::exists(path_));
+
+  setOptionDefaults(programOptions);
+  programOptions.windowWidth = 0;
+  optionsDirty = true;
+  ASSERT_TRUE(loadOptions());
+  EXPECT_FALSE(optionsDirty);
+  EXPECT_EQ(programOptions.entries[OPT_KEYS_ONLY], 1);
+  EXPECT_EQ(programOptions.windowWidth, 777);
+}
+
+}  // namespace

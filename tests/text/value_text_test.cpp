@@ -1,0 +1,383 @@
+#include "text/value_text.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<uint8_t> bytesOf(const std::string& text) { return std::vector<uint8_t>(text.begin(), text.end()); }
+
+// Renders into a heap buffer of exactly `width` bytes, so the sanitizers catch any
+// write past the width.
+std::string shortForm(int width, const std::vector<uint8_t>& data, int kind) {
+  std::unique_ptr<char[]> dest(new char[static_cast<size_t>(width)]);
+  formatValueShort(dest.get(), width, data.data(), static_cast<int32_t>(data.size()), kind);
+  return std::string(dest.get());
+}
+
+std::string hexPairs(int count, int first = 0) {
+  static const char digits[] = "0123456789ABCDEF";
+  std::string text;
+  for (int i = 0; i < count; ++i) {
+    int b = (first + i) & 0xFF;
+    text += digits[b >> 4];
+    text += digits[b & 15];
+    text += ' ';
+  }
+  return text;
+}
+
+std::vector<uint8_t> counting(int count) {
+  std::vector<uint8_t> data(static_cast<size_t>(count));
+  for (int i = 0; i < count; ++i) data[static_cast<size_t>(i)] = static_cast<uint8_t>(i);
+  return data;
+}
+
+TEST(ValueTypeNames, KnownTypesAndTheEndRowForEveryOther) {
+  EXPECT_STREQ(valueTypeName(1), "REG_SZ");
+  EXPECT_STREQ(valueTypeName(7), "REG_MULTI_SZ");
+  EXPECT_STREQ(valueTypeName(10), "REG_RES_REQ_LIST");
+  EXPECT_STREQ(valueTypeName(0), "REG_NONE");
+  EXPECT_STREQ(valueTypeName(11), "Unkown");
+  // The end row's -1 is a marker, not a type: type 0xFFFFFFFF is simply unknown.
+  EXPECT_EQ(valueTypeRow(0xFFFFFFFFu), kValueTypeNameRows - 1);
+  EXPECT_EQ(valueTypeRow(7), 1);
+  EXPECT_EQ(valueTypeRow(12345), 11);
+}
+
+TEST(ValueTypeNames, DisplayKindsAndStateNames) {
+  EXPECT_EQ(valueKindOf(1), VALUE_KIND_TEXT);
+  EXPECT_EQ(valueKindOf(2), VALUE_KIND_TEXT);
+  EXPECT_EQ(valueKindOf(7), VALUE_KIND_MULTI_TEXT);
+  EXPECT_EQ(valueKindOf(4), VALUE_KIND_NUMBER);
+  EXPECT_EQ(valueKindOf(5), VALUE_KIND_BYTES);  // big-endian DWORD is shown as bytes
+  EXPECT_EQ(valueKindOf(11), VALUE_KIND_BYTES);
+  EXPECT_STREQ(itemStateName(0), "正常");
+  EXPECT_STREQ(itemStateName(8), "Data");
+  EXPECT_STREQ(itemStateName(11), "削除");
+  EXPECT_STREQ(itemStateName(5), "\x81\x40\x81\x40");  // two full-width spaces in cp932
+  EXPECT_STREQ(itemStateName(12), "");
+  EXPECT_STREQ(itemStateName(-1), "");
+}
+
+TEST(FormatValueShortText, ExactlyWidthBytesIsWholeOneMoreIsCut) {
+  std::string fits(127, 'a');  // with its NUL: 128 bytes
+  std::vector<uint8_t> data = bytesOf(fits);
+  data.push_back(0);
+  EXPECT_EQ(shortForm(128, data, VALUE_KIND_TEXT), fits);
+
+  std::string longer(128, 'b');
+  data = bytesOf(longer);
+  data.push_back(0);
+  std::string shown = shortForm(128, data, VALUE_KIND_TEXT);
+  EXPECT_EQ(shown, std::string(124, 'b') + "...");
+  EXPECT_EQ(shown.size(), 127u);
+}
+
+TEST(FormatValueShortText, UnterminatedOrEmbeddedNulData) {
+  // Registry text without its NUL, exactly as long as the width: it cannot be shown
+  // whole in width - 1 characters.
+  std::vector<uint8_t> data = bytesOf(std::string(30, 'x'));
+  EXPECT_EQ(shortForm(30, data, VALUE_KIND_TEXT), std::string(26, 'x') + "...");
+  // Shorter unterminated text is shown whole, and nothing after it is read.
+  EXPECT_EQ(shortForm(30, bytesOf("abc"), VALUE_KIND_TEXT), "abc");
+  // Long data whose text ends early: the text ends at its NUL.
+  data = bytesOf("short");
+  data.resize(200, 'z');
+  data[5] = 0;
+  EXPECT_EQ(shortForm(128, data, VALUE_KIND_TEXT), "short");
+  EXPECT_EQ(shortForm(128, {}, VALUE_KIND_TEXT), "");
+}
+
+TEST(FormatValueShortMulti, StringsEachFollowedByASpace) {
+  const char list[] = "A\0B\0\0after";
+  std::vector<uint8_t> data(list, list + sizeof list);
+  EXPECT_EQ(shortForm(128, data, VALUE_KIND_MULTI_TEXT), "A B ");
+  // An empty list, and a list of no bytes at all, give an empty (terminated) text.
+  EXPECT_EQ(shortForm(128, {0, 0}, VALUE_KIND_MULTI_TEXT), "");
+  std::unique_ptr<char[]> dest(new char[8]);
+  std::memset(dest.get(), '#', 8);
+  formatValueShort(dest.get(), 8, nullptr, 0, VALUE_KIND_MULTI_TEXT);
+  EXPECT_STREQ(dest.get(), "");
+}
+
+TEST(FormatValueShortMulti, CutWhenTheRestDoesNotFit) {
+  const char list[] = "abcdef\0ghijkl\0\0";
+  std::vector<uint8_t> data(list, list + sizeof list - 1);
+  // Width 10: "abcdef" needs 6 + 5; it is cut to 10 - 4 bytes and "...".
+  EXPECT_EQ(shortForm(10, data, VALUE_KIND_MULTI_TEXT), "abcdef...");
+  // Width 19: the second string needs 6 + 5 but only 12 remain.
+  EXPECT_EQ(shortForm(19, data, VALUE_KIND_MULTI_TEXT), "abcdef ghijkl ");
+  EXPECT_EQ(shortForm(18, data, VALUE_KIND_MULTI_TEXT), "abcdef ghijkl ");
+  // Width 17: 10 remain for "ghijkl", below 6 + 5, so it is cut at 10 - 4 bytes (all
+  // of it) and "..." follows.
+  EXPECT_EQ(shortForm(17, data, VALUE_KIND_MULTI_TEXT), "abcdef ghijkl...");
+  EXPECT_EQ(shortForm(16, data, VALUE_KIND_MULTI_TEXT), "abcdef ghijk...");
+  // A last string without its NUL ends the list.
+  EXPECT_EQ(shortForm(128, bytesOf(std::string("one\0two", 7)), VALUE_KIND_MULTI_TEXT), "one two ");
+}
+
+TEST(FormatValueShortNumber, AllBitsSetAndShortData) {
+  EXPECT_EQ(shortForm(128, {0xFF, 0xFF, 0xFF, 0xFF}, VALUE_KIND_NUMBER), "0xFFFFFFFF (-1)");
+  EXPECT_EQ(shortForm(128, {0x78, 0x56, 0x34, 0x12, 0x99}, VALUE_KIND_NUMBER), "0x12345678 (305419896)");
+  // Fewer than four bytes: the missing ones count as zero and are not read.
+  EXPECT_EQ(shortForm(128, {0x34, 0x12}, VALUE_KIND_NUMBER), "0x00001234 (4660)");
+  EXPECT_EQ(shortForm(8, {0xFF, 0xFF, 0xFF, 0xFF}, VALUE_KIND_NUMBER), "0xFFFFF");
+}
+
+TEST(FormatValueShortBytes, FortyTwoWholeFortyThreeCut) {
+  EXPECT_EQ(shortForm(128, counting(42), VALUE_KIND_BYTES), hexPairs(42));
+  EXPECT_EQ(shortForm(128, counting(43), VALUE_KIND_BYTES), hexPairs(41) + "...");
+  EXPECT_EQ(shortForm(128, counting(300), VALUE_KIND_BYTES), hexPairs(41) + "...");
+  EXPECT_EQ(shortForm(128, {}, VALUE_KIND_BYTES), "");
+  // Unknown kind codes render as bytes.
+  EXPECT_EQ(shortForm(128, {0xAB, 0x01}, 0), "AB 01 ");
+  EXPECT_EQ(shortForm(128, {0xAB, 0x01}, 99), "AB 01 ");
+  // Width 31 holds ten pairs in its 30 characters; width 30 holds only 29, so eight
+  // pairs and the ellipsis.
+  EXPECT_EQ(shortForm(31, counting(10), VALUE_KIND_BYTES), hexPairs(10));
+  EXPECT_EQ(shortForm(30, counting(10), VALUE_KIND_BYTES), hexPairs(8) + "...");
+}
+
+TEST(FormatValueShort, NeverBeyondTheWidthForAnyKindWidthOrLength) {
+  std::vector<uint8_t> data(200);
+  for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<uint8_t>(i % 7 == 3 ? 0 : 'a' + i % 26);
+  const int kinds[] = {VALUE_KIND_TEXT, VALUE_KIND_MULTI_TEXT, VALUE_KIND_BYTES, VALUE_KIND_NUMBER};
+  for (int kind : kinds) {
+    for (int width = 1; width <= 140; ++width) {
+      for (int length = 0; length <= 60; ++length) {
+        std::vector<uint8_t> part(data.begin(), data.begin() + length);
+        std::string shown = shortForm(width, part, kind);
+        ASSERT_LE(shown.size(), static_cast<size_t>(width - 1))
+            << "kind " << kind << " width " << width << " length " << length;
+      }
+    }
+  }
+  char untouched = '#';
+  formatValueShort(&untouched, 0, data.data(), 10, VALUE_KIND_TEXT);
+  EXPECT_EQ(untouched, '#');
+}
+
+TEST(FormatPrintable, OnlyPrintableAsciiSurvives) {
+  const uint8_t source[] = {0x1F, 0x20, 'A', 0x7E, 0x7F, 0x80, 0x82, 0xA0, 0xFF};
+  char dest[10];
+  std::memset(dest, '#', sizeof dest);
+  EXPECT_EQ(formatPrintable(dest, source, 9, '.'), 9);
+  EXPECT_EQ(std::string(dest, 9), ". A~.....");
+  EXPECT_EQ(dest[9], '#');  // no NUL written
+}
+
+TEST(MultiString, LengthStopsAtTheClosingDoubleNul) {
+  const char list[] = "ab\0c\0\0garbage\0\0";
+  std::vector<uint8_t> data(list, list + sizeof list - 1);
+  const int32_t size = static_cast<int32_t>(data.size());
+  EXPECT_EQ(multiStringLength(data.data(), size, kTypeMultiSz), 6);
+  EXPECT_EQ(multiStringLength(data.data(), size, kTypeSz), size);
+  EXPECT_EQ(multiStringLength(data.data(), 4, kTypeMultiSz), 4);  // never more than given
+  const uint8_t empty[] = {0, 0, 'x'};
+  EXPECT_EQ(multiStringLength(empty, 3, kTypeMultiSz), 1);
+  const uint8_t unterminated[] = {'a', 0, 'b'};
+  EXPECT_EQ(multiStringLength(unterminated, 3, kTypeMultiSz), 3);
+  EXPECT_EQ(multiStringLength(unterminated, 0, kTypeMultiSz), 0);
+  EXPECT_EQ(multiStringCount(data.data(), size), 2);
+  EXPECT_EQ(multiStringCount(unterminated, 3), 2);
+  EXPECT_EQ(multiStringCount(empty, 3), 0);
+}
+
+TEST(MultiString, LinesEachEndedByCrLf) {
+  const char list[] = "ab\0c\0\0garbage\0\0";
+  std::vector<uint8_t> data(list, list + sizeof list - 1);
+  const int32_t size = static_cast<int32_t>(data.size());
+  const size_t needed = multiStringLinesSize(data.data(), size);
+  EXPECT_LE(needed, static_cast<size_t>(size + 2 * multiStringCount(data.data(), size) + 1));
+  std::unique_ptr<char[]> dest(new char[needed]);
+  char* end = multiStringToLines(dest.get(), data.data(), size);
+  EXPECT_STREQ(dest.get(), "ab\r\nc\r\n");
+  EXPECT_EQ(end, dest.get() + 7);
+  EXPECT_EQ(needed, 8u);
+
+  // An unterminated last string still fits its measured size.
+  const uint8_t open[] = {'x', 'y'};
+  std::unique_ptr<char[]> small(new char[multiStringLinesSize(open, 2)]);
+  multiStringToLines(small.get(), open, 2);
+  EXPECT_STREQ(small.get(), "xy\r\n");
+}
+
+TEST(HexDump10, LinesOfFiftyOneCharactersAndTheLeadByteAsSpace) {
+  std::vector<uint8_t> data = counting(25);
+  data[0] = 0x82;  // a Shift-JIS lead byte
+  data[1] = 'A';
+  std::vector<char> dest(hexDump10Size(25));
+  formatHexDump10(dest.data(), data.data(), 25);
+  std::string dump(dest.data());
+  ASSERT_EQ(dump.size() + 1, dest.size());
+  std::string first = dump.substr(0, 51);
+  EXPECT_EQ(first, "    0: 82 41 02 03 04 05 06 07 08 09   " + std::string(" A        ") + "\r\n");
+  EXPECT_EQ(dump.substr(51, 7), "   10: ");
+  EXPECT_EQ(dump.substr(102), "   20: " + hexPairs(5, 20) + std::string(32 - 15, ' ') + "     \r\n");
+}
+
+TEST(HexDump20, LinesOfNinetyTwoCharactersOrTheNumberText) {
+  std::vector<uint8_t> data = counting(45);
+  std::vector<char> dest(hexDump20Size(45, VALUE_KIND_BYTES));
+  formatHexDump20(dest.data(), data.data(), 45, VALUE_KIND_BYTES);
+  std::string dump(dest.data());
+  ASSERT_EQ(dump.size() + 1, dest.size());
+  EXPECT_EQ(dump.substr(0, 92), "     0: " + hexPairs(20) + "  " + std::string(20, ' ') + "\r\n");
+  EXPECT_EQ(dump.substr(92, 8), "    20: ");
+  EXPECT_EQ(dump.substr(184, 8), "    40: ");
+
+  const uint8_t number[] = {0xFF, 0xFF, 0xFF, 0xFF};
+  std::vector<char> text(hexDump20Size(4, VALUE_KIND_NUMBER));
+  formatHexDump20(text.data(), number, 4, VALUE_KIND_NUMBER);
+  EXPECT_STREQ(text.data(), "0xFFFFFFFF (-1)\n");
+}
+
+TEST(HexDumps, MeasuredSizeIsExactForEveryLengthAndWideOffsets) {
+  for (int32_t length : {0, 1, 9, 10, 11, 19, 20, 21, 99, 100, 100005, 200000}) {
+    std::vector<uint8_t> data(static_cast<size_t>(length), 0x41);
+    std::vector<char> dump10(hexDump10Size(length));
+    formatHexDump10(dump10.data(), data.data(), length);
+    EXPECT_EQ(std::strlen(dump10.data()) + 1, dump10.size()) << length;
+    std::vector<char> dump20(hexDump20Size(length, VALUE_KIND_BYTES));
+    formatHexDump20(dump20.data(), data.data(), length, VALUE_KIND_BYTES);
+    EXPECT_EQ(std::strlen(dump20.data()) + 1, dump20.size()) << length;
+  }
+  // Offsets of six digits widen the offset field instead of overrunning the buffer.
+  std::vector<uint8_t> data(100010, 0);
+  std::vector<char> dump(hexDump10Size(100010));
+  formatHexDump10(dump.data(), data.data(), 100010);
+  EXPECT_NE(std::string(dump.data()).find("\r\n100000: 00 "), std::string::npos);
+}
+
+TEST(FormatValueFull, EachKind) {
+  EXPECT_EQ(formatValueFull(bytesOf(std::string("text\0", 5)).data(), 5, kTypeExpandSz), "text");
+  const char list[] = "one\0two\0\0";
+  EXPECT_EQ(formatValueFull(reinterpret_cast<const uint8_t*>(list), sizeof list, kTypeMultiSz),
+            "one\r\ntwo\r\n");
+  const uint8_t number[] = {1, 0, 0, 0};
+  EXPECT_EQ(formatValueFull(number, 4, kTypeDword), "0x00000001 (1)");
+  const uint8_t bytes[] = {0xDE, 0xAD};
+  EXPECT_EQ(formatValueFull(bytes, 2, kTypeBinary), "    0: DE AD " + std::string(26, ' ') + "  \r\n");
+  EXPECT_EQ(formatValueFull(nullptr, 0, kTypeBinary), "");
+}
+
+std::string grouped(int64_t value, int width) {
+  std::unique_ptr<char[]> buffer(new char[static_cast<size_t>(width) + 1]);
+  return formatGroupedNumber(buffer.get(), value, width);
+}
+
+TEST(FormatGroupedNumber, RightAlignedWithCommas) {
+  EXPECT_EQ(grouped(0, 7), "      0");
+  EXPECT_EQ(grouped(1234, 7), "  1,234");
+  EXPECT_EQ(grouped(999, 7), "    999");
+  EXPECT_EQ(grouped(123456, 7), "123,456");
+  EXPECT_EQ(grouped(1234567, 9), "1,234,567");
+  EXPECT_EQ(grouped(1234567890, 13), "1,234,567,890");
+  EXPECT_EQ(grouped(-1234, 7), " -1,234");
+}
+
+TEST(FormatGroupedNumber, LeadingDigitsBeyondTheWidthAreDropped) {
+  EXPECT_EQ(grouped(1234567, 7), "234,567");
+  EXPECT_EQ(grouped(1234567, 8), ",234,567");
+  EXPECT_EQ(grouped(1234567, 10), " 1,234,567");
+  EXPECT_EQ(grouped(99, 1), "9");
+  EXPECT_EQ(grouped(5, 0), "");
+  EXPECT_EQ(grouped(INT64_MAX, 11), "854,775,807");
+  for (int width = 0; width <= 12; ++width) {
+    EXPECT_EQ(grouped(9876543210LL, width).size(), static_cast<size_t>(width));
+  }
+}
+
+TEST(RundllArgumentOffset, ProgramNameForms) {
+  EXPECT_EQ(rundllArgumentOffset("rundll32.exe shell32.dll,Control_RunDLL"), 13);
+  EXPECT_EQ(rundllArgumentOffset("C:\\WINDOWS\\system32\\RUNDLL32.EXE  x.dll,Entry"), 34);
+  EXPECT_EQ(rundllArgumentOffset("rundll32 a.dll,b"), 9);
+  EXPECT_EQ(rundllArgumentOffset("\"C:\\Program Files\\rundll32.exe\" a.dll,b"), 32);
+  // Quoted, but a '~' was seen: a space ends the name.
+  EXPECT_EQ(rundllArgumentOffset("\"C:\\PROGRA~1\\rundll32.exe a.dll,b"), 26);
+  EXPECT_EQ(rundllArgumentOffset("rundll32"), 8);  // the offset of the end
+}
+
+TEST(RundllArgumentOffset, NotARundllCommand) {
+  EXPECT_EQ(rundllArgumentOffset("rundll3"), 0);  // shorter than 8 bytes
+  EXPECT_EQ(rundllArgumentOffset("notrundll32.exe x"), 0);
+  EXPECT_EQ(rundllArgumentOffset("rundll32.exe.bak x"), 0);
+  EXPECT_EQ(rundllArgumentOffset("C:\\rundll32\\app.exe x"), 0);
+  EXPECT_EQ(rundllArgumentOffset(""), 0);
+  EXPECT_EQ(rundllArgumentOffset(nullptr), 0);
+  // The trail byte of "表" (0x95 0x5C) is not a folder separator.
+  EXPECT_EQ(rundllArgumentOffset("C:\\\x95\x5Crundll32.exe a.dll,b"), 0);
+}
+
+TEST(FilePathLength, RundllArgumentEndsJustPastTheComma) {
+  EXPECT_EQ(filePathLength("rundll32.exe shell32.dll,Control_RunDLL"), 25);
+  EXPECT_EQ(filePathLength("rundll32 .\\x.dll,E"), 17);
+  EXPECT_EQ(filePathLength("\"rundll32.exe\" \"C:\\x y.dll\",E"), 27);
+  EXPECT_EQ(filePathLength("C:\\WINDOWS\\RUNDLL32.EXE C:\\WINDOWS\\a.dll,E"), 41);
+  EXPECT_EQ(filePathLength("rundll32 a.dll"), 14);  // no comma: to the end
+  EXPECT_EQ(filePathLength("rundll32"), 0);         // nothing after the name
+}
+
+TEST(FilePathLength, QuotedAndUnquotedDrivePathsWithOptions) {
+  const char quoted[] = "\"C:\\Program Files\\App\\app.exe\" /S";
+  EXPECT_EQ(filePathLength(quoted), 30);
+  EXPECT_EQ(quoted[29], '"');
+  const char plain[] = "C:\\Program Files\\App\\app.exe /S";
+  EXPECT_EQ(filePathLength(plain), 28);
+  EXPECT_EQ(plain[28], ' ');
+  // A second drive path after a space.
+  EXPECT_EQ(filePathLength("C:\\a\\b.exe D:\\c"), 10);
+  EXPECT_EQ(filePathLength("C:\\a b\\c d.txt"), 14);  // spaces are path characters
+  EXPECT_EQ(filePathLength("\\\\server\\share\\f.txt"), 20);
+  EXPECT_EQ(filePathLength("c:file.txt"), 10);
+}
+
+TEST(FilePathLength, NotAPath) {
+  EXPECT_EQ(filePathLength("app.exe"), 0);           // no drive, no double backslash
+  EXPECT_EQ(filePathLength("..\\x\\app.exe"), 0);    // relative outside rundll
+  EXPECT_EQ(filePathLength("C:\\dir\\.hidden"), 0);  // component starting with a dot
+  EXPECT_EQ(filePathLength("C:\\dir\\\\file"), 0);   // empty component
+  EXPECT_EQ(filePathLength("C:\\"), 0);              // nothing after the prefix
+  EXPECT_EQ(filePathLength("C:"), 0);
+  EXPECT_EQ(filePathLength("C:\\a/b"), 0);
+  EXPECT_EQ(filePathLength("C:\\a:b"), 0);
+  EXPECT_EQ(filePathLength("C:\\a*b"), 0);
+  EXPECT_EQ(filePathLength("C:\\a<b"), 0);
+  EXPECT_EQ(filePathLength("C:\\a>b"), 0);
+  EXPECT_EQ(filePathLength("C:\\a|b"), 0);
+  EXPECT_EQ(filePathLength(nullptr), 0);
+}
+
+TEST(FilePathLength, ComponentLengthLimit) {
+  std::string ok = "C:\\" + std::string(215, 'a');
+  EXPECT_EQ(filePathLength(ok.c_str()), static_cast<int32_t>(ok.size()));
+  std::string tooLong = "C:\\" + std::string(216, 'a');
+  EXPECT_EQ(filePathLength(tooLong.c_str()), 0);
+  // Double-byte characters count two bytes each.
+  std::string wide = "C:\\";
+  for (int i = 0; i < 107; ++i) wide += "\x88\xA0";
+  EXPECT_EQ(filePathLength((wide + "a").c_str()), static_cast<int32_t>(wide.size() + 1));
+  EXPECT_EQ(filePathLength((wide + "\x88\xA0").c_str()), 0);
+  // The limit is per component.
+  std::string two = "C:\\" + std::string(215, 'a') + "\\" + std::string(215, 'b');
+  EXPECT_EQ(filePathLength(two.c_str()), static_cast<int32_t>(two.size()));
+}
+
+TEST(FilePathLength, DoubleByteCharactersAreTakenWhole) {
+  // "ソ" is 0x83 0x5C: its trail byte is not a backslash, so the next backslash does
+  // not make an empty component.
+  EXPECT_EQ(filePathLength("C:\\\x83\x5C\\b"), 7);
+  // A trail byte that looks like '|' or ':' or '/' is part of its character.
+  EXPECT_EQ(filePathLength("C:\\\x83\x7C.txt"), 9);
+  // A lead byte takes any non-NUL byte after it, even one that is no trail byte.
+  EXPECT_EQ(filePathLength("C:\\a \x81\x2F"), 7);
+  // A lead byte at the very end is a single byte.
+  EXPECT_EQ(filePathLength("C:\\a\x83"), 5);
+}
+
+}  // namespace
