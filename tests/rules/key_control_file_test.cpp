@@ -1,0 +1,243 @@
+// keyCtrl.txt: sections switched by the options, the line syntax, hostile lines, and
+// the file the program ships.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "rules/rule_files.h"
+#include "rules/rule_store.h"
+#include "tests/rules/rule_test_support.h"
+
+namespace {
+
+using rule_test::allSwitches;
+using rule_test::dumpRules;
+using rule_test::findPath;
+using rule_test::parseText;
+using rule_test::RuleTest;
+
+using KeyControlTest = RuleTest;
+
+uint8_t codeAt(const std::string& path) {
+  const RuleIndex node = findPath(path);
+  return node < 0 ? 0xFF : ruleNode(node).code;
+}
+
+TEST_F(KeyControlTest, EachOptionSwitchesItsSection) {
+  const struct {
+    const char* section;
+    bool RuleFileSwitches::*option;
+    uint8_t code;
+  } sections[] = {
+      {"[NoReadClass]", &RuleFileSwitches::noClassInfo, CONTROL_NOT_READ},
+      {"[NoReadSame]", &RuleFileSwitches::skipDuplicates, CONTROL_NOT_READ},
+      {"[NoCheck]", &RuleFileSwitches::skipVolatile, CONTROL_NOT_CHECKED},
+      {"[NoCheckHard]", &RuleFileSwitches::skipHardware, CONTROL_NOT_CHECKED},
+  };
+  for (const auto& section : sections) {
+    SCOPED_TRACE(section.section);
+    const std::string text = std::string(section.section) + "\nHKEY_LOCAL_MACHINE\\A\\B\n";
+    // Every other option on: the section still gives nothing.
+    RuleFileSwitches switches = allSwitches(true);
+    switches.*section.option = false;
+    resetRules();
+    KeyControlReport report = parseText(text, switches);
+    EXPECT_EQ(report.switchedOffLines, 1);
+    EXPECT_EQ(ruleNodeCount(), 7);
+    switches = allSwitches(false);
+    switches.*section.option = true;
+    resetRules();
+    report = parseText(text, switches);
+    EXPECT_EQ(report.ruleLines, 1);
+    EXPECT_EQ(codeAt("HKEY_LOCAL_MACHINE|A"), 0);
+    EXPECT_EQ(codeAt("HKEY_LOCAL_MACHINE|A|B"), section.code);
+  }
+}
+
+TEST_F(KeyControlTest, LinesOutsideActiveSectionsAreIgnored) {
+  const std::string text =
+      "HKEY_LOCAL_MACHINE\\BeforeAnySection\n"
+      "[Check]\n"
+      "HKEY_LOCAL_MACHINE\\InCheck\n"
+      "[AutoCheck]\n"
+      "HKEY_LOCAL_MACHINE\\InAutoCheck\n"
+      "[nocheck]\n"  // section names are case-sensitive: a rule line, ignored here
+      "[NoCheck]\n"
+      "HKEY_LOCAL_MACHINE\\Checked\n"
+      "[NoCheckHard]\n"
+      "HKEY_LOCAL_MACHINE\\Hard\n";
+  RuleFileSwitches switches = allSwitches(false);
+  switches.skipVolatile = true;
+  const KeyControlReport report = parseText(text, switches);
+  EXPECT_EQ(report.switchedOffLines, 5);
+  EXPECT_EQ(report.sectionLines, 4);
+  EXPECT_EQ(report.ruleLines, 1);
+  EXPECT_EQ(rule_test::childNames(3), std::vector<std::string>{"Checked"});
+}
+
+TEST_F(KeyControlTest, LineSyntax) {
+  const std::string text =
+      "[NoCheck]\r\n"
+      "# a comment\r\n"
+      " #x\n"  // not a comment: a rule whose first component is "#x"
+      "\t  HKEY_CURRENT_USER\\Trimmed \t \r\n"
+      "   \t\r\n"
+      "\n"
+      "[Other]\n"  // not a section: a rule line
+      "hkey_local_machine\\software\\Low\n"
+      "HKEY_LOCAL_MACHINE\\SOFTWARE\\Low\\Deeper\\\n"
+      "HKEY_USERS\\\\\\s\\Software\n"
+      "HKEY_LOCAL_MACHINE\\Back\\\\slash\n"
+      "[NoReadSame]\n"
+      "HKEY_LOCAL_MACHINE\\SOFTWARE\\Low\n"  // a later section changes the code
+      "HKEY_CURRENT_USER\\LastLine";         // no line end
+  const KeyControlReport report = parseText(text, allSwitches(true));
+  EXPECT_EQ(report.lines, 14);
+  EXPECT_EQ(report.commentLines, 1);
+  EXPECT_EQ(report.blankLines, 2);
+  EXPECT_EQ(report.malformedLines, 0);
+  EXPECT_EQ(report.ruleLines, 9);
+  EXPECT_EQ(codeAt("#x"), 3);
+  EXPECT_EQ(codeAt("HKEY_CURRENT_USER|Trimmed"), 3);
+  EXPECT_EQ(codeAt("[Other]"), 3);
+  EXPECT_EQ(codeAt("HKEY_LOCAL_MACHINE|software"), 0) << "found ignoring case, not made again";
+  EXPECT_EQ(std::string(ruleNodeName(findPath("HKEY_LOCAL_MACHINE|SOFTWARE"))), "software");
+  EXPECT_EQ(codeAt("HKEY_LOCAL_MACHINE|SOFTWARE|LOW"), 1);
+  EXPECT_EQ(codeAt("HKEY_LOCAL_MACHINE|SOFTWARE|Low|Deeper"), 3);
+  EXPECT_EQ(codeAt("HKEY_USERS|S-1-5-21-1-2-3-1001|Software"), 3);
+  EXPECT_EQ(std::string(ruleNodeName(findPath("HKEY_USERS|S-1-5-21-1-2-3-1001"))), "\\s");
+  EXPECT_EQ(codeAt("HKEY_LOCAL_MACHINE|Back\\slash"), 3);
+  EXPECT_EQ(codeAt("HKEY_CURRENT_USER|LastLine"), 1);
+  dumpRules();
+}
+
+TEST_F(KeyControlTest, RepeatedLinesAreReported) {
+  const KeyControlReport report = parseText(
+      "[NoCheck]\nHKEY_USERS\\\\\\s\nHKEY_USERS\\S-1-5-21-9-9-9-1000\nHKEY_USERS\\X\n",
+      allSwitches(true));
+  EXPECT_EQ(report.ruleLines, 3);
+  EXPECT_EQ(report.repeatedLines, 1) << "the second line only names a key the pattern covers";
+  EXPECT_EQ(report.firstProblemLine, 3);
+}
+
+TEST_F(KeyControlTest, LongAndHostileLines) {
+  const std::string longest = "HKEY_LOCAL_MACHINE\\" + std::string(240, 'a');  // 259 bytes
+  ASSERT_EQ(longest.size(), 259u);
+  const std::string component255(255, 'c');  // a top node: a longer path would pass 259 bytes
+  std::string text = "[NoCheck]\n";
+  text += longest + "\n";                                      // 2: kept
+  text += longest + "b\n";                                     // 3: 260 bytes, refused
+  text += longest + "\r\n";                                    // 4: kept (already there)
+  text += longest + std::string(300, ' ') + "\t\r\n";          // 5: blanks do not count
+  text += "HKEY_LOCAL_MACHINE\\" + std::string(100000, 'x') + "\\Tail\n";  // 6: refused whole
+  text += component255 + "\n";                                 // 7: kept
+  text += std::string(256, 'd') + "\n";                      // 8: component cut: refused
+  text += "HKEY_CURRENT_USER\\A\\\\,B\n";                      // 9: empty component: refused
+  text += "\\HKEY_CURRENT_USER\n";                             // 10: empty component: refused
+  text += std::string("HKEY_CURRENT_USER\\Nul\0Tail\n", 27);   // 11: NUL: refused
+  text += "#" + std::string(5000, '#') + "\n";                 // 12: a long comment
+  text += std::string("\x81\\\xff\x80\x1a\x7f", 6) + "\n";     // 13: odd bytes, still a path
+  text += "HKEY_CURRENT_USER\\After\n";                        // 14: kept
+  const KeyControlReport report = parseText(text, allSwitches(true));
+  EXPECT_EQ(report.lines, 14);
+  EXPECT_EQ(report.malformedLines, 6);
+  EXPECT_EQ(report.firstProblemLine, 3);
+  EXPECT_EQ(report.commentLines, 1);
+  EXPECT_EQ(report.ruleLines, 6);
+  EXPECT_EQ(report.repeatedLines, 2);
+  EXPECT_EQ(codeAt("HKEY_LOCAL_MACHINE|" + std::string(240, 'a')), 3);
+  EXPECT_EQ(codeAt(component255), 3);
+  EXPECT_EQ(codeAt("HKEY_CURRENT_USER|After"), 3);
+  EXPECT_EQ(findPath("HKEY_CURRENT_USER|Nul"), kNoRule);
+  EXPECT_EQ(findPath("HKEY_CURRENT_USER|A"), kNoRule);
+  EXPECT_EQ(findPath("HKEY_LOCAL_MACHINE|" + std::string(240, 'a') + "b"), kNoRule);
+  const std::map<std::string, std::string> dump = dumpRules();
+  EXPECT_EQ(dump.size(), 7u + 5u);  // lines 2, 7, 13 (two nodes) and 14
+}
+
+TEST_F(KeyControlTest, MissingFileGivesNoRules) {
+  KeyControlReport report;
+  EXPECT_FALSE(loadKeyControlFile("/nonexistent-folder/keyCtrl.txt", allSwitches(true), &report));
+  EXPECT_EQ(ruleNodeCount(), 7);
+  loadRuleFiles(allSwitches(true), "/nonexistent-folder/");
+  EXPECT_EQ(ruleNodeCount(), 7);
+}
+
+// ---------------------------------------------------------------- the shipped file
+
+std::string shippedFilePath() {
+  std::string path = __FILE__;
+  const size_t tests = path.rfind("tests");
+  return path.substr(0, tests) + "resources/keyCtrl.txt";
+}
+
+std::string readShippedFile() {
+  std::ifstream in(shippedFilePath(), std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+TEST_F(KeyControlTest, ShippedFileHasNoUnusedOrMalformedLine) {
+  const std::string text = readShippedFile();
+  ASSERT_FALSE(text.empty()) << shippedFilePath();
+
+  // Nothing but comments before the first section.
+  std::istringstream lines(text);
+  std::string line;
+  while (std::getline(lines, line) && (line.empty() || line[0] == '#')) {
+  }
+  EXPECT_EQ(line, "[NoReadClass]");
+
+  resetRules();
+  const KeyControlReport off = parseText(text, allSwitches(false));
+  EXPECT_GT(off.switchedOffLines, 50);
+  EXPECT_EQ(off.ruleLines, 0);
+
+  // Each section on its own: every line makes a rule of its own.
+  int32_t used = 0;
+  for (bool RuleFileSwitches::*option :
+       {&RuleFileSwitches::noClassInfo, &RuleFileSwitches::skipDuplicates,
+        &RuleFileSwitches::skipVolatile, &RuleFileSwitches::skipHardware}) {
+    RuleFileSwitches switches = allSwitches(false);
+    switches.*option = true;
+    resetRules();
+    const KeyControlReport report = parseText(text, switches);
+    EXPECT_EQ(report.malformedLines, 0) << "line " << report.firstProblemLine;
+    EXPECT_EQ(report.repeatedLines, 0) << "line " << report.firstProblemLine;
+    EXPECT_EQ(report.droppedLines, 0);
+    EXPECT_EQ(report.sectionLines, 4);
+    used += report.ruleLines;
+  }
+  EXPECT_EQ(used, off.switchedOffLines);
+
+  // Every rule starts at a root key, and every backslash in a name makes a pattern.
+  resetRules();
+  const KeyControlReport all = parseText(text, allSwitches(true));
+  EXPECT_EQ(all.malformedLines, 0);
+  EXPECT_EQ(rule_test::childNames(kNoRule).size(), 6u);
+  EXPECT_EQ(rule_test::childNames(kSameKeysNode).size(), 0u);
+  for (const auto& entry : dumpRules()) {
+    for (size_t at = entry.first.find('\\'); at != std::string::npos;
+         at = entry.first.find('\\', at + 2)) {
+      const char code = at + 1 < entry.first.size() ? entry.first[at + 1] : '\0';
+      EXPECT_TRUE(code == '*' || code == 's' || code == 'u') << entry.first;
+    }
+  }
+  // The rules do what the comments say on a few keys of a real system.
+  EXPECT_EQ(codeAt("HKEY_CLASSES_ROOT"), 1);
+  EXPECT_EQ(codeAt("HKEY_USERS|S-1-5-21-3623811015-3361044348-30300820-1001"), 1);
+  EXPECT_EQ(codeAt("HKEY_USERS|S-1-5-21-3623811015-3361044348-30300820-1001_Classes"), 1);
+  EXPECT_EQ(findPath("HKEY_USERS|S-1-5-18"), kNoRule);
+  EXPECT_EQ(codeAt("HKEY_LOCAL_MACHINE|SYSTEM|ControlSet001|Enum"), 3);
+  EXPECT_EQ(codeAt("HKEY_LOCAL_MACHINE|SYSTEM|ControlSet001|Control|Windows|ShutdownTime"), 3);
+  EXPECT_EQ(codeAt("HKEY_LOCAL_MACHINE|SYSTEM|CurrentControlSet"), 1);
+  EXPECT_EQ(codeAt("HKEY_LOCAL_MACHINE|SYSTEM|ControlSet001|Control"), 0);
+}
+
+}  // namespace

@@ -1,0 +1,324 @@
+#include "rules/rule_store.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "engine/store_walk.h"
+#include "tests/engine/store_tree_builder.h"
+#include "tests/rules/rule_test_support.h"
+
+namespace {
+
+using rule_test::addPath;
+using rule_test::childNames;
+using rule_test::dumpRules;
+using rule_test::findPath;
+using rule_test::RuleTest;
+
+const char kSid1001[] = "S-1-5-21-3623811015-3361044348-30300820-1001";
+
+// ---------------------------------------------------------------- store basics
+
+TEST_F(RuleTest, ResetMakesTheFixedNodesInOrder) {
+  addPath("HKEY_LOCAL_MACHINE|Software", CONTROL_NOT_CHECKED);
+  resetRules();
+  EXPECT_EQ(ruleNodeCount(), 7);
+  EXPECT_EQ(childNames(kNoRule),
+            (std::vector<std::string>{"HKEY_CLASSES_ROOT", "HKEY_CURRENT_CONFIG", "HKEY_CURRENT_USER",
+                                      "HKEY_LOCAL_MACHINE", "HKEY_USERS", "SPECIAL_SETTINGS"}));
+  EXPECT_EQ(childNames(kSpecialSettingsNode), std::vector<std::string>{"SAME_KEYS"});
+  EXPECT_EQ(sameKeysNode(), kSameKeysNode);
+  EXPECT_EQ(ruleNode(kSameKeysNode).depth, 1);
+  for (RuleIndex i = 0; i < 7; ++i) {
+    EXPECT_EQ(ruleNode(i).code, 0);
+    EXPECT_EQ(ruleNode(i).ruleFlags, RULE_KEY);
+  }
+  dumpRules();
+}
+
+TEST_F(RuleTest, AddRuleModes) {
+  const RuleIndex hklm = findRuleChild(kNoRule, "hkey_local_machine");
+  ASSERT_EQ(hklm, 3);
+  const RuleIndex a = addRule(hklm, "A", CONTROL_NOT_CHECKED, kRuleSet);
+  EXPECT_EQ(ruleNode(a).code, CONTROL_NOT_CHECKED);
+  EXPECT_EQ(ruleNode(a).ruleFlags, RULE_KEY);
+  // Ensuring leaves an existing node unchanged, whatever code is given.
+  EXPECT_EQ(addRule(hklm, "a", CONTROL_HIDDEN, kRuleEnsure), a);
+  EXPECT_EQ(ruleNode(a).code, CONTROL_NOT_CHECKED);
+  // The user's rule sets RULE_USER; a user rule turned off (code 0) loses it.
+  EXPECT_EQ(addRule(hklm, "A", CONTROL_HIDDEN, kRuleSetUser), a);
+  EXPECT_EQ(ruleNode(a).ruleFlags, RULE_KEY | RULE_USER);
+  EXPECT_EQ(addRule(hklm, "A", CONTROL_NONE, kRuleSetUser), a);
+  EXPECT_EQ(ruleNode(a).code, 0);
+  EXPECT_EQ(ruleNode(a).ruleFlags, RULE_KEY);
+  addRule(hklm, "A", CONTROL_HIDDEN, kRuleSetUser);
+  EXPECT_EQ(addRule(hklm, "A", CONTROL_NOT_READ, kRuleSet), a);
+  EXPECT_EQ(ruleNode(a).ruleFlags, RULE_KEY) << "a shipped rule replaces the user's";
+  // Code 8 (checked again) is stored as 0, for new and existing nodes alike.
+  EXPECT_EQ(ruleNode(addRule(a, "New", CONTROL_CHECKED_AGAIN, kRuleSetUser)).code, 0);
+  EXPECT_EQ(ruleNode(addRule(hklm, "A", CONTROL_CHECKED_AGAIN, kRuleSetUser)).code, 0);
+  // A top node keeps RULE_USER even without a code.
+  EXPECT_EQ(ruleNode(addRule(kNoRule, "HKEY_USERS", CONTROL_NONE, kRuleSetUser)).ruleFlags,
+            RULE_KEY | RULE_USER);
+  // Codes that are no control codes, a bad parent and a missing name are refused.
+  const int32_t count = ruleNodeCount();
+  EXPECT_EQ(addRule(hklm, "Bad", 7, kRuleSet), kNoRule);
+  EXPECT_EQ(addRule(hklm, "A", STATE_DELETED, kRuleSetUser), kNoRule);
+  EXPECT_EQ(addRule(ruleNodeCount(), "X", CONTROL_NONE, kRuleEnsure), kNoRule);
+  EXPECT_EQ(addRule(-5, "X", CONTROL_NONE, kRuleEnsure), kNoRule);
+  EXPECT_EQ(addRule(hklm, nullptr, CONTROL_NONE, kRuleEnsure), kNoRule);
+  EXPECT_EQ(ruleNodeCount(), count);
+  dumpRules();
+}
+
+TEST_F(RuleTest, NewNodesAreAppendedAndTheFirstMatchWins) {
+  const RuleIndex hklm = 3;
+  addRule(hklm, "Foo", CONTROL_NONE, kRuleEnsure);
+  addRule(hklm, "\\*", CONTROL_NOT_CHECKED, kRuleSet);
+  addRule(hklm, "Bar", CONTROL_HIDDEN, kRuleSet);  // the pattern matches it: no new node
+  EXPECT_EQ(childNames(hklm), (std::vector<std::string>{"Foo", "\\*"}));
+  EXPECT_EQ(ruleNode(findRuleChild(hklm, "FOO")).code, 0);
+  EXPECT_EQ(ruleNode(findRuleChild(hklm, "bar")).code, CONTROL_HIDDEN);
+  EXPECT_EQ(std::string(ruleNodeName(findRuleChild(hklm, "Anything"))), "\\*");
+  EXPECT_EQ(findRuleChild(hklm + 100, "Foo"), kNoRule);
+}
+
+// ---------------------------------------------------------------- names and patterns
+
+TEST(RuleNames, PlainNamesAndPatterns) {
+  const struct {
+    const char* rule;
+    const char* name;
+    bool matches;
+  } cases[] = {
+      {"Software", "SOFTWARE", true},
+      {"software", "Softwares", false},
+      {"Foo\\*", "FooBar", true},
+      {"Foo\\*", "foo", true},
+      {"Foo\\*", "Fo", false},
+      {"Foo\\*Bar", "fooXbar", true},
+      {"Foo\\*Bar", "FooBarBaz", false},
+      {"ab\\*b", "ab", true},  // prefix and suffix may overlap
+      {"\\*", "", true},
+      {"\\*x", "X", true},
+      {"\\s", kSid1001, true},
+      {"\\s", "S-1-5-18", false},
+      {"\\s", "S-1-5-19", false},
+      {"\\s", "s-1-5-21-1-2-3-1001", false},
+      {"\\s", "S-1-5-21-1-2-3-", false},
+      {"\\s", "S-1-5-21-1-2-3-1001x", false},
+      {"\\s", "S-1-5-21--2-3-4", true},  // the runs between the dashes may be empty
+      {"\\s", "S-1-12-1-2-3-4-5", false},
+      {"\\s", "S-1-5-21-1-2-3-1001_Classes", false},
+      {"\\s_Classes", "S-1-5-21-1-2-3-1001_Classes", true},
+      {"\\s_classes", "S-1-5-21-1-2-3-1001_CLASSES", true},
+      {"\\s_Classes", kSid1001, false},
+      {"x\\s", "XS-1-5-21-1-2-3-4", true},
+      {"\\u", "{4D36E967-E325-11CE-BFC1-08002BE10318}", true},
+      {"\\u", "{4D36E967E325-11CE-BFC1-08002BE10318}", false},
+      {"\\u", "{a-b-c-d-e-f}", false},
+      {"\\u", "{a-b-c-d-e", false},
+      {"\\u", "{1-2-3-4-5}x", false},
+      {"Pre\\u.bak", "pre{1-2-3-4-5}.BAK", true},
+      {"Pre\\u.bak", "pre{1-2-3-4-5}.bakx", false},
+      {"a\\b", "a\\B", true},  // no pattern code: only the exact name
+      {"a\\b", "axb", false},
+      {"a\\", "A\\", true},
+      {"a\\", "a", false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ruleNameMatches(c.rule, c.name), c.matches) << c.rule << " ~ " << c.name;
+  }
+}
+
+TEST(RuleNames, SpecialNameLengths) {
+  EXPECT_EQ(matchSpecialName("S-1-5-21-1-2-3-1001_Classes", 's'), 19u);
+  EXPECT_EQ(matchSpecialName("S-1-5-18", 's'), 0u);
+  EXPECT_EQ(matchSpecialName("S-1", 's'), 0u);
+  EXPECT_EQ(matchSpecialName("", 's'), 0u);
+  EXPECT_EQ(matchSpecialName("{1-2-3-4-5}tail", 'u'), 11u);
+  EXPECT_EQ(matchSpecialName("{1-2-3-4-5}", 'x'), 11u);  // any other code: a GUID
+  EXPECT_EQ(matchSpecialName("{1-2-3-4}", 'u'), 0u);
+  EXPECT_EQ(matchSpecialName("{", 'u'), 0u);
+}
+
+std::vector<std::string> split(const std::string& line, std::vector<bool>* cuts = nullptr) {
+  std::vector<std::string> parts;
+  char component[kRuleComponentBytes];
+  for (size_t at = 0; at < line.size();) {
+    bool cut = false;
+    const size_t next = splitRulePath(line.data(), line.size(), at, component, &cut);
+    EXPECT_GT(next, at);
+    if (next <= at) break;
+    at = next;
+    parts.emplace_back(component);
+    if (cuts) cuts->push_back(cut);
+  }
+  return parts;
+}
+
+TEST(RuleNames, SplitRulePathEscapes) {
+  using V = std::vector<std::string>;
+  EXPECT_EQ(split("HKEY_LOCAL_MACHINE\\A\\B"), (V{"HKEY_LOCAL_MACHINE", "A", "B"}));
+  EXPECT_EQ(split("A\\\\*B"), (V{"A\\*B"}));                // doubled: one literal backslash
+  EXPECT_EQ(split("HKEY_USERS\\\\\\s"), (V{"HKEY_USERS", "\\s"}));  // separator, then a pattern
+  EXPECT_EQ(split("A\\\\\\\\B"), (V{"A", "", "\\B"}));
+  EXPECT_EQ(split("A\\\\,B"), (V{"A", "", ",B"}));
+  EXPECT_EQ(split("A\\"), (V{"A"}));
+  EXPECT_EQ(split("A\\\\"), (V{"A\\"}));
+  EXPECT_EQ(split("\\A"), (V{"", "A"}));
+  EXPECT_EQ(split("A\\\\\\"), (V{"A", "\\"}));
+  // After 255 copied bytes a component is cut; the rest is the next component.
+  std::vector<bool> cuts;
+  const std::string exact(255, 'x');
+  EXPECT_EQ(split(exact + "\\y" + exact + "zz", &cuts), (V{exact, "y" + exact.substr(1), "xzz"}));
+  EXPECT_EQ(cuts, (std::vector<bool>{false, true, false}));
+}
+
+// ---------------------------------------------------------------- ruleForItem
+
+class RuleLookupTest : public store_tree::TreeTest {
+ protected:
+  void SetUp() override {
+    TreeTest::SetUp();
+    resetRules();
+  }
+  void TearDown() override {
+    resetRules();
+    TreeTest::TearDown();
+  }
+
+  // Asks the rules for every key and value the way the reader does (each key before
+  // its subkeys and values) and returns "path" -> control word, values as
+  // "path : name", for the items whose word has a code or rule bits.
+  std::map<std::string, ControlWord> lookUpAll() {
+    std::map<std::string, ControlWord> words;
+    store_walk::walkAllKeys(store(), [&](ItemIndex key) {
+      const ControlWord word =
+          ruleForItemIn(store(), rec(key).parent, key, keyName(store(), key));
+      if (controlCodeOf(word) != 0 || (controlFlagsOf(word) & (RULE_SAME_NAME | RULE_USER)) != 0) {
+        words[buildItemPath(store(), key, 0)] = word;
+      }
+      store_walk::forEachValue(store(), key, [&](ItemIndex value, ValueRecord&) {
+        const ControlWord valueWord = ruleForItemIn(store(), key, kNoItem, valueName(store(), value));
+        if (controlCodeOf(valueWord) != 0) {
+          words[buildItemPath(store(), key, 0) + " : " + valueName(store(), value)] = valueWord;
+        }
+      });
+      return true;
+    });
+    return words;
+  }
+};
+
+TEST_F(RuleLookupTest, PathRulesAndPatternsAtEveryDepth) {
+  addPath("HKEY_USERS|\\s|Software|\\*Cache", CONTROL_NOT_CHECKED);
+  addPath("HKEY_LOCAL_MACHINE|SOFTWARE|Vendor", CONTROL_NOT_READ);
+  addPath("HKEY_LOCAL_MACHINE|SYSTEM|ControlSet\\*|Enum", CONTROL_HIDDEN);
+  addPath("HKEY_LOCAL_MACHINE|SYSTEM|Select", CONTROL_AUTOCHECK_TARGET);
+  key(std::string("HKEY_USERS\\") + kSid1001 + "\\Software\\IconCache");
+  key(std::string("HKEY_USERS\\") + kSid1001 + "\\Software\\Other");
+  key("HKEY_USERS\\S-1-5-21-1-2-3-500\\software\\THUMBCACHE");
+  key("HKEY_USERS\\S-1-5-18\\Software\\IconCache");
+  key("HKEY_LOCAL_MACHINE\\software\\VENDOR\\Inside");
+  key("HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet001\\Enum");
+  key("HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet002\\enum");
+  key("HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Enum");
+  key("HKEY_LOCAL_MACHINE\\SYSTEM\\Select");
+  const std::map<std::string, ControlWord> expected = {
+      {std::string("HKEY_USERS\\") + kSid1001 + "\\Software\\IconCache", RULE_KEY << 8 | 3},
+      {"HKEY_USERS\\S-1-5-21-1-2-3-500\\software\\THUMBCACHE", RULE_KEY << 8 | 3},
+      {"HKEY_LOCAL_MACHINE\\software\\VENDOR", RULE_KEY << 8 | 1},
+      {"HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet001\\Enum", RULE_KEY << 8 | 2},
+      {"HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet002\\enum", RULE_KEY << 8 | 2},
+      {"HKEY_LOCAL_MACHINE\\SYSTEM\\Select", RULE_KEY << 8 | 13},
+  };
+  EXPECT_EQ(lookUpAll(), expected);
+}
+
+TEST_F(RuleLookupTest, SameNameRuleOnlyWhereNoPathRuleHasACode) {
+  const RuleIndex same = addRule(sameKeysNode(), "Cache", CONTROL_NOT_CHECKED, kRuleSetUser);
+  setRuleFlags(same, RULE_SAME_NAME, 0);
+  const ControlWord sameWord = (RULE_KEY | RULE_SAME_NAME | RULE_USER) << 8 | 3;
+  addPath("HKEY_LOCAL_MACHINE|A|Cache", CONTROL_HIDDEN);
+  addPath("HKEY_LOCAL_MACHINE|B|Cache|Deeper", CONTROL_NOT_READ);  // Cache only a path node
+  key("HKEY_LOCAL_MACHINE\\A\\Cache");
+  key("HKEY_LOCAL_MACHINE\\B\\cache\\Deeper");
+  key("HKEY_LOCAL_MACHINE\\C\\CACHE");
+  key("HKEY_LOCAL_MACHINE\\C\\Cache0");
+  key("HKEY_CURRENT_USER\\X\\Y\\Z\\W\\Cache");
+  key("HKEY_CURRENT_USER\\Cache");
+  value(key("HKEY_LOCAL_MACHINE\\D"), "Cache");  // a value is never a same-name match
+  const std::map<std::string, ControlWord> expected = {
+      {"HKEY_LOCAL_MACHINE\\A\\Cache", RULE_KEY << 8 | 2},
+      {"HKEY_LOCAL_MACHINE\\B\\cache", sameWord},
+      {"HKEY_LOCAL_MACHINE\\B\\cache\\Deeper", RULE_KEY << 8 | 1},
+      {"HKEY_LOCAL_MACHINE\\C\\CACHE", sameWord},
+      {"HKEY_CURRENT_USER\\X\\Y\\Z\\W\\Cache", sameWord},
+      {"HKEY_CURRENT_USER\\Cache", sameWord},
+  };
+  EXPECT_EQ(lookUpAll(), expected);
+}
+
+TEST_F(RuleLookupTest, ValueRulesAndKeysOfTheSameName) {
+  addPath("HKEY_LOCAL_MACHINE|A|Seed", CONTROL_NOT_CHECKED);  // shipped: key or value
+  setRuleFlags(addPath("HKEY_LOCAL_MACHINE|B|Stamp", CONTROL_NOT_CHECKED, kRuleSetUser), RULE_VALUE,
+               RULE_KEY);
+  addPath("HKEY_LOCAL_MACHINE|B|Stamp|Inner", CONTROL_HIDDEN);
+  value(key("HKEY_LOCAL_MACHINE\\A"), "seed");
+  key("HKEY_LOCAL_MACHINE\\A\\Seed");
+  value(key("HKEY_LOCAL_MACHINE\\B"), "Stamp");
+  key("HKEY_LOCAL_MACHINE\\B\\Stamp\\Inner");
+  value(key("HKEY_LOCAL_MACHINE\\B\\Stamp"), "Other");
+  const std::map<std::string, ControlWord> expected = {
+      {"HKEY_LOCAL_MACHINE\\A : seed", RULE_KEY << 8 | 3},
+      {"HKEY_LOCAL_MACHINE\\A\\Seed", RULE_KEY << 8 | 3},
+      {"HKEY_LOCAL_MACHINE\\B : Stamp", (RULE_VALUE | RULE_USER) << 8 | 3},
+      // The value rule leaves the key named Stamp alone, but still leads to its subkeys.
+      {"HKEY_LOCAL_MACHINE\\B\\Stamp\\Inner", RULE_KEY << 8 | 2},
+  };
+  EXPECT_EQ(lookUpAll(), expected);
+}
+
+TEST_F(RuleLookupTest, KeysBeyondTheCursorTableDisturbNothing) {
+  // A chain deeper than the store's depth byte: below 255 levels the depths wrap.
+  ItemIndex at = key("HKEY_LOCAL_MACHINE\\A\\Deep");
+  std::string path = "HKEY_LOCAL_MACHINE|A|Deep";
+  for (int i = 0; i < 300; ++i) {
+    at = addKey(store(), at, kNoItem, ("d" + std::to_string(i)).c_str());
+    if (i < 200) path += "|d" + std::to_string(i);
+  }
+  addPath(path, CONTROL_HIDDEN);  // level 202: within the table
+  addPath("HKEY_LOCAL_MACHINE|A|Later", CONTROL_NOT_CHECKED);
+  addRule(sameKeysNode(), "d299", CONTROL_NOT_READ, kRuleSet);
+  key("HKEY_LOCAL_MACHINE\\A\\Later");
+  const std::map<std::string, ControlWord> words = lookUpAll();
+  int hidden = 0, notRead = 0;
+  bool later = false;
+  for (const auto& [itemPath, word] : words) {
+    if (controlCodeOf(word) == 2) ++hidden;
+    if (controlCodeOf(word) == 1) ++notRead;
+    if (itemPath == "HKEY_LOCAL_MACHINE\\A\\Later") later = controlCodeOf(word) == 3;
+  }
+  EXPECT_EQ(hidden, 1);
+  EXPECT_EQ(notRead, 1) << "same-name rules apply at any depth";
+  EXPECT_TRUE(later) << "a sibling read after the deep chain keeps its rule";
+  EXPECT_EQ(words.size(), 3u);
+}
+
+TEST_F(RuleLookupTest, EntriesOfAnEarlierReadNeverMatch) {
+  addPath("HKEY_LOCAL_MACHINE|A|B", CONTROL_NOT_CHECKED);
+  key("HKEY_LOCAL_MACHINE\\A\\B");
+  EXPECT_EQ(lookUpAll().size(), 1u);
+  // A new reading hands the same item indexes to other keys.
+  resetStore(store(), true);
+  key("HKEY_LOCAL_MACHINE\\X\\B");
+  EXPECT_TRUE(lookUpAll().empty());
+  EXPECT_EQ(ruleForItemIn(store(), kNoItem, 3, nullptr), 0);
+  EXPECT_EQ(ruleForItemIn(store(), 999999, kNoItem, "B"), 0);
+}
+
+}  // namespace

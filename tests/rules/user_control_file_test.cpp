@@ -1,0 +1,350 @@
+// userCtrl.dat: the byte layout, what a save and a load bring back, damaged files, and
+// the safe replacement of the file.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/memory/program_location.h"
+#include "rules/options.h"
+#include "rules/rule_files.h"
+#include "rules/rule_store.h"
+#include "tests/rules/rule_test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using rule_test::addPath;
+using rule_test::allSwitches;
+using rule_test::dumpRules;
+using rule_test::parseText;
+using Dump = std::map<std::string, std::string>;
+
+const char kShipped[] =
+    "[NoCheck]\n"
+    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Shipped\n"
+    "HKEY_USERS\\\\\\s\\Software\\Cache\n";
+
+void putU32(std::vector<uint8_t>& bytes, uint32_t value) {
+  for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
+}
+
+std::vector<uint8_t> readBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+class UserControlTest : public rule_test::RuleTest {
+ protected:
+  void SetUp() override {
+    RuleTest::SetUp();
+    folder_ = fs::temp_directory_path() /
+              ("kestrin-rules-" + std::to_string(reinterpret_cast<uintptr_t>(this)));
+    fs::remove_all(folder_);
+    fs::create_directories(folder_);
+  }
+  void TearDown() override {
+    fs::remove_all(folder_);
+    RuleTest::TearDown();
+  }
+
+  // keyCtrl rules and the user's rules of every kind on top of them.
+  void buildUserRules() {
+    parseText(kShipped, allSwitches(true));
+    addPath("HKEY_LOCAL_MACHINE|SOFTWARE|Mine", CONTROL_NOT_READ, kRuleSetUser);
+    addPath("HKEY_LOCAL_MACHINE|SOFTWARE|Shipped|Sub", CONTROL_HIDDEN, kRuleSetUser);
+    addPath("HKEY_USERS|S-1-5-21-1-2-3-1001|Software|Cache|Inner", CONTROL_AUTOCHECK_TARGET, kRuleSetUser);
+    addPath("HKEY_CURRENT_USER|A|B|C|Deep", CONTROL_NOT_CHECKED, kRuleSetUser);
+    setRuleFlags(addPath("HKEY_CURRENT_USER|A|Val", CONTROL_NOT_CHECKED, kRuleSetUser), RULE_VALUE,
+                 RULE_KEY);
+    setRuleFlags(addRule(sameKeysNode(), "Temp", CONTROL_NOT_CHECKED, kRuleSetUser), RULE_SAME_NAME, 0);
+    addRule(kNoRule, "HKEY_CURRENT_CONFIG", CONTROL_NOT_READ, kRuleSetUser);
+    // A rule the user set and took back again: neither it nor its path returns.
+    addPath("HKEY_CURRENT_USER|Off|Leaf", CONTROL_NOT_CHECKED, kRuleSetUser);
+    addPath("HKEY_CURRENT_USER|Off|Leaf", CONTROL_NONE, kRuleSetUser);
+  }
+
+  fs::path file() const { return folder_ / "userCtrl.dat"; }
+  fs::path folder_;
+};
+
+TEST_F(UserControlTest, ByteLayout) {
+  const RuleIndex software = addRule(3, "Software", CONTROL_NONE, kRuleEnsure);
+  addRule(software, "Foo", CONTROL_NOT_CHECKED, kRuleSetUser);
+  std::vector<uint8_t> image;
+  encodeUserControl(image);
+
+  const char* names[] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_CONFIG", "HKEY_CURRENT_USER",
+                         "HKEY_LOCAL_MACHINE", "HKEY_USERS", "SPECIAL_SETTINGS", "SAME_KEYS",
+                         "Software", "Foo"};
+  // depth, code, flags, parent, next sibling, first child
+  const int records[9][6] = {
+      {0, 0, 1, -1, 1, -1}, {0, 0, 1, -1, 2, -1}, {0, 0, 1, -1, 3, -1},
+      {0, 0, 1, -1, 4, 7},  {0, 0, 1, -1, 5, -1}, {0, 0, 1, -1, -1, 6},
+      {1, 0, 1, 5, -1, -1}, {1, 0, 1, 3, -1, 8},  {2, 3, 0x41, 7, -1, -1},
+  };
+  std::vector<uint8_t> expected;
+  putU32(expected, 0x00011201);
+  putU32(expected, 9);
+  putU32(expected, 1);
+  putU32(expected, 65536);
+  std::string area;
+  for (int i = 0; i < 9; ++i) {
+    for (int field = 0; field < 3; ++field) expected.push_back(static_cast<uint8_t>(records[i][field]));
+    expected.push_back(0);  // name block
+    for (int field = 3; field < 6; ++field) putU32(expected, static_cast<uint32_t>(records[i][field]));
+    putU32(expected, static_cast<uint32_t>(area.size()));
+    area += names[i];
+    area += '\0';
+  }
+  expected.insert(expected.end(), area.begin(), area.end());
+  EXPECT_EQ(image, expected);
+  EXPECT_EQ(image.size(), 16u + 9u * 20u + 126u);
+}
+
+TEST_F(UserControlTest, NamesInLaterBlocksKeepTheirOffsets) {
+  // Enough long names to fill the first name block: whole blocks are written, then
+  // the used part of the last one.
+  RuleIndex parent = addRule(3, "Many", CONTROL_NONE, kRuleEnsure);
+  for (int i = 0; i < 300; ++i) {
+    std::string name = std::to_string(i) + std::string(250, 'n');
+    addRule(parent, name.c_str(), CONTROL_HIDDEN, kRuleSetUser);
+  }
+  ASSERT_EQ(ruleNameBlockCount(), 2);
+  std::vector<uint8_t> image;
+  encodeUserControl(image);
+  EXPECT_EQ(image.size(), 16u + 20u * static_cast<size_t>(ruleNodeCount()) + 65536u + ruleNameBytesUsed());
+  const Dump before = dumpRules();
+  resetRules();
+  ASSERT_TRUE(decodeUserControl(image.data(), image.size()));
+  EXPECT_EQ(dumpRules(), before);
+}
+
+TEST_F(UserControlTest, SaveAndLoadRestoreExactlyTheUserRulesAndTheirPaths) {
+  buildUserRules();
+  Dump expected = dumpRules();
+  expected.erase("HKEY_CURRENT_USER|Off");
+  expected.erase("HKEY_CURRENT_USER|Off|Leaf");
+  ASSERT_TRUE(saveUserControlFile(file().string()));
+  EXPECT_FALSE(fs::exists(file().string() + ".tmp"));
+
+  // With the same shipped rules loaded first, the store is rebuilt without duplicates.
+  resetRules();
+  parseText(kShipped, allSwitches(true));
+  ASSERT_TRUE(loadUserControlFile(file().string()));
+  EXPECT_EQ(dumpRules(), expected);
+
+  // Without them, only the user's rules and the paths leading to them come back.
+  resetRules();
+  ASSERT_TRUE(loadUserControlFile(file().string()));
+  const Dump userOnly = {
+      {"HKEY_CLASSES_ROOT", "0/1"},
+      {"HKEY_CURRENT_CONFIG", "1/65"},
+      {"HKEY_CURRENT_USER", "0/1"},
+      {"HKEY_CURRENT_USER|A", "0/1"},
+      {"HKEY_CURRENT_USER|A|B", "0/1"},
+      {"HKEY_CURRENT_USER|A|B|C", "0/1"},
+      {"HKEY_CURRENT_USER|A|B|C|Deep", "3/65"},
+      {"HKEY_CURRENT_USER|A|Val", "3/66"},
+      {"HKEY_LOCAL_MACHINE", "0/1"},
+      {"HKEY_LOCAL_MACHINE|SOFTWARE", "0/1"},
+      {"HKEY_LOCAL_MACHINE|SOFTWARE|Mine", "1/65"},
+      {"HKEY_LOCAL_MACHINE|SOFTWARE|Shipped", "0/1"},
+      {"HKEY_LOCAL_MACHINE|SOFTWARE|Shipped|Sub", "2/65"},
+      {"HKEY_USERS", "0/1"},
+      {"HKEY_USERS|\\s", "0/1"},
+      {"HKEY_USERS|\\s|Software", "0/1"},
+      {"HKEY_USERS|\\s|Software|Cache", "0/1"},
+      {"HKEY_USERS|\\s|Software|Cache|Inner", "13/65"},
+      {"SPECIAL_SETTINGS", "0/1"},
+      {"SPECIAL_SETTINGS|SAME_KEYS", "0/1"},
+      {"SPECIAL_SETTINGS|SAME_KEYS|Temp", "3/97"},
+  };
+  EXPECT_EQ(dumpRules(), userOnly);
+
+  // loadRuleFiles reads the file only when the option says so.
+  std::ofstream(folder_ / "keyCtrl.txt", std::ios::binary) << kShipped;
+  const std::string folder = folder_.string() + "/";
+  RuleFileSwitches switches = allSwitches(true);
+  switches.applyUserControl = false;
+  resetRules();
+  loadRuleFiles(switches, folder);
+  EXPECT_EQ(rule_test::findPath("HKEY_LOCAL_MACHINE|SOFTWARE|Mine"), kNoRule);
+  resetRules();
+  loadRuleFiles(allSwitches(true), folder);
+  EXPECT_EQ(dumpRules(), expected);
+}
+
+TEST_F(UserControlTest, ShortFilesAreIgnoredWhole) {
+  buildUserRules();
+  std::vector<uint8_t> image;
+  encodeUserControl(image);
+  resetRules();
+  parseText(kShipped, allSwitches(true));
+  const Dump before = dumpRules();
+  for (size_t size = 0; size < image.size(); ++size) {
+    ASSERT_FALSE(decodeUserControl(image.data(), size)) << size;
+  }
+  EXPECT_EQ(dumpRules(), before);
+  EXPECT_TRUE(decodeUserControl(image.data(), image.size()));
+}
+
+TEST_F(UserControlTest, EveryFlippedByteEndsInAFullLoadOrNone) {
+  buildUserRules();
+  std::vector<uint8_t> image;
+  encodeUserControl(image);
+  resetRules();
+  const Dump empty = dumpRules();
+  int refused = 0;
+  for (size_t at = 0; at < image.size(); ++at) {
+    for (uint8_t mask : {0x01, 0x80, 0xFF}) {
+      std::vector<uint8_t> damaged = image;
+      damaged[at] = static_cast<uint8_t>(damaged[at] ^ mask);
+      resetRules();
+      if (decodeUserControl(damaged.data(), damaged.size())) {
+        dumpRules();  // checks the store's invariants
+      } else {
+        ++refused;
+        ASSERT_EQ(dumpRules(), empty) << "byte " << at;
+      }
+    }
+  }
+  EXPECT_GT(refused, 0);
+}
+
+// A hand-made image: records as {depth, code, flags, parent, next, child, name offset}.
+std::vector<uint8_t> craft(const std::vector<std::vector<int64_t>>& records, const std::string& names,
+                           uint32_t blocks = 1, uint32_t blockSize = 65536) {
+  std::vector<uint8_t> bytes;
+  putU32(bytes, 0x00011201);
+  putU32(bytes, static_cast<uint32_t>(records.size()));
+  putU32(bytes, blocks);
+  putU32(bytes, blockSize);
+  for (const auto& r : records) {
+    bytes.push_back(static_cast<uint8_t>(r[0]));
+    bytes.push_back(static_cast<uint8_t>(r[1]));
+    bytes.push_back(static_cast<uint8_t>(r[2]));
+    bytes.push_back(static_cast<uint8_t>(static_cast<uint32_t>(r[6]) >> 16));
+    for (int field = 3; field < 7; ++field) putU32(bytes, static_cast<uint32_t>(r[static_cast<size_t>(field)]));
+  }
+  bytes.insert(bytes.end(), names.begin(), names.end());
+  return bytes;
+}
+
+TEST_F(UserControlTest, DamagedFilesAreIgnoredWhole) {
+  const std::string names("Top\0Kid\0", 8);
+  const std::vector<std::vector<int64_t>> good = {{0, 0, 1, -1, -1, 1, 0}, {1, 3, 0x41, 0, -1, -1, 4}};
+  ASSERT_TRUE(decodeUserControl(craft(good, names).data(), craft(good, names).size()));
+  resetRules();
+  const Dump before = dumpRules();
+  const struct {
+    const char* what;
+    std::vector<uint8_t> image;
+  } cases[] = {
+      {"sibling loop", craft({{0, 0, 1, -1, 0, 1, 0}, {1, 3, 0x41, 0, -1, -1, 4}}, names)},
+      {"child loop", craft({{0, 0, 1, -1, -1, 1, 0}, {1, 3, 0x41, 0, -1, 0, 4}}, names)},
+      {"wrong parent", craft({{0, 0, 1, -1, -1, 1, 0}, {1, 3, 0x41, 1, -1, -1, 4}}, names)},
+      {"wrong depth", craft({{0, 0, 1, -1, -1, 1, 0}, {2, 3, 0x41, 0, -1, -1, 4}}, names)},
+      {"link outside", craft({{0, 0, 1, -1, -1, 2, 0}, {1, 3, 0x41, 0, -1, -1, 4}}, names)},
+      {"record not linked", craft({{0, 0, 1, -1, -1, -1, 0}, {1, 3, 0x41, 0, -1, -1, 4}}, names)},
+      {"unknown code", craft({{0, 0, 1, -1, -1, 1, 0}, {1, 7, 0x41, 0, -1, -1, 4}}, names)},
+      {"name outside", craft({{0, 0, 1, -1, -1, 1, 0}, {1, 3, 0x41, 0, -1, -1, 8}}, names)},
+      {"name in another block", craft({{0, 0, 1, -1, -1, 1, 0}, {1, 3, 0x41, 0, -1, -1, 0x10004}}, names, 2)},
+      {"name too long", craft({{0, 0, 1, -1, -1, -1, 0}}, std::string(300, 'x') + '\0')},
+      {"name unterminated", craft({{0, 0, 1, -1, -1, -1, 0}}, "Top")},
+      {"block size", craft(good, names, 1, 4096)},
+      {"too many blocks", craft(good, names, 257)},
+      {"records without names", craft(good, "", 0)},
+      {"huge count", [] {
+         std::vector<uint8_t> bytes;
+         putU32(bytes, 0x00011201);
+         putU32(bytes, 0xFFFFFFFFu);
+         putU32(bytes, 1);
+         putU32(bytes, 65536);
+         return bytes;
+       }()},
+  };
+  for (const auto& c : cases) {
+    EXPECT_FALSE(decodeUserControl(c.image.data(), c.image.size())) << c.what;
+    EXPECT_EQ(dumpRules(), before) << c.what;
+  }
+  // An empty store image is fine and adds nothing.
+  const std::vector<uint8_t> none = craft({}, "", 0);
+  EXPECT_TRUE(decodeUserControl(none.data(), none.size()));
+  EXPECT_EQ(dumpRules(), before);
+}
+
+TEST_F(UserControlTest, FilesOnDisk) {
+  // Missing, short and damaged files: no rules, no change.
+  const Dump before = dumpRules();
+  EXPECT_FALSE(loadUserControlFile(file().string()));
+  std::ofstream(file(), std::ios::binary) << "short";
+  EXPECT_FALSE(loadUserControlFile(file().string()));
+  EXPECT_EQ(dumpRules(), before);
+
+  // A file longer than its counts need: the rest is never read.
+  buildUserRules();
+  std::vector<uint8_t> image;
+  encodeUserControl(image);
+  image.resize(image.size() + 100000, 0xEE);
+  std::ofstream(file(), std::ios::binary | std::ios::trunc)
+      .write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
+  const Dump built = dumpRules();
+  resetRules();
+  parseText(kShipped, allSwitches(true));
+  EXPECT_TRUE(loadUserControlFile(file().string()));
+  EXPECT_EQ(dumpRules().size(), built.size() - 2);
+}
+
+TEST_F(UserControlTest, AFailedSaveLeavesTheOldFile) {
+  buildUserRules();
+  ASSERT_TRUE(saveUserControlFile(file().string()));
+  const std::vector<uint8_t> saved = readBytes(file());
+  ASSERT_FALSE(saved.empty());
+
+  // The folder is gone: nothing written, nothing left behind.
+  EXPECT_FALSE(saveUserControlFile((folder_ / "missing" / "userCtrl.dat").string()));
+  // The target cannot be replaced (a folder stands in its place).
+  fs::create_directory(folder_ / "blocked.dat");
+  EXPECT_FALSE(saveUserControlFile((folder_ / "blocked.dat").string()));
+  EXPECT_TRUE(fs::is_directory(folder_ / "blocked.dat"));
+  EXPECT_FALSE(fs::exists(folder_ / "blocked.dat.tmp"));
+
+  // A later save replaces the file whole.
+  addPath("HKEY_LOCAL_MACHINE|More", CONTROL_HIDDEN, kRuleSetUser);
+  ASSERT_TRUE(saveUserControlFile(file().string()));
+  EXPECT_GT(readBytes(file()).size(), saved.size());
+  EXPECT_FALSE(fs::exists(file().string() + ".tmp"));
+}
+
+TEST_F(UserControlTest, ProgramFolderCommands) {
+  const std::string folder = folder_.string() + "/";
+  platform::ScopedProgramLocation location(folder + "regKestrin.exe", folder);
+  const ProgramOptions saved = programOptions;
+  setOptionDefaults(programOptions);
+  programOptions.entries[OPT_SKIP_VOLATILE] = 1;
+  programOptions.entries[OPT_APPLY_USER_CONTROL] = 1;
+  std::ofstream(folder_ / kKeyControlFileName, std::ios::binary) << kShipped;
+
+  resetRules();
+  loadRuleFiles();
+  addPath("HKEY_LOCAL_MACHINE|Mine", CONTROL_NOT_READ, kRuleSetUser);
+  const Dump withUser = dumpRules();
+  ASSERT_TRUE(saveUserControl());
+  resetRules();
+  loadRuleFiles();
+  EXPECT_EQ(dumpRules(), withUser);
+
+  eraseUserControl();
+  EXPECT_FALSE(fs::exists(folder_ / kUserControlFileName));
+  EXPECT_EQ(rule_test::findPath("HKEY_LOCAL_MACHINE|Mine"), kNoRule);
+  EXPECT_EQ(ruleNode(rule_test::findPath("HKEY_LOCAL_MACHINE|SOFTWARE|Shipped")).code, 3);
+  EXPECT_FALSE(loadUserControl());
+  programOptions = saved;
+}
+
+}  // namespace
