@@ -1,0 +1,658 @@
+#include "engine/registry_reader.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+
+#include "engine/memory_pool.h"
+#include "engine/progress_hooks.h"
+#include "engine/store_walk.h"
+#include "platform/message_box.h"
+#include "platform/system_error.h"
+
+using platform::RegKey;
+using store_walk::isEntry;
+using store_walk::isGhostKey;
+using store_walk::isGhostValue;
+using store_walk::isKey;
+using store_walk::isValue;
+using store_walk::keyNameOrEmpty;
+using store_walk::valueNameOrEmpty;
+
+namespace {
+
+// Key and value names are enumerated into one buffer: up to 259 bytes and the NUL.
+constexpr uint32_t kNameBufferBytes = 260;
+constexpr uint32_t kFirstDataBufferBytes = 0x10000;
+constexpr uint32_t kDataBufferGranule = 1024;
+// The registry nests keys at most 512 levels deep; deeper keys can only be reached
+// through a link that points back up, and would be read forever.
+constexpr int kMaxReadDepth = 512;
+constexpr size_t kMaxErrorTextChars = 128;
+// readValueLive: the buffer for a value whose stored length is 0, the attempts made
+// while the value keeps growing, and the most it ever takes.
+constexpr uint32_t kLiveDefaultBytes = 4096;
+constexpr int kLiveReadAttempts = 4;
+constexpr uint32_t kMaxLiveValueBytes = 64u << 20;
+// viewState bits: a comparison file, or a live reading compared with the baseline.
+constexpr uint16_t kViewComparedBits = 0x0006;
+constexpr uint16_t kViewLiveCompared = 5;
+constexpr uint16_t kAutoCheckBits = VIEW_IN_AUTOCHECK_SUBTREE | VIEW_ABOVE_AUTOCHECK_TARGET;
+
+const char kAccessErrorCaption[] = "レジストリ アクセス エラー";
+const char kOptionErrorCaption[] = "レジストリ エラー　Option";
+const char kFirstReadDone[] = "レジストリ読み込み完了";
+
+ControlRuleHook gRuleHook = nullptr;
+ReaderHooks gHooks;
+
+int32_t clampToInt32(int64_t n) {
+  return n > std::numeric_limits<int32_t>::max() ? std::numeric_limits<int32_t>::max()
+                                                  : static_cast<int32_t>(n);
+}
+
+bool holdsKeys(const SnapshotStore& store) {
+  return store.counts.keyCount > 0 && store.keyBlocks[0] != nullptr;
+}
+
+// The control code of a control word; codes the rules never give count as none.
+uint8_t controlCodeOf(uint16_t word) {
+  const uint8_t code = static_cast<uint8_t>(word & kControlCodeMask);
+  switch (code) {
+    case kControlNotRead:
+    case kControlHidden:
+    case kControlNotChecked:
+    case kControlAutoCheckTarget:
+      return code;
+    default:
+      return 0;
+  }
+}
+
+uint16_t controlWordOf(SnapshotStore& store, ItemIndex item, bool isValue) {
+  return gRuleHook != nullptr ? gRuleHook(store, item, isValue) : 0;
+}
+
+// Sets SUM_CONTROLLED on `key` and its ancestors. While a store is being read the flag
+// is only ever set on whole chains, so the walk stops at the first key carrying it.
+void markControlledUp(SnapshotStore& store, ItemIndex key) {
+  int64_t budget = static_cast<int64_t>(store.counts.keyCount) + 1;
+  for (ItemIndex at = key; isKey(store, at) && budget-- > 0; at = keyRecord(store, at).parent) {
+    KeyRecord& record = keyRecord(store, at);
+    if (record.summary & SUM_CONTROLLED) break;
+    record.summary = static_cast<uint8_t>(record.summary | SUM_CONTROLLED);
+  }
+}
+
+// The first non-ghost child of `parent` in `store` named `name`; -1 for the roots.
+ItemIndex liveChildNamed(SnapshotStore& store, ItemIndex parent, const char* name) {
+  ItemIndex at;
+  if (parent == kNoItem) {
+    at = isKey(store, 0) ? 0 : kNoItem;
+  } else {
+    at = keyRecord(store, parent).firstChild;
+  }
+  int64_t budget = static_cast<int64_t>(store.counts.keyCount) + 1;
+  for (; isKey(store, at) && budget-- > 0; at = keyRecord(store, at).nextSibling) {
+    if (!isGhostKey(keyRecord(store, at)) && compareNames(keyNameOrEmpty(store, at), name) == 0) {
+      return at;
+    }
+  }
+  return kNoItem;
+}
+
+void clearMarksOfAllRoots(SnapshotStore& store) {
+  if (!isKey(store, 0)) return;
+  for (ItemIndex root = 0; root != kNoItem;) root = clearCompareMarks(store, root);
+}
+
+// The data buffer of a read, from the block allocator: 64 KiB at first, replaced by a
+// larger one (a multiple of 1 KiB) before the values of a key whose largest datum
+// would not fit. The allocator's 8 MiB are the most it grows to; a larger value then
+// fails its enumeration like any other too large datum.
+class DataBuffer {
+ public:
+  DataBuffer() { grow(kFirstDataBufferBytes); }
+  ~DataBuffer() {
+    if (bytes_ != nullptr) freeBlock(bytes_);
+  }
+  DataBuffer(const DataBuffer&) = delete;
+  DataBuffer& operator=(const DataBuffer&) = delete;
+
+  void grow(uint32_t needed) {
+    if (needed <= size_ && bytes_ != nullptr) return;
+    uint64_t size = (static_cast<uint64_t>(needed) + kDataBufferGranule - 1) /
+                    kDataBufferGranule * kDataBufferGranule;
+    if (size > kMaxBlockBytes) size = kMaxBlockBytes;
+    if (size <= size_ && bytes_ != nullptr) return;
+    void* block = allocBlock(static_cast<size_t>(size));
+    if (block == nullptr) return;  // the old buffer stays; too large data then fails
+    if (bytes_ != nullptr) freeBlock(bytes_);
+    bytes_ = static_cast<uint8_t*>(block);
+    size_ = static_cast<uint32_t>(size);
+  }
+  // Never null: without any block a one-byte spare takes its place.
+  uint8_t* bytes() { return bytes_ != nullptr ? bytes_ : spare_; }
+  uint32_t size() const { return bytes_ != nullptr ? size_ : 0; }
+
+ private:
+  uint8_t* bytes_ = nullptr;
+  uint32_t size_ = 0;
+  uint8_t spare_[1] = {0};
+};
+
+// What one read needs besides the store: the registry, the options, the buffers.
+struct ReadSession {
+  ReadSession(SnapshotStore& current, SnapshotStore& base, const ReaderOptions& readerOptions)
+      : store(current),
+        baseline(base),
+        options(readerOptions),
+        restricted(readerOptions.autoCheckOn),
+        reg(platform::registry()) {}
+
+  SnapshotStore& store;
+  SnapshotStore& baseline;
+  const ReaderOptions& options;
+  bool restricted;  // only what the baseline (the auto-check data) holds is read
+  platform::RegistrySeam& reg;
+  DataBuffer data;
+  char name[kNameBufferBytes] = {};
+  const char* rootName = "";
+};
+
+// A key whose subkeys are being enumerated.
+struct KeyFrame {
+  ItemIndex key;
+  RegKey handle;
+  bool ownsHandle;        // false for the predefined roots
+  bool full;              // restricted read: everything below this key is read
+  ItemIndex counterpart;  // restricted read: the same key in the baseline
+  uint32_t subKeyCount;
+  uint32_t valueCount;
+  uint32_t nextSubKey;
+  ItemIndex lastChild;  // the sibling hint for the next subkey
+  int64_t items;        // what the subkeys stored so far count for this key
+  int64_t bytes;
+  int depth;            // 0 for a root
+};
+
+// Adds a finished key's sizes to its parent's frame (none for a root).
+void countInParent(ReadSession& s, std::vector<KeyFrame>& frames, ItemIndex key) {
+  if (frames.empty()) return;
+  const KeyRecord& record = keyRecord(s.store, key);
+  frames.back().items += 1 + static_cast<int64_t>(record.itemCount);
+  frames.back().bytes += record.byteCount;
+}
+
+// Reads the values of `key`; returns what they count for its sizes.
+void readValues(ReadSession& s, ItemIndex key, RegKey handle, uint32_t count, int64_t* items,
+                int64_t* bytes) {
+  for (uint32_t index = 0; index < count; ++index) {
+    uint32_t nameLength = kNameBufferBytes;
+    uint32_t type = 0;
+    uint32_t dataLength = s.data.size();
+    const long rc =
+        s.reg.enumValue(handle, index, s.name, &nameLength, &type, s.data.bytes(), &dataLength);
+    if (rc == platform::kRegNoMoreItems) break;  // values deleted meanwhile
+    if (rc != platform::kRegOk) {
+      // A name of 260 bytes or more, or data larger than the buffer: the rest of this
+      // key's values are not read.
+      showRegistryAccessError(rc, s.store, key);
+      showRegistryOptionError(rc, static_cast<int32_t>(nameLength));
+      break;
+    }
+    s.name[std::min(nameLength, kNameBufferBytes - 1)] = '\0';
+    if (dataLength > s.data.size()) dataLength = s.data.size();
+    const ItemIndex value = addValue(s.store, key, s.name);
+    assignValueData(s.store, value, s.data.bytes(), dataLength, type, s.options.keepValueData);
+    const uint8_t code = controlCodeOf(controlWordOf(s.store, value, true));
+    if (code == kControlNotChecked) valueRecord(s.store, value).state = STATE_NOT_CHECKED;
+    if (code != 0) markControlledUp(s.store, key);
+    *items += 1;
+    *bytes += static_cast<int64_t>(std::strlen(s.name)) + 1 + valueDataLength(s.store, value);
+  }
+}
+
+// Starts reading `key`, opened as `handle`: pushes its frame when its subkeys and
+// values are to be read, else finishes it at once.
+void beginKey(ReadSession& s, std::vector<KeyFrame>& frames, ItemIndex key, RegKey handle,
+              bool ownsHandle, bool full, ItemIndex counterpart, int depth) {
+  auto finishNow = [&]() {
+    if (ownsHandle) s.reg.closeKey(handle);
+    countInParent(s, frames, key);
+  };
+  platform::RegKeyInfo info{};
+  const long rc = s.reg.queryInfoKey(handle, &info);
+  if (rc != platform::kRegOk) {
+    showRegistryAccessError(rc, s.store, key);
+    showRegistryOptionError(rc, -1);
+    // Nothing of the key is known: it is kept as refused, so that a comparison takes
+    // none of its former contents for deleted.
+    keyRecord(s.store, key).state = STATE_REFUSED;
+    markControlledUp(s.store, key);
+    finishNow();
+    return;
+  }
+  s.data.grow(info.maxValueDataLength);
+
+  const uint16_t word = controlWordOf(s.store, key, false);
+  const uint8_t code = controlCodeOf(word);
+  KeyRecord& record = keyRecord(s.store, key);
+  if (word & kControlSameName) record.summary = static_cast<uint8_t>(record.summary | SUM_SAME_NAME);
+  if (word & kControlUserRule) record.summary = static_cast<uint8_t>(record.summary | SUM_USER_RULE);
+  if (code == kControlAutoCheckTarget) {
+    record.summary = static_cast<uint8_t>(record.summary | SUM_AUTOCHECK_TARGET);
+  } else if (code != 0) {
+    record.state = code;
+  }
+  if (code != 0) markControlledUp(s.store, key);
+  if (code == kControlNotRead) {
+    finishNow();
+    return;
+  }
+  setKeyLastWrite(s.store, key, info.lastWriteTime);
+  frames.push_back(KeyFrame{key, handle, ownsHandle, full, counterpart, info.subKeyCount,
+                            info.valueCount, 0, kNoItem, 0, 0, depth});
+}
+
+// Adds a subkey that is kept as a name only, in `state`.
+void addNameOnly(ReadSession& s, std::vector<KeyFrame>& frames, uint8_t state) {
+  KeyFrame& frame = frames.back();
+  const ItemIndex child = addKey(s.store, frame.key, frame.lastChild, s.name);
+  frame.lastChild = child;
+  keyRecord(s.store, child).state = state;
+  markControlledUp(s.store, child);
+  countInParent(s, frames, child);
+}
+
+// Enumerates the next subkey of the innermost key and reads it (its frame is pushed)
+// or records it.
+void readNextSubKey(ReadSession& s, std::vector<KeyFrame>& frames) {
+  KeyFrame& frame = frames.back();
+  const uint32_t index = frame.nextSubKey++;
+  uint32_t nameLength = kNameBufferBytes;
+  uint64_t written = 0;
+  long rc = s.reg.enumKey(frame.handle, index, s.name, &nameLength, &written);
+  if (rc == platform::kRegNoMoreItems) {  // subkeys deleted meanwhile
+    frame.nextSubKey = frame.subKeyCount;
+    return;
+  }
+  if (rc != platform::kRegOk) {
+    showRegistryAccessError(rc, s.store, frame.key);
+    showRegistryOptionError(rc, static_cast<int32_t>(nameLength));
+    frame.nextSubKey = frame.subKeyCount;  // the values are still read
+    return;
+  }
+  s.name[std::min(nameLength, kNameBufferBytes - 1)] = '\0';
+
+  bool childFull = frame.full;
+  ItemIndex childCounterpart = kNoItem;
+  if (s.restricted && !frame.full) {
+    // Only keys the auto-check data hold are opened; the others are not counted.
+    childCounterpart = liveChildNamed(s.baseline, frame.counterpart, s.name);
+    if (childCounterpart == kNoItem) return;
+    childFull = (keyRecord(s.baseline, childCounterpart).summary & SUM_AUTOCHECK_TARGET) != 0;
+  }
+  if (frame.depth == 0) {
+    std::string status = s.rootName;
+    status += '\\';
+    status += s.name;
+    showStatusText(status.c_str());
+  }
+  const int childDepth = frame.depth + 1;
+  if (childDepth > kMaxReadDepth) {
+    addNameOnly(s, frames, STATE_NOT_READ);
+    return;
+  }
+
+  RegKey childHandle = 0;
+  rc = s.reg.openKey(frame.handle, s.name, platform::kRegRead, &childHandle);
+  if (rc == platform::kRegOk) {
+    const ItemIndex child = addKey(s.store, frame.key, frame.lastChild, s.name);
+    frame.lastChild = child;
+    beginKey(s, frames, child, childHandle, true, childFull, childCounterpart, childDepth);
+    return;
+  }
+  // Deleted since the enumeration, or a name the registry cannot look up: left out.
+  if (rc == platform::kRegFileNotFound || rc == platform::kRegInsufficientBuffer) return;
+  if (rc == platform::kRegAccessDenied) {
+    if (!s.options.discardRefusedKeys) addNameOnly(s, frames, STATE_REFUSED);
+    return;
+  }
+  // Any other failure: the key is kept as refused and reported under its own path.
+  addNameOnly(s, frames, STATE_REFUSED);
+  const KeyFrame& parent = frames.back();
+  showRegistryAccessError(rc, s.store, parent.lastChild);
+  showRegistryOptionError(rc, -2);
+}
+
+// Reads the values of the innermost key, sets its sizes and closes it.
+void endKey(ReadSession& s, std::vector<KeyFrame>& frames) {
+  const KeyFrame frame = frames.back();
+  int64_t valueItems = 0;
+  int64_t valueBytes = 0;
+  if (!s.restricted || frame.full) {
+    readValues(s, frame.key, frame.handle, frame.valueCount, &valueItems, &valueBytes);
+  }
+  KeyRecord& record = keyRecord(s.store, frame.key);
+  record.itemCount = clampToInt32(frame.items + valueItems);
+  record.byteCount = clampToInt32(static_cast<int64_t>(record.byteCount) + frame.bytes + valueBytes);
+  if (frame.ownsHandle) s.reg.closeKey(frame.handle);
+  frames.pop_back();
+  countInParent(s, frames, frame.key);
+}
+
+// Reads root `root` with everything below it.
+void readRoot(ReadSession& s, ItemIndex root, RegKey handle, bool full, ItemIndex counterpart) {
+  std::vector<KeyFrame> frames;
+  beginKey(s, frames, root, handle, false, full, counterpart, 0);
+  while (!frames.empty()) {
+    if (frames.back().nextSubKey < frames.back().subKeyCount) {
+      readNextSubKey(s, frames);
+    } else {
+      endKey(s, frames);
+    }
+  }
+}
+
+// Grouping keys hold what HKEY_CLASSES_ROOT held: they are controlled when a key
+// moved below them is.
+void markControlledGroupingKeys(SnapshotStore& store) {
+  std::vector<ItemIndex> grouping;
+  store_walk::walkKeys(store, 0, false, [&](ItemIndex key) {
+    if (key == 0) return true;
+    if (!(keyRecord(store, key).summary & SUM_GROUPING_KEY)) return false;
+    grouping.push_back(key);
+    return true;
+  });
+  // Pre-order: walking it backwards passes every key before its parent.
+  for (auto it = grouping.rbegin(); it != grouping.rend(); ++it) {
+    KeyRecord& record = keyRecord(store, *it);
+    int64_t budget = static_cast<int64_t>(store.counts.keyCount) + 1;
+    for (ItemIndex child = record.firstChild; isKey(store, child) && budget-- > 0;
+         child = keyRecord(store, child).nextSibling) {
+      if (keyRecord(store, child).summary & SUM_CONTROLLED) {
+        record.summary = static_cast<uint8_t>(record.summary | SUM_CONTROLLED);
+        break;
+      }
+    }
+  }
+}
+
+// Copies the values of baseline key `from` to current key `to` with their flags,
+// states, digests and data.
+void copyValues(SnapshotStore& current, ItemIndex to, SnapshotStore& baseline, ItemIndex from) {
+  store_walk::forEachValue(baseline, from, [&](ItemIndex v, ValueRecord& source) {
+    if (isGhostValue(source)) return;
+    const ValueRecord copy = source;
+    const ItemIndex value = addValue(current, to, valueNameOrEmpty(baseline, v));
+    uint8_t flags = static_cast<uint8_t>(copy.flags & ~VF_LAST);
+    int32_t data = copy.data;
+    if (copy.flags & VF_DATA_KEPT) {
+      ItemIndex entry = kNoItem;
+      if (isEntry(baseline, copy.data) && dataEntry(baseline, copy.data).chainOrLength >= 0) {
+        const DataEntry& kept = dataEntry(baseline, copy.data);
+        entry = storeValueData(current, reinterpret_cast<const uint8_t*>(entryText(baseline, copy.data)),
+                               static_cast<uint32_t>(kept.chainOrLength), kept.hashOrType);
+      }
+      if (entry >= 0) {
+        dataEntry(current, entry).owner = value;
+        data = entry;
+      } else {
+        flags = static_cast<uint8_t>((flags & ~VF_DATA_KEPT) | VF_DIGEST_ONLY);
+        data = 0;
+      }
+    }
+    ValueRecord& record = valueRecord(current, value);
+    record.flags = static_cast<uint8_t>((record.flags & VF_LAST) | flags);
+    record.state = copy.state;
+    record.digest = copy.digest;
+    record.data = data;
+  });
+}
+
+// Display bits of the baseline: 0x0100 on every key in a target's subtree, 0x0400 on
+// every target and every key above one.
+void markAutoCheckKeys(SnapshotStore& baseline) {
+  clearViewFlags(baseline, kAutoCheckBits);
+  std::vector<ItemIndex> path;
+  std::vector<bool> inside;
+  size_t flagged = 0;  // path[0..flagged) carry 0x0400 already
+  store_walk::walkAllKeys(
+      baseline,
+      [&](ItemIndex key) {
+        const KeyRecord& record = keyRecord(baseline, key);
+        path.push_back(key);
+        if (isGhostKey(record)) {
+          inside.push_back(false);
+          return false;
+        }
+        const bool target = (record.summary & SUM_AUTOCHECK_TARGET) != 0;
+        const bool below = target || (!inside.empty() && inside.back());
+        inside.push_back(below);
+        if (below) keyFlags(baseline, key) |= VIEW_IN_AUTOCHECK_SUBTREE;
+        if (target) {
+          for (size_t i = flagged; i < path.size(); ++i) {
+            keyFlags(baseline, path[i]) |= VIEW_ABOVE_AUTOCHECK_TARGET;
+          }
+          flagged = path.size();
+        }
+        return true;
+      },
+      [&](ItemIndex) {
+        path.pop_back();
+        inside.pop_back();
+        if (flagged > path.size()) flagged = path.size();
+      });
+}
+
+// Copies the marked part of the baseline into the (fresh) current store.
+void copyAutoCheckKeys(SnapshotStore& current, SnapshotStore& baseline) {
+  std::vector<ItemIndex> copies;     // the copy of each entered key, -1 when not copied
+  std::vector<ItemIndex> lastChild;  // the sibling hint below each entered key
+  store_walk::walkAllKeys(
+      baseline,
+      [&](ItemIndex key) {
+        const KeyRecord source = keyRecord(baseline, key);
+        const uint16_t bits = keyFlags(baseline, key) & kAutoCheckBits;
+        ItemIndex copy = kNoItem;
+        if (copies.empty()) {
+          copy = liveChildNamed(current, kNoItem, keyNameOrEmpty(baseline, key));
+          if (copy != kNoItem) {
+            KeyRecord& root = keyRecord(current, copy);
+            if (bits != 0) {
+              root.state = source.state;
+              root.savedState = source.savedState;
+              root.summary = source.summary;
+            } else {
+              root.state = STATE_NOT_READ;
+            }
+          }
+        } else if (copies.back() != kNoItem && bits != 0 && !isGhostKey(source)) {
+          copy = addKey(current, copies.back(), lastChild.back(), keyNameOrEmpty(baseline, key));
+          lastChild.back() = copy;
+          KeyRecord& record = keyRecord(current, copy);
+          record.state = source.state;
+          record.savedState = source.savedState;
+          record.summary = source.summary;
+        }
+        if (copy != kNoItem && (bits & VIEW_IN_AUTOCHECK_SUBTREE)) {
+          copyValues(current, copy, baseline, key);
+        }
+        copies.push_back(copy);
+        lastChild.push_back(kNoItem);
+        return copy != kNoItem && bits != 0;
+      },
+      [&](ItemIndex) {
+        copies.pop_back();
+        lastChild.pop_back();
+      });
+}
+
+}  // namespace
+
+void setControlRuleHook(ControlRuleHook hook) { gRuleHook = hook; }
+void setReaderHooks(const ReaderHooks& hooks) { gHooks = hooks; }
+
+void showRegistryAccessError(long code, SnapshotStore& store, ItemIndex item) {
+  std::string text = platform::systemErrorText(code, kMaxErrorTextChars);
+  if (item != kNoItem) {
+    const bool isValueItem = (static_cast<uint32_t>(item) & kValueItemBit) != 0;
+    text += '\n';
+    text += buildItemPath(store, item, isValueItem ? 1 : 0);
+  }
+  platform::showMessage(text.c_str(), kAccessErrorCaption, platform::kMsgOk);
+}
+
+void showRegistryOptionError(long code, int32_t size) {
+  char text[64];
+  std::snprintf(text, sizeof text, "rc=%x size=%d", static_cast<unsigned>(code),
+                static_cast<int>(size));
+  platform::showMessage(text, kOptionErrorCaption, platform::kMsgOk);
+}
+
+ReadResult readRegistry(const ReaderOptions& options) {
+  SnapshotStore& current = currentStore();
+  SnapshotStore& baseline = baselineStore();
+  ReadResult result{};
+  if (gHooks.clearTreeView != nullptr) gHooks.clearTreeView();
+
+  if (options.autoCheckOn && options.viewState == kViewLiveCompared &&
+      !storesShareBlocks(current, baseline)) {
+    // Each automatic run compares with the run before it.
+    clearMarksOfAllRoots(current);
+    adoptCurrentAsBaseline();
+    if (gHooks.rebuildRuleLookup != nullptr) gHooks.rebuildRuleLookup();
+    resetCurrentStore(true);
+  } else {
+    resetCurrentStore(true);
+    if (gHooks.resetRuleCursors != nullptr) gHooks.resetRuleCursors();
+  }
+
+  const bool compare = holdsKeys(baseline);
+  {
+    ReadSession session(current, baseline, options);
+    for (int root = 0; root < kRootKeyCount; ++root) {
+      ItemIndex counterpart = kNoItem;
+      bool full = false;
+      if (session.restricted) {
+        counterpart = liveChildNamed(baseline, kNoItem, kRootKeyNames[root]);
+        full = counterpart != kNoItem &&
+               (keyRecord(baseline, counterpart).summary & SUM_AUTOCHECK_TARGET) != 0;
+      }
+      session.rootName = kRootKeyNames[root];
+      readRoot(session, root, static_cast<RegKey>(kRootKeyHandles[root]), full, counterpart);
+      if (root == 0 && options.groupClassInfo) {
+        groupClassInfo(current);
+        markControlledGroupingKeys(current);
+      }
+      if (compare) compareStores(current, baseline, root, options.compare);
+      result.rootsRead = root + 1;
+      if (gHooks.showRoot != nullptr) gHooks.showRoot(root);
+      if (pumpPendingMessages()) {
+        result.stoppedEarly = root + 1 < kRootKeyCount;
+        break;
+      }
+    }
+  }
+
+  result.compared = compare;
+  result.counts = takeStatusCounts(current, options.compare.keysOnly);
+  if (!compare) {
+    showStatusText(kFirstReadDone);
+  } else if (gHooks.showChangeSummary != nullptr) {
+    gHooks.showChangeSummary(result.counts);
+  }
+  // The first read becomes the baseline.
+  if (!holdsKeys(baseline)) adoptCurrentAsBaseline();
+  if (gHooks.releaseUndoRequest != nullptr) gHooks.releaseUndoRequest();
+  return result;
+}
+
+LiveValue readValueLive(SnapshotStore& store, ItemIndex value, LiveRead mode) {
+  LiveValue out;
+  if (!isValue(store, value)) return out;
+  const ItemIndex key = ownerKeyOfValue(store, value);
+  if (!isKey(store, key)) return out;
+
+  // The keys from the value's key up to its root; grouping keys exist only in the
+  // snapshot and are left out of the registry path.
+  std::vector<ItemIndex> chain;
+  int64_t budget = static_cast<int64_t>(store.counts.keyCount) + 1;
+  for (ItemIndex at = key; isKey(store, at) && budget-- > 0; at = keyRecord(store, at).parent) {
+    chain.push_back(at);
+  }
+  const char* rootName = keyNameOrEmpty(store, chain.back());
+  int rootIndex = -1;
+  for (int i = 0; i < kRootKeyCount; ++i) {
+    if (compareNames(rootName, kRootKeyNames[i]) == 0) rootIndex = i;
+  }
+  if (rootIndex < 0 || keyRecord(store, chain.back()).parent >= 0) return out;
+  std::string path;
+  for (size_t i = chain.size() - 1; i-- > 0;) {
+    if (keyRecord(store, chain[i]).summary & SUM_GROUPING_KEY) continue;
+    if (!path.empty()) path += '\\';
+    path += keyNameOrEmpty(store, chain[i]);
+  }
+  if (mode == LiveRead::kWithPath) {
+    out.path = kRootKeyNames[rootIndex];
+    if (!path.empty()) out.path += '\\' + path;
+  }
+
+  const ValueRecord& record = valueRecord(store, value);
+  const bool dataMissing = (record.flags & VF_DATA_KEPT) && !isEntry(store, record.data);
+  const int32_t stored = dataMissing ? 0 : valueDataLength(store, value);
+  if (stored <= 0 && mode != LiveRead::kAlways) {
+    out.read = true;
+    out.type = valueType(record);
+    return out;
+  }
+
+  platform::RegistrySeam& reg = platform::registry();
+  RegKey handle = 0;
+  const RegKey root = static_cast<RegKey>(kRootKeyHandles[rootIndex]);
+  long rc = reg.openKey(root, path.c_str(), platform::kRegRead, &handle);
+  if (rc != platform::kRegOk) {
+    showRegistryAccessError(rc, store,
+                            static_cast<ItemIndex>(static_cast<uint32_t>(value) | kValueItemBit));
+    showRegistryOptionError(rc, -3);
+    return out;
+  }
+  const std::string name = valueNameOrEmpty(store, value);
+  std::vector<uint8_t> data(stored > 0 ? std::min(static_cast<uint32_t>(stored), kMaxLiveValueBytes)
+                                       : kLiveDefaultBytes);
+  uint32_t type = 0;
+  uint32_t size = 0;
+  // A value that grew since it was read is asked for again with the size it has now.
+  for (int attempt = 0; attempt < kLiveReadAttempts; ++attempt) {
+    size = static_cast<uint32_t>(data.size());
+    rc = reg.queryValue(handle, name.c_str(), &type, data.data(), &size);
+    if (rc != platform::kRegMoreData || size <= data.size() || size > kMaxLiveValueBytes) break;
+    data.resize(size);
+  }
+  reg.closeKey(handle);
+  if (rc != platform::kRegOk || size > data.size()) return out;
+  data.resize(size);
+  out.read = true;
+  out.type = type;
+  out.data = std::move(data);
+  return out;
+}
+
+bool buildAutoCheckData(uint16_t viewState) {
+  SnapshotStore& current = currentStore();
+  SnapshotStore& baseline = baselineStore();
+  if (!storesShareBlocks(current, baseline) && (viewState & kViewComparedBits)) {
+    // The newest state is the source.
+    clearMarksOfAllRoots(current);
+    adoptCurrentAsBaseline();
+  }
+  if (!holdsKeys(baseline)) return false;
+  resetCurrentStore(true);
+  markAutoCheckKeys(baseline);
+  copyAutoCheckKeys(current, baseline);
+  recomputeSizes(current, 0);
+  adoptCurrentAsBaseline();
+  return true;
+}

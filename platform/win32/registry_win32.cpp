@@ -1,0 +1,127 @@
+// The system registry: every call passes straight to the advapi32 ANSI function.
+#include <windows.h>
+
+#include "platform/registry.h"
+
+namespace platform {
+
+namespace {
+
+// The predefined roots are sign-extended handle values on 64-bit Windows; the seam
+// carries their 32-bit values, so they are mapped back to the system's own constants.
+HKEY toHkey(RegKey key) {
+  switch (key) {
+    case kHkeyClassesRoot:
+      return HKEY_CLASSES_ROOT;
+    case kHkeyCurrentUser:
+      return HKEY_CURRENT_USER;
+    case kHkeyLocalMachine:
+      return HKEY_LOCAL_MACHINE;
+    case kHkeyUsers:
+      return HKEY_USERS;
+    case kHkeyCurrentConfig:
+      return HKEY_CURRENT_CONFIG;
+    default:
+      return reinterpret_cast<HKEY>(key);
+  }
+}
+
+RegKey fromHkey(HKEY key) { return reinterpret_cast<RegKey>(key); }
+
+uint64_t fromFileTime(const FILETIME& time) {
+  return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+class SystemRegistry : public RegistrySeam {
+ public:
+  long openKey(RegKey parent, const char* subKey, uint32_t access, RegKey* result) override {
+    HKEY opened = nullptr;
+    const LONG rc = RegOpenKeyExA(toHkey(parent), subKey, 0, access, &opened);
+    if (rc == ERROR_SUCCESS) *result = fromHkey(opened);
+    return rc;
+  }
+
+  long queryInfoKey(RegKey key, RegKeyInfo* info) override {
+    DWORD subKeys = 0, maxSubKeyName = 0, values = 0, maxValueName = 0, maxValueData = 0;
+    FILETIME written{};
+    const LONG rc = RegQueryInfoKeyA(toHkey(key), nullptr, nullptr, nullptr, &subKeys, &maxSubKeyName,
+                                     nullptr, &values, &maxValueName, &maxValueData, nullptr,
+                                     &written);
+    if (rc == ERROR_SUCCESS) {
+      info->subKeyCount = subKeys;
+      info->maxSubKeyNameLength = maxSubKeyName;
+      info->valueCount = values;
+      info->maxValueNameLength = maxValueName;
+      info->maxValueDataLength = maxValueData;
+      info->lastWriteTime = fromFileTime(written);
+    }
+    return rc;
+  }
+
+  long enumKey(RegKey key, uint32_t index, char* name, uint32_t* nameLength,
+               uint64_t* lastWriteTime) override {
+    DWORD length = *nameLength;
+    FILETIME written{};
+    const LONG rc =
+        RegEnumKeyExA(toHkey(key), index, name, &length, nullptr, nullptr, nullptr, &written);
+    *nameLength = length;
+    if (rc == ERROR_SUCCESS && lastWriteTime) *lastWriteTime = fromFileTime(written);
+    return rc;
+  }
+
+  long enumValue(RegKey key, uint32_t index, char* name, uint32_t* nameLength, uint32_t* type,
+                 uint8_t* data, uint32_t* dataLength) override {
+    DWORD length = *nameLength;
+    DWORD valueType = 0;
+    DWORD size = dataLength ? *dataLength : 0;
+    const LONG rc = RegEnumValueA(toHkey(key), index, name, &length, nullptr, &valueType, data,
+                                  dataLength ? &size : nullptr);
+    *nameLength = length;
+    if (type) *type = valueType;
+    if (dataLength) *dataLength = size;
+    return rc;
+  }
+
+  long queryValue(RegKey key, const char* name, uint32_t* type, uint8_t* data,
+                  uint32_t* dataLength) override {
+    DWORD valueType = 0;
+    DWORD size = dataLength ? *dataLength : 0;
+    const LONG rc =
+        RegQueryValueExA(toHkey(key), name, nullptr, &valueType, data, dataLength ? &size : nullptr);
+    if (type) *type = valueType;
+    if (dataLength) *dataLength = size;
+    return rc;
+  }
+
+  long createKey(RegKey parent, const char* subKey, uint32_t access, RegKey* result) override {
+    HKEY created = nullptr;
+    const LONG rc = RegCreateKeyExA(toHkey(parent), subKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                    access, nullptr, &created, nullptr);
+    if (rc == ERROR_SUCCESS) *result = fromHkey(created);
+    return rc;
+  }
+
+  long setValue(RegKey key, const char* name, uint32_t type, const uint8_t* data,
+                uint32_t dataLength) override {
+    return RegSetValueExA(toHkey(key), name, 0, type, data, dataLength);
+  }
+
+  long deleteValue(RegKey key, const char* name) override {
+    return RegDeleteValueA(toHkey(key), name);
+  }
+
+  long deleteKey(RegKey parent, const char* subKey) override {
+    return RegDeleteKeyA(toHkey(parent), subKey);
+  }
+
+  long closeKey(RegKey key) override { return RegCloseKey(toHkey(key)); }
+};
+
+}  // namespace
+
+RegistrySeam& defaultRegistrySeam() {
+  static SystemRegistry seam;
+  return seam;
+}
+
+}  // namespace platform

@@ -1,0 +1,313 @@
+#include "engine/comparison.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/memory_pool.h"
+#include "engine/store_walk.h"
+#include "tests/engine/store_test_support.h"
+
+namespace {
+
+const std::string kSoft = "HKEY_LOCAL_MACHINE\\Soft";
+
+// Two stand-alone stores with their roots, filled from backslash paths.
+class ComparisonTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    initMemoryPool();
+    for (auto* holder : {&cur_, &base_}) {
+      *holder = std::make_unique<SnapshotStore>();
+      initStore(**holder);
+      resetStore(**holder, true);
+    }
+  }
+  void TearDown() override {
+    destroyStore(*cur_);
+    destroyStore(*base_);
+  }
+
+  SnapshotStore& cur() { return *cur_; }
+  SnapshotStore& base() { return *base_; }
+
+  static ItemIndex key(SnapshotStore& store, const std::string& path, uint8_t state = STATE_NORMAL) {
+    ItemIndex at = kNoItem;
+    size_t start = 0;
+    for (;;) {
+      const size_t end = path.find('\\', start);
+      const std::string name = path.substr(start, end == std::string::npos ? end : end - start);
+      ItemIndex found = findChild(store, at, name.c_str(), false);
+      if (found < 0) found = addKey(store, at, keyRecord(store, at).firstChild, name.c_str());
+      at = found;
+      if (end == std::string::npos) break;
+      start = end + 1;
+    }
+    keyRecord(store, at).state = state;
+    return at;
+  }
+  // In both stores.
+  void both(const std::string& path) {
+    key(cur(), path);
+    key(base(), path);
+  }
+  static ItemIndex value(SnapshotStore& store, const std::string& keyPath, const char* name,
+                         const std::string& data, uint32_t type = kRegSz, bool keep = true) {
+    const ItemIndex made = addValue(store, key(store, keyPath), name);
+    assignValueData(store, made, reinterpret_cast<const uint8_t*>(data.data()),
+                    static_cast<uint32_t>(data.size()), type, keep);
+    return made;
+  }
+  static ItemIndex find(SnapshotStore& store, const std::string& path) {
+    ItemIndex at = kNoItem;
+    size_t start = 0;
+    for (;;) {
+      const size_t end = path.find('\\', start);
+      at = findChild(store, at, path.substr(start, end == std::string::npos ? end : end - start).c_str(), false);
+      if (at < 0 || end == std::string::npos) return at;
+      start = end + 1;
+    }
+  }
+
+  uint8_t compareAll() { return compareStores(cur(), base(), -1, options); }
+  KeyRecord& rec(ItemIndex at) { return keyRecord(cur(), at); }
+  ValueRecord& val(ItemIndex at) { return valueRecord(cur(), at); }
+  // "name:state" of each subkey of `path` in the current store.
+  std::vector<std::string> children(const std::string& path) {
+    std::vector<std::string> out;
+    for (const std::string& name : store_test::childNames(cur(), find(cur(), path))) {
+      out.push_back(name + ":" + std::to_string(rec(find(cur(), path + "\\" + name)).state));
+    }
+    return out;
+  }
+  // Every mark of the current store, for comparing two runs.
+  std::vector<std::string> allMarks() {
+    std::vector<std::string> marks;
+    store_walk::walkAllKeys(cur(), [&](ItemIndex k) {
+      marks.push_back(buildItemPath(cur(), k, 0) + " " + std::to_string(rec(k).state) + "/" +
+                      std::to_string(rec(k).savedState) + "/" + std::to_string(rec(k).summary));
+      store_walk::forEachValue(cur(), k, [&](ItemIndex v, ValueRecord& r) {
+        marks.push_back(buildItemPath(cur(), static_cast<ItemIndex>(v | kValueItemBit), 1) + " " +
+                        std::to_string(r.state) + " " + std::to_string(baselineLink(cur(), v)));
+      });
+      return true;
+    });
+    return marks;
+  }
+
+  CompareOptions options;
+
+ private:
+  std::unique_ptr<SnapshotStore> cur_;
+  std::unique_ptr<SnapshotStore> base_;
+};
+
+TEST_F(ComparisonTest, DeletedKeyGetsAGhostBetweenItsNeighbours) {
+  for (const char* name : {"A", "B", "C"}) key(base(), kSoft + "\\" + name);
+  key(base(), kSoft + "\\B\\Inside");
+  key(cur(), kSoft + "\\A");
+  key(cur(), kSoft + "\\C");
+  EXPECT_EQ(compareAll(), 0);  // the last root, HKEY_USERS, is unchanged
+  EXPECT_EQ(children(kSoft), (std::vector<std::string>{"A:0", "B:7", "C:0"}));
+  const KeyRecord& ghost = rec(find(cur(), kSoft + "\\B"));
+  EXPECT_EQ(ghost.savedState, STATE_DELETED);
+  EXPECT_EQ(ghost.itemCount, find(base(), kSoft + "\\B"));
+  EXPECT_EQ(ghost.firstChild, kNoItem);  // contents only with the option
+  EXPECT_EQ(rec(find(cur(), kSoft)).state, STATE_CHANGED_BELOW);
+  EXPECT_TRUE(rec(find(cur(), kSoft)).summary & SUM_STRUCTURE_CHANGED);
+  EXPECT_EQ(rec(find(cur(), "HKEY_LOCAL_MACHINE")).state, STATE_CHANGED_BELOW);
+  const StatusCounts counts = takeStatusCounts(cur(), false);
+  EXPECT_EQ(counts.deletedKeys, 1);
+  EXPECT_EQ(counts.keys, countItems(cur(), 0));
+}
+
+TEST_F(ComparisonTest, ControlledKeysAreNeitherAddedNorCompared) {
+  key(cur(), kSoft + "\\NewRefused", STATE_REFUSED);
+  key(cur(), kSoft + "\\Locked", STATE_REFUSED);
+  key(base(), kSoft + "\\Locked\\WasInside");
+  value(base(), kSoft + "\\Locked", "v", "x");
+  // Unknown in the baseline: what is below it now is not "added".
+  key(base(), kSoft + "\\WasLocked", STATE_REFUSED);
+  key(cur(), kSoft + "\\WasLocked\\Readable");
+  compareAll();
+  EXPECT_EQ(rec(find(cur(), kSoft + "\\NewRefused")).state, STATE_REFUSED);
+  EXPECT_EQ(rec(find(cur(), kSoft + "\\Locked")).firstChild, kNoItem);
+  EXPECT_EQ(rec(find(cur(), kSoft + "\\WasLocked\\Readable")).state, STATE_NORMAL);
+  const KeyRecord& soft = rec(find(cur(), kSoft));
+  EXPECT_EQ(soft.state, STATE_NORMAL);
+  EXPECT_EQ(soft.summary, SUM_CONTROLLED);
+  EXPECT_EQ(takeStatusCounts(cur(), false).changes(), 0);
+}
+
+TEST_F(ComparisonTest, KeysOnlyIgnoresValuesUntilSwitchedOff) {
+  value(base(), kSoft, "v", "before");
+  const ItemIndex v = value(cur(), kSoft, "v", "after");
+  value(cur(), kSoft, "added", "x");
+  options.keysOnly = true;
+  compareAll();
+  EXPECT_EQ(val(v).state, STATE_DATA);
+  EXPECT_EQ(rec(find(cur(), kSoft)).state, STATE_NORMAL);
+  EXPECT_EQ(takeStatusCounts(cur(), true).changes(), 0);
+  options.keysOnly = false;
+  compareAll();
+  EXPECT_EQ(val(v).state, STATE_DATA_CHANGED);
+  EXPECT_EQ(rec(find(cur(), kSoft)).summary & (SUM_DATA_CHANGED | SUM_STRUCTURE_CHANGED),
+            SUM_DATA_CHANGED | SUM_STRUCTURE_CHANGED);
+}
+
+TEST_F(ComparisonTest, NotCheckedValuesAreLinkedButNeverMarked) {
+  const ItemIndex before = value(base(), kSoft, "v", "before");
+  const ItemIndex v = value(cur(), kSoft, "v", "after");
+  const ItemIndex fresh = value(cur(), kSoft, "w", "new");
+  val(v).state = STATE_NOT_CHECKED;
+  val(fresh).state = STATE_NOT_CHECKED;
+  compareAll();
+  EXPECT_EQ(val(v).state, STATE_NOT_CHECKED);
+  EXPECT_EQ(baselineLink(cur(), v), before);
+  EXPECT_EQ(val(fresh).state, STATE_NOT_CHECKED);
+  EXPECT_EQ(baselineLink(cur(), fresh), kNoItem);
+  EXPECT_EQ(rec(find(cur(), kSoft)).state, STATE_NORMAL);
+}
+
+TEST_F(ComparisonTest, HiddenKeyKeepsItsStateButGetsTheSummary) {
+  key(base(), kSoft + "\\Hidden");
+  key(cur(), kSoft + "\\Hidden", STATE_HIDDEN);
+  key(cur(), kSoft + "\\Hidden\\New");
+  compareAll();
+  const KeyRecord& hidden = rec(find(cur(), kSoft + "\\Hidden"));
+  EXPECT_EQ(hidden.state, STATE_HIDDEN);
+  EXPECT_TRUE(hidden.summary & SUM_STRUCTURE_CHANGED);
+}
+
+TEST_F(ComparisonTest, AddedSubtreeIsMarkedExceptItsControlledParts) {
+  key(base(), kSoft);
+  key(cur(), kSoft + "\\New\\Sub");
+  key(cur(), kSoft + "\\New\\Skip", STATE_NOT_CHECKED);
+  key(cur(), kSoft + "\\New\\Skip\\Below");
+  const ItemIndex v = value(cur(), kSoft + "\\New\\Sub", "v", "x");
+  const ItemIndex quiet = value(cur(), kSoft + "\\New", "q", "x");
+  val(quiet).state = STATE_NOT_CHECKED;
+  compareAll();
+  EXPECT_EQ(rec(find(cur(), kSoft + "\\New")).state, STATE_ADDED);
+  EXPECT_EQ(rec(find(cur(), kSoft + "\\New\\Sub")).savedState, STATE_ADDED);
+  EXPECT_EQ(rec(find(cur(), kSoft + "\\New\\Skip")).state, STATE_NOT_CHECKED);
+  EXPECT_EQ(rec(find(cur(), kSoft + "\\New\\Skip\\Below")).state, STATE_NORMAL);
+  EXPECT_EQ(val(v).state, STATE_VALUE_ADDED);
+  EXPECT_EQ(val(quiet).state, STATE_NOT_CHECKED);
+  const StatusCounts counts = takeStatusCounts(cur(), false);
+  EXPECT_EQ(counts.addedKeys, 2);
+  EXPECT_EQ(counts.addedValues, 1);
+}
+
+TEST_F(ComparisonTest, ShowDeletedContentsCopiesTheWholeSubtree) {
+  const ItemIndex kept = value(base(), kSoft + "\\Gone", "kept", "whole data");
+  value(base(), kSoft + "\\Gone", "digest", "only digest", kRegSz, false);
+  key(base(), kSoft + "\\Gone\\Sub");
+  value(base(), kSoft, "gonevalue", std::string(20, 'g'));
+  key(cur(), kSoft);
+  options.showDeletedContents = true;
+  compareAll();
+  const ItemIndex ghost = find(cur(), kSoft + "\\Gone");
+  ASSERT_GE(ghost, 0);
+  const ItemIndex sub = find(cur(), kSoft + "\\Gone\\Sub");
+  ASSERT_GE(sub, 0);
+  EXPECT_EQ(rec(sub).state, STATE_DELETED);
+  EXPECT_EQ(rec(sub).itemCount, 0);  // only the top ghost names its baseline key
+  ASSERT_EQ(rec(ghost).valueCount, 2);
+  const ItemIndex copy = rec(ghost).firstValue;  // "digest" sorts first
+  const ItemIndex copyKept = val(copy).next;
+  EXPECT_EQ(val(copy).flags & (VF_DIGEST_ONLY | VF_DATA_KEPT), VF_DIGEST_ONLY);
+  EXPECT_EQ(val(copy).data, 11);
+  ASSERT_TRUE(val(copyKept).flags & VF_DATA_KEPT);
+  EXPECT_STREQ(entryText(cur(), val(copyKept).data), "whole data");
+  EXPECT_EQ(dataEntry(cur(), val(copyKept).data).owner, copyKept);
+  EXPECT_EQ(baselineLink(cur(), copyKept), kept);
+  EXPECT_EQ(val(copyKept).state, STATE_VALUE_DELETED);
+  // A deleted value of a surviving key: digest only without the option.
+  options.showDeletedContents = false;
+  compareAll();
+  EXPECT_EQ(rec(find(cur(), kSoft + "\\Gone")).firstChild, kNoItem);
+  const ItemIndex gone = rec(find(cur(), kSoft)).firstValue;
+  EXPECT_EQ(val(gone).state, STATE_VALUE_DELETED);
+  EXPECT_EQ(val(gone).flags & (VF_DIGEST_ONLY | VF_DATA_KEPT), VF_DIGEST_ONLY);
+  EXPECT_EQ(val(gone).data, 20);
+  const StatusCounts counts = takeStatusCounts(cur(), false);
+  EXPECT_EQ(counts.deletedKeys, 1);
+  EXPECT_EQ(counts.deletedValues, 1);
+}
+
+TEST_F(ComparisonTest, RunningTwiceGivesTheSameMarksAndClearingRestoresTheSnapshot) {
+  for (const char* name : {"a", "B", "c", "D", "e"}) key(base(), kSoft + "\\" + name + "\\x");
+  for (const char* name : {"A", "c", "d", "f"}) key(cur(), kSoft + "\\" + name + "\\y");
+  value(base(), kSoft + "\\c", "1", "one");
+  value(base(), kSoft + "\\c", "3", "three");
+  value(cur(), kSoft + "\\c", "2", "two");
+  value(cur(), kSoft + "\\c", "3", "THREE");
+  const int64_t keys = countItems(cur(), 0);
+  const int64_t values = countItems(cur(), 1);
+  options.showDeletedContents = true;
+  compareAll();
+  const std::vector<std::string> first = allMarks();
+  const StatusCounts counts = takeStatusCounts(cur(), false);
+  compareAll();
+  EXPECT_EQ(allMarks(), first);
+  const StatusCounts again = takeStatusCounts(cur(), false);
+  EXPECT_EQ(again.changes(), counts.changes());
+  EXPECT_EQ(counts.addedKeys, 5);    // f, f\y and the y of A, c and d
+  EXPECT_EQ(counts.deletedKeys, 7);  // B, B\x, e, e\x and the x of a, c and D
+  EXPECT_EQ(counts.changedValues, 1);
+  EXPECT_EQ(counts.addedValues, 1);
+  EXPECT_EQ(counts.deletedValues, 1);
+  for (ItemIndex root = 0; root >= 0;) root = clearCompareMarks(cur(), root);
+  EXPECT_EQ(store_walk::isKey(cur(), 0), true);
+  EXPECT_EQ(countSubtreeKeys(cur(), 3, false) + 4, keys);
+  EXPECT_EQ(countSubtreeValues(cur(), 3, false), values);
+  EXPECT_EQ(takeStatusCounts(cur(), false).changes(), 0);
+}
+
+TEST_F(ComparisonTest, DataDiffersByTypeEffectiveDataAndLength) {
+  const auto pair = [&](const std::string& a, uint32_t ta, bool ka, const std::string& b,
+                        uint32_t tb, bool kb) {
+    const ItemIndex w = value(cur(), kSoft, "v", a, ta, ka);
+    const ItemIndex v = value(base(), kSoft, "v", b, tb, kb);
+    const int differs = dataDiffers(cur(), w, base(), v);
+    removeValue(cur(), w);
+    removeValue(base(), v);
+    return differs;
+  };
+  EXPECT_EQ(pair("same", kRegSz, true, "same", kRegExpandSz, true), 1);
+  EXPECT_EQ(pair("same", kRegSz, true, "same", kRegSz, false), 0);
+  EXPECT_EQ(pair("same", kRegSz, false, "other", kRegSz, true), 1);
+  EXPECT_EQ(pair(std::string(4, '\0'), 3, false, "", 3, false), 1);  // both digests are 0
+  EXPECT_EQ(pair(std::string("a\0\0x", 4), kRegMultiSz, true, std::string("a\0\0y", 4), kRegMultiSz,
+                 true), 0);
+  // Kept data longer than its effective length (as an older file may hold them).
+  const ItemIndex w = value(cur(), kSoft, "m", std::string("a\0\0", 3), kRegMultiSz, true);
+  const ItemIndex v = value(base(), kSoft, "m", "", kRegMultiSz, true);
+  ValueRecord& old = valueRecord(base(), v);
+  old.data = storeValueData(base(), reinterpret_cast<const uint8_t*>("a\0\0zz"), 5, kRegMultiSz);
+  old.flags = static_cast<uint8_t>((old.flags & ~VF_DIGEST_ONLY) | VF_DATA_KEPT);
+  EXPECT_EQ(dataDiffers(cur(), w, base(), v), 0);
+}
+
+TEST_F(ComparisonTest, NothingHappensWithoutABaselineOrWithSharedBlocks) {
+  key(cur(), kSoft + "\\Only");
+  auto empty = std::make_unique<SnapshotStore>();
+  initStore(*empty);
+  EXPECT_EQ(compareStores(cur(), *empty, -1, options), 0);
+  destroyStore(*empty);
+  EXPECT_EQ(rec(find(cur(), kSoft + "\\Only")).state, STATE_NORMAL);
+}
+
+TEST_F(ComparisonTest, ALoopingBaselineListEndsTheComparison) {
+  const ItemIndex a = key(base(), kSoft + "\\a");
+  const ItemIndex b = key(base(), kSoft + "\\b");
+  keyRecord(base(), b).nextSibling = a;  // damaged: the list loops
+  key(cur(), kSoft + "\\z");
+  compareAll();
+  SUCCEED();
+}
+
+}  // namespace

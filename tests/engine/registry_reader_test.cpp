@@ -1,0 +1,382 @@
+#include "engine/registry_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "engine/store_walk.h"
+#include "tests/engine/registry_test_support.h"
+#include "tests/engine/store_test_support.h"
+
+namespace {
+
+using registry_test::findValue;
+using registry_test::RegistryReadTest;
+
+const std::string kUser = "HKEY_CURRENT_USER";
+const std::string kApp = "HKEY_CURRENT_USER\\Software\\App";
+
+std::string keptData(SnapshotStore& store, ItemIndex value) {
+  const ValueRecord& v = valueRecord(store, value);
+  if (!(v.flags & VF_DATA_KEPT)) return "<digest only>";
+  return std::string(entryText(store, v.data), static_cast<size_t>(dataEntry(store, v.data).chainOrLength));
+}
+
+class ReaderTest : public RegistryReadTest {
+ protected:
+  // Sizes kept while reading must be those a full recount gives.
+  void expectSizesMatchRecount() {
+    std::vector<std::pair<int32_t, int32_t>> read;
+    store_walk::walkAllKeys(current(), [&](ItemIndex k) {
+      read.emplace_back(rec(k).itemCount, rec(k).byteCount);
+      return true;
+    });
+    recomputeSizes(current(), 0);
+    size_t i = 0;
+    store_walk::walkAllKeys(current(), [&](ItemIndex k) {
+      EXPECT_EQ(read[i].first, rec(k).itemCount) << buildItemPath(current(), k, 0);
+      EXPECT_EQ(read[i].second, rec(k).byteCount) << buildItemPath(current(), k, 0);
+      ++i;
+      return true;
+    });
+  }
+};
+
+TEST_F(ReaderTest, ReadsKeysValuesDataAndTimes) {
+  options.keepValueData = true;
+  reg.putValue(kApp, "", 1, std::string("default\0", 8));
+  reg.putValue(kApp, "Multi", 7, std::string("a\0\0trailing", 11));
+  reg.putValue(kApp, "Big", 3, std::string(200000, 'b'));  // beyond the first 64 KiB buffer
+  reg.putValue(kApp, "Dword", 4, std::string("\x01\x02\x03\x04", 4));
+  reg.putValue(kApp, "Odd", 99, "x");
+  reg.addKeyPath(kApp + "\\b_key");
+  reg.addKeyPath(kApp + "\\_first");
+  reg.addKeyPath(kApp + "\\A_key\\deeper");
+  reg.setLastWriteTime(kApp, 0x01D0000000000000ull);
+
+  const ReadResult result = read();
+  EXPECT_TRUE(shown().empty());
+  EXPECT_FALSE(result.compared);
+  EXPECT_EQ(reg.openHandleCount(), 0);
+
+  const ItemIndex app = key(kApp);
+  ASSERT_GE(app, 0);
+  // Store order ("_" before letters) although the registry enumerates "_first" last.
+  EXPECT_EQ(store_test::childNames(current(), app), (std::vector<std::string>{"_first", "A_key", "b_key"}));
+  EXPECT_EQ(keyLastWrite(current(), app), 0x01D0000000000000ull);
+
+  const ItemIndex multi = value(kApp, "multi");
+  EXPECT_EQ(keptData(current(), multi), std::string("a\0\0", 3));
+  EXPECT_EQ(val(multi).digest, valueDigest16(reinterpret_cast<const uint8_t*>("a\0\0"), 3));
+  const ItemIndex big = value(kApp, "Big");
+  EXPECT_TRUE(val(big).flags & VF_DIGEST_ONLY);
+  EXPECT_EQ(val(big).data, 200000);
+  EXPECT_EQ(valueType(val(value(kApp, "Dword"))), 4u);
+  EXPECT_EQ(valueType(val(value(kApp, "Odd"))), 0u);  // types above 15 are stored as 0
+  EXPECT_EQ(keptData(current(), value(kApp, "")), std::string("default\0", 8));
+  EXPECT_EQ(result.counts.values, 5);
+  expectSizesMatchRecount();
+}
+
+TEST_F(ReaderTest, FirstReadBecomesTheBaselineAndTheSecondIsCompared) {
+  reg.putValue(kApp, "v", 1, "old");
+  StatusCounts summary{};
+  static StatusCounts* seen;
+  seen = &summary;
+  ReaderHooks hooks;
+  hooks.showChangeSummary = [](const StatusCounts& counts) { *seen = counts; };
+  setReaderHooks(hooks);
+
+  EXPECT_FALSE(read().compared);
+  EXPECT_EQ(registry_test::recordedStatus().back(), "レジストリ読み込み完了");
+  EXPECT_TRUE(storesShareBlocks(current(), baseline()));
+
+  reg.putValue(kApp, "v", 1, "new");
+  reg.addKeyPath(kApp + "\\Added");
+  const ReadResult second = read();
+  EXPECT_TRUE(second.compared);
+  EXPECT_FALSE(storesShareBlocks(current(), baseline()));
+  EXPECT_EQ(summary.changedValues, 1);
+  EXPECT_EQ(summary.addedKeys, 1);
+  EXPECT_EQ(rec(key(kApp + "\\Added")).state, STATE_ADDED);
+  // The baseline kept its blocks through the second read.
+  EXPECT_EQ(findValue(baseline(), kApp, "v") >= 0, true);
+  EXPECT_EQ(countItems(baseline(), 0), countItems(current(), 0) - 1);
+}
+
+TEST_F(ReaderTest, RefusedKeysAreKeptInStateFourOrDropped) {
+  reg.addKeyPath(kApp + "\\Locked\\Inner");
+  reg.addKeyPath(kApp + "\\Open");
+  reg.failOpen(kApp + "\\Locked", platform::kRegAccessDenied);
+  options.discardRefusedKeys = true;
+  read();
+  EXPECT_LT(key(kApp + "\\Locked"), 0);
+  EXPECT_GE(key(kApp + "\\Open"), 0);
+
+  options.discardRefusedKeys = false;
+  read();
+  EXPECT_TRUE(shown().empty());
+  const ItemIndex locked = key(kApp + "\\Locked");
+  ASSERT_GE(locked, 0);
+  EXPECT_EQ(rec(locked).state, STATE_REFUSED);
+  EXPECT_EQ(rec(locked).firstChild, kNoItem);
+  for (ItemIndex at = locked; at >= 0; at = rec(at).parent) {
+    EXPECT_TRUE(rec(at).summary & SUM_CONTROLLED) << keyName(current(), at);
+  }
+  EXPECT_FALSE(rec(key(kApp + "\\Open")).summary & SUM_CONTROLLED);
+  EXPECT_EQ(takeStatusCounts(current(), false).changes(), 0);  // refused is not added
+}
+
+TEST_F(ReaderTest, KeysThatVanishOrCannotBeLookedUpAreLeftOutSilently) {
+  reg.addKeyPath(kApp + "\\Gone");
+  reg.addKeyPath(kApp + "\\Odd");
+  reg.addKeyPath(kApp + "\\Stays");
+  reg.vanishOnOpen(kApp + "\\Gone");
+  reg.failOpen(kApp + "\\Odd", platform::kRegInsufficientBuffer);
+  read();
+  EXPECT_TRUE(shown().empty());
+  EXPECT_LT(key(kApp + "\\Gone"), 0);
+  EXPECT_LT(key(kApp + "\\Odd"), 0);
+  EXPECT_GE(key(kApp + "\\Stays"), 0);
+  EXPECT_EQ(rec(key(kApp)).itemCount, 1);
+}
+
+TEST_F(ReaderTest, OtherFailuresAreReportedAndTheReadGoesOn) {
+  reg.addKeyPath(kApp + "\\Broken");
+  reg.addKeyPath(kApp + "\\NoInfo\\Below");
+  reg.addKeyPath(kApp + "\\Zlast");
+  reg.failOpen(kApp + "\\Broken", 1010);
+  reg.failQueryInfo(kApp + "\\NoInfo", 1009);
+  read();
+  ASSERT_EQ(shown().size(), 4u);
+  EXPECT_EQ(shown()[0].caption, "レジストリ アクセス エラー");
+  // The failing key is reported under its own path.
+  const std::string text = shown()[0].text;
+  EXPECT_EQ(text.substr(text.find('\n') + 1), kApp + "\\Broken");
+  EXPECT_EQ(shown()[1].caption, "レジストリ エラー　Option");
+  EXPECT_EQ(shown()[1].text, "rc=3f2 size=-2");
+  EXPECT_EQ(shown()[3].text, "rc=3f1 size=-1");
+  EXPECT_EQ(rec(key(kApp + "\\Broken")).state, STATE_REFUSED);
+  EXPECT_EQ(rec(key(kApp + "\\NoInfo")).state, STATE_REFUSED);
+  EXPECT_GE(key(kApp + "\\Zlast"), 0);
+  EXPECT_EQ(reg.openHandleCount(), 0);
+}
+
+TEST_F(ReaderTest, ValueEnumerationFailureStopsOnlyTheRestOfThatKeysValues) {
+  reg.putValue(kApp, "first", 1, "1");
+  reg.putValue(kApp, std::string(300, 'n'), 1, "2");
+  reg.putValue(kApp, "third", 1, "3");
+  reg.addKeyPath(kApp + "\\Sub");
+  reg.putValue(kApp + "\\Sub", "grows", 3, std::string(70000, 'g'));
+  reg.understateMaxDataLength(kApp + "\\Sub", 10);
+  reg.putValue("HKEY_LOCAL_MACHINE\\After", "x", 1, "y");
+  read();
+  ASSERT_EQ(shown().size(), 4u);
+  // Sub is finished first: its data outgrew the buffer sized from what the key reported.
+  EXPECT_EQ(shown()[0].text.substr(shown()[0].text.find('\n') + 1), kApp + "\\Sub");
+  EXPECT_EQ(shown()[1].text, "rc=ea size=5");
+  EXPECT_EQ(shown()[3].text, "rc=ea size=259");  // the name did not fit 260 bytes
+  EXPECT_EQ(rec(key(kApp)).valueCount, 1);
+  EXPECT_GE(value(kApp, "first"), 0);
+  EXPECT_GE(key(kApp + "\\Sub"), 0);
+  EXPECT_GE(value("HKEY_LOCAL_MACHINE\\After", "x"), 0);
+  expectSizesMatchRecount();
+}
+
+uint16_t ruleByName(SnapshotStore& store, ItemIndex item, bool isValue) {
+  const std::string name = isValue ? valueName(store, item) : keyName(store, item);
+  if (name == "NoRead") return kControlNotRead;
+  if (name == "Hidden") return kControlHidden | kControlUserRule;
+  if (name == "NoCheck") return kControlNotChecked | kControlSameName;
+  if (name == "Target") return kControlAutoCheckTarget;
+  if (name == "skipme") return kControlNotChecked;
+  if (name == "Weird") return 7;  // not a code the rules give
+  return 0;
+}
+
+TEST_F(ReaderTest, ControlWordsFromTheRules) {
+  for (const char* name : {"NoRead", "Hidden", "NoCheck", "Target", "Weird", "Plain"}) {
+    reg.addKeyPath(kApp + "\\" + name + "\\Child");
+    reg.putValue(kApp + "\\" + name, "v", 1, "x");
+  }
+  reg.putValue(kApp + "\\Plain", "skipme", 1, "x");
+  setControlRuleHook(&ruleByName);
+  read();
+  const ItemIndex noRead = key(kApp + "\\NoRead");
+  EXPECT_EQ(rec(noRead).state, STATE_NOT_READ);
+  EXPECT_EQ(rec(noRead).childCount, 0);
+  EXPECT_EQ(rec(noRead).valueCount, 0);
+  EXPECT_EQ(keyLastWrite(current(), noRead), 0u);
+  EXPECT_EQ(rec(key(kApp + "\\Hidden")).state, STATE_HIDDEN);
+  EXPECT_TRUE(rec(key(kApp + "\\Hidden")).summary & SUM_USER_RULE);
+  EXPECT_EQ(rec(key(kApp + "\\NoCheck")).state, STATE_NOT_CHECKED);
+  EXPECT_TRUE(rec(key(kApp + "\\NoCheck")).summary & SUM_SAME_NAME);
+  const KeyRecord& target = rec(key(kApp + "\\Target"));
+  EXPECT_EQ(target.state, STATE_NORMAL);
+  EXPECT_EQ(target.summary & (SUM_AUTOCHECK_TARGET | SUM_CONTROLLED), SUM_AUTOCHECK_TARGET | SUM_CONTROLLED);
+  EXPECT_EQ(rec(key(kApp + "\\Weird")).state, STATE_NORMAL);
+  EXPECT_FALSE(rec(key(kApp + "\\Weird")).summary & SUM_CONTROLLED);
+  const ItemIndex plain = key(kApp + "\\Plain");
+  EXPECT_EQ(val(value(kApp + "\\Plain", "skipme")).state, STATE_NOT_CHECKED);
+  EXPECT_TRUE(rec(plain).summary & SUM_CONTROLLED);
+  EXPECT_TRUE(rec(key("HKEY_CURRENT_USER")).summary & SUM_CONTROLLED);
+  EXPECT_GE(key(kApp + "\\Plain\\Child"), 0);
+}
+
+uint16_t watchedIsTarget(SnapshotStore& store, ItemIndex item, bool isValue) {
+  return !isValue && std::strcmp(keyName(store, item), "Watched") == 0 ? kControlAutoCheckTarget : 0;
+}
+
+bool openedAny(const std::vector<std::string>& paths, const std::string& part) {
+  for (const std::string& path : paths) {
+    if (path.find(part) != std::string::npos) return true;
+  }
+  return false;
+}
+
+TEST_F(ReaderTest, AutoCheckReadsOnlyWhatTheAutoCheckDataHold) {
+  const std::string software = kUser + "\\Software";
+  reg.putValue(software, "sv", 1, "s");
+  reg.putValue(software + "\\Watched", "w", 1, "old");
+  reg.putValue(software + "\\Watched\\Inner", "i", 1, "old");
+  reg.putValue(software + "\\Other\\Deep", "o", 1, "o");
+  reg.addKeyPath("HKEY_LOCAL_MACHINE\\System\\X");
+  options.keepValueData = true;
+  setControlRuleHook(&watchedIsTarget);
+  read();
+
+  ASSERT_TRUE(buildAutoCheckData(9));
+  EXPECT_TRUE(storesShareBlocks(current(), baseline()));
+  EXPECT_EQ(keptData(baseline(), findValue(baseline(), software + "\\Watched", "w")), "old");
+  EXPECT_GE(findValue(baseline(), software + "\\Watched\\Inner", "i"), 0);
+  EXPECT_EQ(keyRecord(baseline(), registry_test::findKey(baseline(), software)).valueCount, 0);
+  EXPECT_LT(registry_test::findKey(baseline(), software + "\\Other"), 0);
+  const ItemIndex machine = registry_test::findKey(baseline(), "HKEY_LOCAL_MACHINE");
+  EXPECT_EQ(keyRecord(baseline(), machine).state, STATE_NOT_READ);
+  EXPECT_EQ(keyRecord(baseline(), machine).firstChild, kNoItem);
+
+  // First automatic run against the auto-check data.
+  reg.putValue(software + "\\Watched", "w", 1, "new");
+  reg.addKeyPath(software + "\\Watched\\New");
+  reg.putValue(software + "\\Other\\Deep", "o", 1, "changed");
+  reg.putValue(software, "sv2", 1, "not read");
+  reg.clearOpenedPaths();
+  options.autoCheckOn = true;
+  options.viewState = 1;
+  ReadResult run = read();
+  EXPECT_FALSE(openedAny(reg.openedPaths(), "Other"));
+  EXPECT_FALSE(openedAny(reg.openedPaths(), "System"));
+  EXPECT_TRUE(openedAny(reg.openedPaths(), "Watched\\Inner"));
+  EXPECT_EQ(run.counts.changedValues, 1);
+  EXPECT_EQ(run.counts.addedKeys, 1);
+  EXPECT_EQ(run.counts.addedValues, 0);
+  EXPECT_EQ(run.counts.deletedKeys + run.counts.deletedValues, 0);
+  EXPECT_EQ(rec(key(software)).itemCount, 5);  // Watched, its two subkeys, w and i
+
+  // The next run compares with the previous one.
+  reg.putValue(software + "\\Watched\\Inner", "i", 1, "newer");
+  options.viewState = 5;
+  run = read();
+  EXPECT_EQ(run.counts.changedValues, 1);
+  EXPECT_EQ(run.counts.addedKeys, 0);
+  EXPECT_EQ(val(value(software + "\\Watched\\Inner", "i")).state, STATE_DATA_CHANGED);
+  EXPECT_EQ(val(value(software + "\\Watched", "w")).state, STATE_DATA);
+  EXPECT_TRUE(shown().empty());
+}
+
+bool quitAfterSecondPump() {
+  static int pumps = 0;
+  return ++pumps == 2;
+}
+
+TEST_F(ReaderTest, StatusPerTopLevelSubkeyAndAQuitStopsAfterTheRoot) {
+  reg.addKeyPath("HKEY_CLASSES_ROOT\\.txt");
+  reg.addKeyPath(kUser + "\\Software\\Deep");
+  reg.addKeyPath(kUser + "\\Console");
+  reg.addKeyPath("HKEY_LOCAL_MACHINE\\SOFTWARE");
+  setMessagePumpHook(&quitAfterSecondPump);
+  const ReadResult result = read();
+  EXPECT_TRUE(result.stoppedEarly);
+  EXPECT_EQ(result.rootsRead, 2);
+  EXPECT_EQ(registry_test::recordedStatus(),
+            (std::vector<std::string>{"HKEY_CLASSES_ROOT\\.txt", "レジストリ読み込み完了"}));
+  EXPECT_LT(key(kUser + "\\Console"), 0);
+  EXPECT_LT(key("HKEY_LOCAL_MACHINE\\SOFTWARE"), 0);
+}
+
+TEST_F(ReaderTest, DeepTreesAreReadWithoutRecursionAndBoundedAt512Levels) {
+  std::string path = kApp;
+  for (int level = 0; level < 600; ++level) path += "\\k";
+  reg.addKeyPath(path);
+  read();
+  EXPECT_EQ(reg.openHandleCount(), 0);
+  // HKEY_CURRENT_USER is level 0, Software 1, App 2: "k" keys start at level 3.
+  std::string at = kApp;
+  for (int level = 3; level <= 512; ++level) at += "\\k";
+  const ItemIndex last = key(at);
+  ASSERT_GE(last, 0);
+  EXPECT_EQ(rec(last).state, STATE_NORMAL);
+  const ItemIndex beyond = rec(last).firstChild;
+  ASSERT_GE(beyond, 0);
+  EXPECT_EQ(rec(beyond).state, STATE_NOT_READ);
+  EXPECT_EQ(rec(beyond).firstChild, kNoItem);
+  EXPECT_EQ(countItems(current(), 0), 5 + 2 + 510 + 1);
+}
+
+TEST_F(ReaderTest, ClassInfoIsGroupedAfterClassesRootIsRead) {
+  reg.addKeyPath("HKEY_CLASSES_ROOT\\.txt");
+  reg.addKeyPath("HKEY_CLASSES_ROOT\\CLSID");
+  reg.addKeyPath("HKEY_CLASSES_ROOT\\txtfile\\shell");
+  reg.failOpen("HKEY_CLASSES_ROOT\\txtfile\\shell", platform::kRegAccessDenied);
+  options.groupClassInfo = true;
+  read();
+  const ItemIndex letter = key("HKEY_CLASSES_ROOT\\!.File Types\\T");
+  ASSERT_GE(letter, 0);
+  EXPECT_GE(key("HKEY_CLASSES_ROOT\\!.File Types\\T\\txtfile"), 0);
+  EXPECT_GE(key("HKEY_CLASSES_ROOT\\!.File Extensions\\.txt"), 0);
+  EXPECT_TRUE(rec(letter).summary & SUM_CONTROLLED);
+  EXPECT_TRUE(rec(key("HKEY_CLASSES_ROOT\\!.File Types")).summary & SUM_CONTROLLED);
+  EXPECT_FALSE(rec(key("HKEY_CLASSES_ROOT\\!.File Extensions")).summary & SUM_CONTROLLED);
+  expectSizesMatchRecount();
+}
+
+TEST_F(ReaderTest, ReadValueLiveFollowsLongPathsAndGrownValues) {
+  std::string path = kApp;
+  for (int level = 0; level < 20; ++level) path += "\\a_rather_long_key_name";
+  ASSERT_GT(path.size(), 400u);
+  reg.putValue(path, "v", 3, "12345");
+  reg.putValue(path, "empty", 3, "");
+  read();
+  const ItemIndex v = value(path, "v");
+  ASSERT_GE(v, 0);
+  reg.putValue(path, "v", 3, std::string(10000, 'z'));  // grown since the read
+  reg.clearOpenedPaths();
+  LiveValue live = readValueLive(current(), v, LiveRead::kWithPath);
+  EXPECT_TRUE(live.read);
+  EXPECT_EQ(live.type, 3u);
+  EXPECT_EQ(live.data.size(), 10000u);
+  EXPECT_EQ(live.path, path);
+  EXPECT_EQ(reg.openHandleCount(), 0);
+
+  const ItemIndex empty = value(path, "empty");
+  live = readValueLive(current(), empty, LiveRead::kStoredEmpty);
+  EXPECT_TRUE(live.read);
+  EXPECT_TRUE(live.data.empty());
+  EXPECT_EQ(reg.openedPaths().size(), 1u);  // answered without the registry
+  reg.putValue(path, "empty", 3, "now");
+  live = readValueLive(current(), empty, LiveRead::kAlways);
+  EXPECT_EQ(std::string(live.data.begin(), live.data.end()), "now");
+
+  reg.removeValue(path, "v");
+  EXPECT_FALSE(readValueLive(current(), v, LiveRead::kStoredEmpty).read);
+  EXPECT_TRUE(shown().empty());
+  reg.removeKeyTree(kApp);
+  EXPECT_FALSE(readValueLive(current(), v, LiveRead::kStoredEmpty).read);
+  ASSERT_EQ(shown().size(), 2u);
+  EXPECT_EQ(shown()[0].text.substr(shown()[0].text.find('\n') + 1), path + " : v");
+  EXPECT_EQ(shown()[1].text, "rc=2 size=-3");
+}
+
+}  // namespace

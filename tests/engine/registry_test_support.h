@@ -1,0 +1,83 @@
+// Fixture for tests that read an in-memory registry into the program-wide stores:
+// a MemoryRegistry installed as the registry, recorded message boxes and status
+// texts, and look-ups of keys and values by path.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/memory_pool.h"
+#include "engine/progress_hooks.h"
+#include "engine/registry_reader.h"
+#include "engine/snapshot_store.h"
+#include "platform/memory/recording_messages.h"
+#include "platform/memory_registry.h"
+
+namespace registry_test {
+
+inline std::vector<std::string>& recordedStatus() {
+  static std::vector<std::string> texts;
+  return texts;
+}
+
+inline void recordStatus(const char* text) { recordedStatus().push_back(text); }
+
+// The key of a path like "HKEY_CURRENT_USER\\Software\\X" in `store`, -1 when missing.
+inline ItemIndex findKey(SnapshotStore& store, const std::string& path) {
+  ItemIndex at = kNoItem;
+  size_t start = 0;
+  for (;;) {
+    const size_t end = path.find('\\', start);
+    const std::string name = path.substr(start, end == std::string::npos ? end : end - start);
+    at = findChild(store, at, name.c_str(), false);
+    if (at < 0 || end == std::string::npos) return at;
+    start = end + 1;
+  }
+}
+
+inline ItemIndex findValue(SnapshotStore& store, const std::string& keyPath, const std::string& name) {
+  const ItemIndex key = findKey(store, keyPath);
+  if (key < 0) return kNoItem;
+  const ItemIndex value = findChild(store, key, name.c_str(), true);
+  return value == kNoItem ? kNoItem : static_cast<ItemIndex>(static_cast<uint32_t>(value) & ~kValueItemBit);
+}
+
+class RegistryReadTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    initMemoryPool();
+    initSnapshotStores();
+    platform::setRegistrySeam(&reg);
+    setControlRuleHook(nullptr);
+    setReaderHooks(ReaderHooks{});
+    setMessagePumpHook(nullptr);
+    setStatusTextHook(&recordStatus);
+    recordedStatus().clear();
+  }
+  void TearDown() override {
+    platform::setRegistrySeam(nullptr);
+    setControlRuleHook(nullptr);
+    setReaderHooks(ReaderHooks{});
+    setStatusTextHook(nullptr);
+    setMessagePumpHook(nullptr);
+  }
+
+  ReadResult read() { return readRegistry(options); }
+  SnapshotStore& current() { return currentStore(); }
+  SnapshotStore& baseline() { return baselineStore(); }
+  ItemIndex key(const std::string& path) { return findKey(current(), path); }
+  ItemIndex value(const std::string& keyPath, const std::string& name) {
+    return findValue(current(), keyPath, name);
+  }
+  KeyRecord& rec(ItemIndex k) { return keyRecord(current(), k); }
+  ValueRecord& val(ItemIndex v) { return valueRecord(current(), v); }
+  const std::vector<platform::ShownMessage>& shown() { return messages.recorder.shown; }
+
+  platform::MemoryRegistry reg;
+  platform::ScopedMessages messages;
+  ReaderOptions options;
+};
+
+}  // namespace registry_test
