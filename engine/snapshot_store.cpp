@@ -265,16 +265,7 @@ void adoptCurrentAsBaseline() {
     makeNameTable(baseline);
     return;
   }
-  std::memcpy(baseline.keyBlocks, current.keyBlocks, sizeof current.keyBlocks);
-  std::memcpy(baseline.keyFlags, current.keyFlags, sizeof current.keyFlags);
-  std::memcpy(baseline.keyTimes, current.keyTimes, sizeof current.keyTimes);
-  std::memcpy(baseline.valueBlocks, current.valueBlocks, sizeof current.valueBlocks);
-  std::memcpy(baseline.valueFlags, current.valueFlags, sizeof current.valueFlags);
-  std::memcpy(baseline.baselineLinks, current.baselineLinks, sizeof current.baselineLinks);
-  std::memcpy(baseline.entryBlocks, current.entryBlocks, sizeof current.entryBlocks);
-  std::memcpy(baseline.pools, current.pools, sizeof current.pools);
-  baseline.nameHash = current.nameHash;
-  baseline.counts = current.counts;
+  copyBlockTables(baseline, current);
 
   // The tree is rebuilt from the new baseline, so no item is open or shown any more.
   const uint16_t keyMask = static_cast<uint16_t>(~(VIEW_KEY_OPEN | VIEW_IN_TREE));
@@ -554,4 +545,17 @@ ItemIndex findChild(SnapshotStore& store, ItemIndex key, const char* name, bool 
     if (compareNames(nameAt(store, keyAt(store, at).name), name) == 0) return at;
   }
   return kNoItem;
+}
+
+void copyBlockTables(SnapshotStore& target, const SnapshotStore& source) {
+  std::memcpy(target.keyBlocks, source.keyBlocks, sizeof source.keyBlocks);
+  std::memcpy(target.keyFlags, source.keyFlags, sizeof source.keyFlags);
+  std::memcpy(target.keyTimes, source.keyTimes, sizeof source.keyTimes);
+  std::memcpy(target.valueBlocks, source.valueBlocks, sizeof source.valueBlocks);
+  std::memcpy(target.valueFlags, source.valueFlags, sizeof source.valueFlags);
+  std::memcpy(target.baselineLinks, source.baselineLinks, sizeof source.baselineLinks);
+  std::memcpy(target.entryBlocks, source.entryBlocks, sizeof source.entryBlocks);
+  std::memcpy(target.pools, source.pools, sizeof source.pools);
+  target.nameHash = source.nameHash;
+  target.counts = source.counts;
 }

@@ -228,6 +228,9 @@ void clearBaselineStore();
 // Frees the baseline's blocks and makes it share every block of the current store;
 // then clears VIEW_KEY_OPEN / VIEW_IN_TREE of keys and VIEW_IN_TREE of values.
 void adoptCurrentAsBaseline();
+// Makes `target` describe every block of `source`: block tables, pools, name hash and
+// counts copied field by field. The caller has given back what `target` owned.
+void copyBlockTables(SnapshotStore& target, const SnapshotStore& source);
 
 // Root key table.
 extern const char* const kRootKeyNames[kRootKeyCount];

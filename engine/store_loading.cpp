@@ -5,7 +5,6 @@
 // address in the record table, so the word tables after the records go with it.
 #include "engine/store_loading.h"
 
-#include <cstring>
 
 #include "engine/memory_pool.h"
 
@@ -71,14 +70,5 @@ void shareBaselineWithCurrent() {
   // share and the current store keeps the empty name table the reset gave it.
   if (baseline.keyBlocks[0] == nullptr) return;
   freeBlock(current.nameHash);  // fresh from the reset and owned: no sharing yet
-  std::memcpy(current.keyBlocks, baseline.keyBlocks, sizeof baseline.keyBlocks);
-  std::memcpy(current.keyFlags, baseline.keyFlags, sizeof baseline.keyFlags);
-  std::memcpy(current.keyTimes, baseline.keyTimes, sizeof baseline.keyTimes);
-  std::memcpy(current.valueBlocks, baseline.valueBlocks, sizeof baseline.valueBlocks);
-  std::memcpy(current.valueFlags, baseline.valueFlags, sizeof baseline.valueFlags);
-  std::memcpy(current.baselineLinks, baseline.baselineLinks, sizeof baseline.baselineLinks);
-  std::memcpy(current.entryBlocks, baseline.entryBlocks, sizeof baseline.entryBlocks);
-  std::memcpy(current.pools, baseline.pools, sizeof baseline.pools);
-  current.nameHash = baseline.nameHash;
-  current.counts = baseline.counts;
+  copyBlockTables(current, baseline);
 }
