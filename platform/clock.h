@@ -1,0 +1,24 @@
+// Local time: the clock for default file names and the conversion of a key's
+// last-write time for the tree.
+#pragma once
+
+#include <cstdint>
+
+namespace platform {
+
+struct LocalTime {
+  int year;  // e.g. 2026
+  int month;  // 1-12
+  int day;
+  int hour;
+  int minute;
+  int second;
+};
+
+// The current local time.
+LocalTime localTimeNow();
+// A Windows file time (100 ns units since 1601-01-01 UTC) as local time; false when
+// it cannot be converted.
+bool fileTimeToLocal(uint64_t fileTime, LocalTime& local);
+
+}  // namespace platform

@@ -1,0 +1,67 @@
+// Program-wide state of the application shell: the window handles, the titles and
+// folders found at start-up, and the flags the commands share (what the tree shows,
+// the busy flag, the automatic check, the labels of the two sides).
+//
+// One thread touches these; the shell's files read and write them directly.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+// Bits of viewState: what the tree currently shows.
+enum ViewStateBit : uint16_t {
+  VIEW_BASELINE = 0x0001,          // a baseline is loaded
+  VIEW_COMPARISON_FILE = 0x0002,   // a comparison snapshot file is loaded
+  VIEW_LIVE_COMPARED = 0x0004,     // the live registry is the comparison side
+  VIEW_BASELINE_FROM_LIVE = 0x0008,  // the baseline was read from the live registry
+  VIEW_READING = 0x0100,           // the registry is being read
+};
+
+// Control ids of the main window's children.
+constexpr int kToolbarId = 999;
+constexpr int kTreeViewId = 10000;
+constexpr int kStatusLineId = 10002;
+
+// Timers of the main window.
+constexpr UINT_PTR kAutoCheckTimer = 2;   // 10 s ticks of the auto-check countdown
+constexpr UINT_PTR kPumpTimer = 4;        // ends a pumpMessagesFor wait
+constexpr UINT_PTR kStartupFileTimer = 5; // opens the command-line file once
+constexpr UINT kAutoCheckTickMs = 10000;
+constexpr UINT kStartupFileDelayMs = 500;
+
+extern HINSTANCE hInstance;
+extern HWND mainWindow;
+extern HWND toolbarWindow;  // null when the toolbar could not be created
+extern HWND treeWindow;
+extern HWND statusWindow;
+
+extern char windowTitle[64];       // string 103
+extern char windowClassName[64];   // string 109
+extern std::string programFolder;      // with its trailing backslash
+extern std::string programFolderBare;  // without it
+extern std::string helpFilePath;
+
+extern int toolbarHeight;
+extern int statusHeight;
+
+extern uint32_t autoCheckCountdown;  // ten-second ticks left until the next check
+extern uint32_t autoCheckReload;     // ticks per check interval
+extern bool autoCheckTriggered;      // the timer started the current read
+
+extern bool ctrlDown;
+extern bool shiftDown;
+extern bool initialised;      // start-up got far enough for the shutdown to run
+extern bool insideOwnResize;  // the window procedure is resizing its own window
+
+// Shared by the commands (see command_dispatcher.h).
+extern uint16_t viewState;
+extern bool operationBusy;
+extern bool autoCheckOn;
+extern bool clipboardOwned;
+extern std::string baselineLabel;    // status dialog and listings
+extern std::string comparisonLabel;
+extern std::string titleLabel;       // the baseline's name in the window title
+// Search results are shown (hit drawing in the tree); set by the search commands.
+extern bool searchResultsShown;
