@@ -25,8 +25,8 @@ enum SaveKind : int {
 };
 
 struct FileChoiceState {
-  // Folder of the last file chosen in any dialog; empty until the first dialog,
-  // which starts in the save folder of the options.
+  // Folder of the last file chosen in any dialog. While it is empty (until a file is
+  // first chosen) the dialogs start in the save folder of the options.
   std::string lastFolder;
   // Display names: the file-name part of the files opened (or saved) last.
   std::string baselineName;

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/snapshot_store.h"
+
 // Bits of viewState: what the tree currently shows.
 enum ViewStateBit : uint16_t {
   VIEW_BASELINE = 0x0001,          // a baseline is loaded
@@ -36,6 +38,8 @@ extern HWND mainWindow;
 extern HWND toolbarWindow;  // null when the toolbar could not be created
 extern HWND treeWindow;
 extern HWND statusWindow;
+// Accelerator table 109, used by the main loop and by every message-pumping wait.
+extern HACCEL acceleratorTable;
 
 extern char windowTitle[64];       // string 103
 extern char windowClassName[64];   // string 109
@@ -65,3 +69,5 @@ extern std::string comparisonLabel;
 extern std::string titleLabel;       // the baseline's name in the window title
 // Search results are shown (hit drawing in the tree); set by the search commands.
 extern bool searchResultsShown;
+// The counts of the last read, comparison or load (status line, menu states).
+extern StatusCounts lastCounts;

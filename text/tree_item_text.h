@@ -2,11 +2,14 @@
 // whether the display filters let it through.
 //
 // Pure functions over a snapshot store and the display settings, so that the tree
-// view's rules are tested without a window. Text is cp932 and written into a
-// caller-supplied buffer of kTreeItemTextBytes (the tree view reuses one buffer for
-// every item it inserts).
+// view's rules are tested without a window (the one exception: a value whose data
+// were not kept may be read from the live registry, through the registry seam). Text
+// is cp932 and written into a caller-supplied buffer of kTreeItemTextBytes (the tree
+// view reuses one buffer for every item it inserts); whatever the names hold, a text
+// never passes that size and is cut before a whole double-byte character.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "engine/snapshot_store.h"
@@ -35,11 +38,18 @@ struct TreeTextOptions {
 void formatKeyDate(char* dest, size_t size, const platform::LocalTime& when,
                    const platform::LocalTime& today);
 
-// The text of key `key` (size columns, description mark, date, name). Returns `dest`.
+// The text of key `key`: "(%7s個 %10s ﾊﾞｲﾄ) " with grouped item and byte counts
+// (both "0" for a deleted key, whose counts describe the baseline key) when sizes are
+// shown, the description mark, the date (only for a key below the roots with a
+// recorded time, when showModified and liveKeyTimes), the name. Returns `dest`.
 char* formatKeyItemText(char* dest, SnapshotStore& store, ItemIndex key,
                         const TreeTextOptions& options);
-// The text of value `value` (size column, mark, name or "(標準)", " := '", data text,
-// "'"). Reads data that were not kept from the live registry when the options say so.
+// The text of value `value`: "(%7s ﾊﾞｲﾄ) " with its stored size when sizes are shown,
+// the mark, its name or "(標準)", " := '", the data text, "'". The data text is the
+// kept data rendered in kTreeValueDataWidth; for data that were not kept and a value
+// that is not deleted, the live registry's data when liveValueData (an unreadable
+// value shows as empty bytes); otherwise empty. A name too long for the buffer is cut
+// so that the data text and the closing quote stay. Returns `dest`.
 char* formatValueItemText(char* dest, SnapshotStore& store, ItemIndex value,
                           const TreeTextOptions& options);
 
@@ -66,5 +76,10 @@ struct TreeFilter {
   bool changedOnly = false;    // OPT_CHANGED_ONLY
   bool uncheckedOnly = false;  // OPT_UNCHECKED_ONLY
 };
+// A child key passes: with changedOnly, when (summary AND mask) is non-zero or
+// uncheckedOnly is on and it carries SUM_CONTROLLED; without, when uncheckedOnly is off
+// or it carries SUM_CONTROLLED.
 bool childKeyPassesFilter(const KeyRecord& key, const TreeFilter& filter, uint8_t mask);
+// A value passes: with changedOnly, when its state is above 8 or uncheckedOnly is on
+// and its state is 3; without, when uncheckedOnly is off or its state is 3.
 bool valuePassesFilter(const ValueRecord& value, const TreeFilter& filter);

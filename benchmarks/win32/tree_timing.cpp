@@ -1,0 +1,224 @@
+// Timing of opening a key with 10,000 subkeys in the tree, as a user opens it: the
+// real program runs in this process on an in-memory registry whose
+// HKEY_CURRENT_USER\Big holds "Sub00000".."Sub09999" (one value each). After the
+// read (command 32777) the key "Big" is revealed and selected, and each run sends the
+// tree the Right arrow key, which opens the selected item through the tree's own
+// open notification; the run ends when the 10,000 items are inserted and the tree
+// has painted once. Between runs the tree is rebuilt from the top-level keys, so
+// every run opens a key that has never been open in the tree.
+//
+// Usage: tree_timing [runs]   (default 5). Prints
+//   figure tree.open_10000_s <s> s     median time of one open
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "engine/snapshot_store.h"
+#include "platform/file_dialog.h"
+#include "platform/files.h"
+#include "platform/memory/recording_file_dialogs.h"
+#include "platform/memory/recording_messages.h"
+#include "platform/memory_registry.h"
+#include "platform/message_box.h"
+#include "platform/registry.h"
+#include "resources/command_ids.h"
+#include "shell/app_state.h"
+#include "shell/main_window.h"
+#include "shell/status_line.h"
+#include "shell/tree_view.h"
+
+namespace {
+
+constexpr int kSubkeyCount = 10000;
+constexpr DWORD kTimeoutMs = 120000;
+
+void pumpPending() {
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(message.wParam));
+      return;
+    }
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+}
+
+template <typename Condition>
+bool pumpUntil(Condition condition) {
+  const DWORD start = GetTickCount();
+  while (!condition()) {
+    if (GetTickCount() - start > kTimeoutMs) return false;
+    pumpPending();
+    if (condition()) break;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+  }
+  return true;
+}
+
+double median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  const size_t n = values.size();
+  return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
+}
+
+void fillRegistry(platform::MemoryRegistry& registry) {
+  const std::string big = "HKEY_CURRENT_USER\\Big";
+  registry.addKeyPath(big);
+  char name[16];
+  for (int i = 0; i < kSubkeyCount; ++i) {
+    std::snprintf(name, sizeof name, "Sub%05d", i);
+    registry.putValue(big + "\\" + name, "Data", kRegSz, std::string("value ") + name + '\0');
+  }
+}
+
+// The item of `key`, a child of a top-level key: the one whose lParam is `key`.
+HTREEITEM treeItemOf(ItemIndex key) {
+  for (HTREEITEM root = TreeView_GetRoot(treeWindow); root;
+       root = TreeView_GetNextSibling(treeWindow, root)) {
+    for (HTREEITEM item = TreeView_GetChild(treeWindow, root); item;
+         item = TreeView_GetNextSibling(treeWindow, item)) {
+      TVITEMA info = {};
+      info.mask = TVIF_PARAM;
+      info.hItem = item;
+      SendMessageA(treeWindow, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&info));
+      if (info.lParam == static_cast<LPARAM>(key)) return item;
+    }
+  }
+  return nullptr;
+}
+
+int childItemCount(HTREEITEM parent) {
+  int count = 0;
+  for (HTREEITEM item = TreeView_GetChild(treeWindow, parent); item;
+       item = TreeView_GetNextSibling(treeWindow, item)) {
+    ++count;
+  }
+  return count;
+}
+
+// The scratch folder and the settings files the program wrote into it.
+void removeFolder(const std::string& folder) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        DeleteFileA((folder + found.cFileName).c_str());
+      }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+  RemoveDirectoryA(folder.c_str());
+}
+
+bool fail(const char* what) {
+  std::fprintf(stderr, "tree_timing: %s\n", what);
+  return false;
+}
+
+// "Big" shown closed and selected, as before a user opens it.
+bool showBigClosed(ItemIndex big) {
+  clearTree();
+  showTopLevelKeys(0);
+  revealItem(big, 0);
+  HTREEITEM item = treeItemOf(big);
+  if (!item) return fail("\"Big\" has no tree item after revealing it");
+  if (childItemCount(item) != 0) return fail("\"Big\" is open before the run");
+  UpdateWindow(treeWindow);
+  pumpPending();
+  return true;
+}
+
+// One open of "Big" by the Right arrow key; seconds until its children are in the
+// tree and painted, or a negative number when the open did not fill the key.
+double timedOpen(ItemIndex big) {
+  HTREEITEM item = treeItemOf(big);
+  SetFocus(treeWindow);
+  const auto start = std::chrono::steady_clock::now();
+  SendMessageA(treeWindow, WM_KEYDOWN, VK_RIGHT, 0);
+  UpdateWindow(treeWindow);
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  SendMessageA(treeWindow, WM_KEYUP, VK_RIGHT, 0);
+  const int children = childItemCount(item);
+  if (children != kSubkeyCount) {
+    std::fprintf(stderr, "tree_timing: \"Big\" shows %d children after opening, not %d\n",
+                 children, kSubkeyCount);
+    return -1;
+  }
+  return seconds;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+
+  platform::MemoryRegistry registry;
+  fillRegistry(registry);
+  platform::setRegistrySeam(&registry);
+  platform::RecordingMessages messages;
+  platform::RecordingFileDialogs dialogs;
+  platform::setMessageSeam(&messages);
+  platform::setFileDialogSeam(&dialogs);
+  // Settings go to a scratch folder, never beside the build's programs.
+  char temp[MAX_PATH];
+  GetTempPathA(sizeof temp, temp);
+  const std::string folder =
+      std::string(temp) + "kestrin_tree_timing_" + std::to_string(GetCurrentProcessId()) + "\\";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  const std::string program = folder + "regKestrin.exe";
+  platform::overrideProgramLocation(program.c_str(), folder.c_str());
+
+  bool ok = startProgram(GetModuleHandleA(nullptr), "", SW_SHOWNORMAL) || fail("start-up failed");
+  ItemIndex big = kNoItem;
+  if (ok) {
+    SendMessageA(mainWindow, WM_COMMAND, IDM_READ_REGISTRY, 0);
+    ok = pumpUntil([] { return !operationBusy && !(viewState & VIEW_READING); }) ||
+         fail("the read did not end");
+  }
+  if (ok) {
+    const ItemIndex user = findChild(currentStore(), kNoItem, "HKEY_CURRENT_USER", false);
+    big = user == kNoItem ? kNoItem : findChild(currentStore(), user, "Big", false);
+    ok = big != kNoItem || fail("the read has no HKEY_CURRENT_USER\\Big");
+  }
+  if (ok && keyRecord(currentStore(), big).childCount != kSubkeyCount) {
+    ok = fail("the read did not take all 10,000 subkeys of \"Big\"");
+  }
+
+  std::vector<double> times;
+  for (int run = 0; ok && run < runs; ++run) {
+    ok = showBigClosed(big);
+    if (!ok) break;
+    const double seconds = timedOpen(big);
+    ok = seconds >= 0;
+    if (ok) {
+      std::printf("run %d: %.3f s\n", run + 1, seconds);
+      times.push_back(seconds);
+    }
+  }
+  for (const platform::ShownMessage& shown : messages.shown) {
+    std::fprintf(stderr, "tree_timing: message box answered OK: [%s] %s\n", shown.caption.c_str(),
+                 shown.text.c_str());
+  }
+
+  if (mainWindow && IsWindow(mainWindow)) SendMessageA(mainWindow, WM_COMMAND, IDM_EXIT, 0);
+  pumpPending();
+  shutdownOnce();
+  platform::setRegistrySeam(nullptr);
+  platform::setMessageSeam(nullptr);
+  platform::setFileDialogSeam(nullptr);
+  platform::overrideProgramLocation(nullptr, nullptr);
+  removeFolder(folder);
+
+  if (!ok) return 1;
+  std::printf("figure tree.open_10000_s %.3f s\n", median(times));
+  return 0;
+}

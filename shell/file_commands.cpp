@@ -1,0 +1,395 @@
+// The "ﾌｧｲﾙ(&F)" group: open a baseline or a comparison file, read or compare the
+// registry, save, close, make auto-check data and switch the automatic check.
+//
+// Each command writes its log tag, does its work through the core, and leaves
+// viewState, the labels, the title, the status line and the menu states matching
+// what the tree now shows.
+#include <windows.h>
+
+#include <string>
+
+#include "engine/comparison.h"
+#include "engine/open_save_commands.h"
+#include "engine/registry_reader.h"
+#include "engine/snapshot_store.h"
+#include "platform/message_box.h"
+#include "resources/command_ids.h"
+#include "rules/options.h"
+#include "rules/rule_apply.h"
+#include "rules/rule_files.h"
+#include "rules/rule_store.h"
+#include "shell/app_state.h"
+#include "shell/command_dispatcher.h"
+#include "shell/main_window.h"
+#include "shell/menu_state.h"
+#include "shell/status_line.h"
+#include "shell/tree_view.h"
+#include "text/operation_log.h"
+
+namespace {
+
+const char kRegistryLabel[] = "レジストリ";
+const char kOldRegistryLabel[] = "旧レジストリ";
+const char kLiveRegistryLabel[] = "現レジストリ情報";
+const char kRegistryTitle[] = "レジストリ情報";
+
+// The commands whose meaning depends on the selected item.
+constexpr int kItemCommands[] = {IDM_SHOW_ALL_IN_KEY, IDM_OPEN_CHANGES_IN_KEY,
+                                 IDM_SHOW_VALUES_IN_KEY, IDM_HIDE_ITEM,
+                                 IDM_CLOSE_LEVEL,     IDM_DESCRIBE_ITEM};
+// The per-item control commands of "設定(&S)".
+constexpr int kControlCommands[] = {IDM_NOT_READ, IDM_NOT_CHECKED, IDM_NOT_DISPLAYED,
+                                    IDM_SAME_NAME_NOT_CHECKED, IDM_AUTOCHECK_TARGET};
+
+void enable(std::initializer_list<int> ids, bool on) {
+  for (int id : ids) setCommandEnabled(id, on);
+}
+
+void greyItemCommands() {
+  for (int id : kItemCommands) setCommandEnabled(id, false);
+}
+
+void greyControlCommands() {
+  for (int id : kControlCommands) setCommandState(id, false, false);
+}
+
+bool keysOnly() { return programOptions.entries[OPT_KEYS_ONLY] != 0; }
+
+void filtersOff() {
+  programOptions.entries[OPT_CHANGED_ONLY] = 0;
+  programOptions.entries[OPT_UNCHECKED_ONLY] = 0;
+}
+
+void clearSearchResults() {
+  searchResultsShown = false;
+  clearViewFlags(currentStore(), VIEW_HIT | VIEW_HIT_BELOW | VIEW_HIT_IMAGE |
+                                     VIEW_HIT_BELOW_IMAGE | VIEW_PREVIOUS_HIT);
+}
+
+std::string saveFolder() { return programOptions.dataFolder; }
+
+// Sizes and counts of a snapshot that did not come from a read.
+void prepareCounts() {
+  recomputeSizes(currentStore(), 0);
+  lastCounts = takeStatusCounts(currentStore(), keysOnly());
+}
+
+void showTitle(const std::string& label, const std::string& second) {
+  setWindowTitle(label.c_str(), second.c_str());
+}
+
+// The menu after a baseline is shown alone (opened, or made as auto-check data).
+void setBaselineOnlyMenu() {
+  setCommandText(IDM_READ_REGISTRY, 1);
+  enable({IDM_CLOSE, IDM_OPEN_COMPARISON, IDM_KEYS_ONLY, IDM_CLOSE_ALL, IDM_CLEAR_ALL_UNCHECKED,
+          IDM_SEARCH, IDM_SEARCH_MISSING_FILES, IDM_MARK, IDM_OPEN_DESCRIBED_ITEMS},
+         true);
+  setCommandEnabled(IDM_DELETED_TO_VALID,
+                    lastCounts.deletedKeys > 0 || lastCounts.deletedValues > 0);
+  enable({IDM_SAVE, IDM_COMPARE_AGAIN, IDM_OPEN_ALL_EXCEPTIONS, IDM_COPY_BASELINE_CONTROLS,
+          IDM_MAKE_AUTOCHECK_DATA, IDM_UNCHECK_MISMATCHES},
+         false);
+  greyItemCommands();
+  greyControlCommands();
+  setCommandText(IDM_OPEN_ALL_EXCEPTIONS, 0);
+}
+
+void setOpenChangeCommands(bool changed) {
+  enable({IDM_OPEN_ALL_CHANGES, IDM_OPEN_ADDED_DELETED, IDM_UNCHECK_MISMATCHES}, changed);
+  setChangeCommands(changed);
+}
+
+// 32771: a snapshot file becomes the baseline.
+void openBaseline() {
+  stopAutoCheck();
+  refreshFileMenu();
+  clearSearchResults();
+  setWindowTitle("基準データ", nullptr);
+
+  const OpenOutcome outcome = openBaselineCommand(saveFolder(), currentFileOptions());
+  if (!outcome.chosen || !outcome.load.loaded) {
+    logOperation(":基準ファイル,中止");
+    if (outcome.chosen) {
+      // The failed load left five empty roots and no baseline.
+      viewState = 0;
+      clearTree();
+      setWindowTitle(nullptr, nullptr);
+    } else if (viewState != 0) {
+      showTitle(titleLabel, (viewState & VIEW_COMPARISON_FILE) ? fileChoice.comparisonName
+                            : (viewState & VIEW_LIVE_COMPARED) ? kLiveRegistryLabel
+                                                               : "");
+    } else {
+      setWindowTitle(nullptr, nullptr);
+    }
+    refreshClipboardCommand();
+    return;
+  }
+  logOperation(":基準ファイル");
+  titleLabel = fileChoice.baselineName;
+  baselineLabel = fileChoice.baselineName;
+  comparisonLabel.clear();
+  rebuildRulesFromSnapshot(true);
+  prepareCounts();
+
+  autoCheckOn = outcome.load.autoCheckOn;
+  if (autoCheckOn) {
+    const int minutes = programOptions.entries[OPT_AUTOCHECK_MINUTES];
+    startAutoCheckTimer(minutes);
+    setStatusText("自動チェック開始：　チェック間隔 %d 分", minutes);
+    setCommandText(IDM_TOGGLE_AUTOCHECK, 1);
+    setCommandEnabled(IDM_TOGGLE_AUTOCHECK, true);
+    setChangeCommands(false);
+  } else if (lastCounts.changes() > 0) {
+    showCounts(lastCounts, keysOnly());
+    setChangeCommands(true);
+  } else {
+    setStatusText("基準データの読み込み完了");
+    setChangeCommands(false);
+  }
+  setBaselineOnlyMenu();
+  if (!autoCheckOn) {
+    setCommandText(IDM_TOGGLE_AUTOCHECK, 0);
+    setCommandEnabled(IDM_TOGGLE_AUTOCHECK, lastCounts.autoCheckTargets > 0);
+  }
+  filtersOff();
+  viewState = VIEW_BASELINE;
+  refreshFileMenu();
+  showTitle(titleLabel, "");
+  clearTree();
+  showTopLevelKeys(0);
+}
+
+// 32781: a snapshot file becomes the comparison side of the loaded baseline.
+void openComparison() {
+  stopAutoCheck();
+  refreshFileMenu();
+  filtersOff();
+  clearSearchResults();
+
+  const OpenOutcome outcome = openComparisonCommand(saveFolder(), currentFileOptions());
+  if (!outcome.chosen) {
+    logOperation(":比較ファイル,中止");
+    refreshClipboardCommand();
+    return;
+  }
+  if (!outcome.load.loaded) {
+    // The current side is now five empty roots; the baseline is still loaded.
+    logOperation(":比較ファイル,中止");
+    viewState = VIEW_BASELINE;
+    comparisonLabel.clear();
+    clearTree();
+    refreshFileMenu();
+    showTitle(titleLabel, "");
+    refreshClipboardCommand();
+    return;
+  }
+  logOperation(":比較ファイル");
+  comparisonLabel = fileChoice.comparisonName;
+  rebuildRulesFromSnapshot(false);
+  prepareCounts();
+  enable({IDM_CLOSE, IDM_SAVE, IDM_COMPARE_AGAIN, IDM_COPY_BASELINE_CONTROLS,
+          IDM_OPEN_DESCRIBED_ITEMS, IDM_CLEAR_ALL_UNCHECKED},
+         true);
+  greyItemCommands();
+  greyControlCommands();
+
+  showTitle(titleLabel, fileChoice.comparisonName);
+  viewState = VIEW_BASELINE | VIEW_COMPARISON_FILE;
+  clearTree();
+  pumpMessagesFor(100);
+  setStatusText("比較中");
+  beginBusyCursor();
+  compareSnapshots(-1, currentReaderOptions().compare);
+  lastCounts = takeStatusCounts(currentStore(), keysOnly());
+  endBusyCursor();
+  showTopLevelKeys(0);
+  showCounts(lastCounts, keysOnly());
+  setOpenChangeCommands(lastCounts.changes() > 0);
+  refreshFileMenu();
+}
+
+// 32777: read the registry; with a baseline loaded the reading is compared with it.
+void readOrCompareRegistry() {
+  clearSearchResults();
+  const uint16_t before = viewState;
+  const bool baselineLoaded = (before & VIEW_BASELINE) != 0;
+  if (!baselineLoaded) {
+    resetCurrentStore(true);
+    clearBaselineStore();
+  }
+  filtersOff();
+  if ((before & VIEW_BASELINE) && (before & VIEW_COMPARISON_FILE)) rebuildRulesFromSnapshot(true);
+  viewState = static_cast<uint16_t>(before | VIEW_READING);
+
+  beginBusyCursor();
+  const ReadResult result = readRegistry(currentReaderOptions());
+  endBusyCursor();
+  lastCounts = result.counts;
+
+  if (result.compared) {
+    logOperation(":レジストリの比較");
+    enable({IDM_COMPARE_AGAIN, IDM_UNCHECK_MISMATCHES}, true);
+    if (before & VIEW_BASELINE_FROM_LIVE) baselineLabel = kOldRegistryLabel;
+    comparisonLabel = kLiveRegistryLabel;
+    showTitle(titleLabel, kLiveRegistryLabel);
+    viewState = VIEW_BASELINE | VIEW_LIVE_COMPARED;
+    if (autoCheckOn) startAutoCheckTimer(programOptions.entries[OPT_AUTOCHECK_MINUTES]);
+  } else {
+    logOperation(":レジストリ取り込み");
+    enable({IDM_COMPARE_AGAIN, IDM_UNCHECK_MISMATCHES}, false);
+    setWindowTitle(kRegistryTitle, nullptr);
+    titleLabel = kRegistryTitle;
+    baselineLabel = kRegistryLabel;
+    comparisonLabel.clear();
+    viewState = VIEW_BASELINE | VIEW_BASELINE_FROM_LIVE;
+    stopAutoCheck();
+    setCommandText(IDM_TOGGLE_AUTOCHECK, 0);
+  }
+
+  const bool changed = result.compared && result.counts.changes() > 0;
+  setChangeCommands(changed);
+  if (changed) MessageBeep(MB_ICONEXCLAMATION);
+  refreshClipboardCommand();
+
+  if (programOptions.entries[OPT_AUTO_SAVE_DIALOG] && !autoCheckTriggered) {
+    saveCommand(result.compared ? SAVE_AFTER_COMPARISON : SAVE_AFTER_FIRST_READ,
+                (viewState & VIEW_COMPARISON_FILE) != 0, saveFolder(), currentFileOptions());
+  }
+  autoCheckTriggered = false;
+
+  enable({IDM_OPEN_DESCRIBED_ITEMS, IDM_SEARCH, IDM_SEARCH_MISSING_FILES, IDM_MARK, IDM_CLOSE,
+          IDM_CLOSE_ALL, IDM_COPY_BASELINE_CONTROLS, IDM_CLEAR_ALL_UNCHECKED},
+         true);
+  setCommandText(IDM_READ_REGISTRY, 1);
+  enable({IDM_OPEN_ALL_CHANGES, IDM_OPEN_ADDED_DELETED, IDM_UNCHECK_MISMATCHES}, changed);
+  setCommandEnabled(IDM_MAKE_AUTOCHECK_DATA, lastCounts.autoCheckTargets > 0 && !autoCheckOn);
+  greyItemCommands();
+  setCommandEnabled(IDM_OPEN_ALL_EXCEPTIONS, false);
+  refreshFileMenu();
+}
+
+// 32772: save the current snapshot.
+void save() {
+  logOperation(":保存");
+  setStatusText("保存中");
+  beginBusyCursor();
+  const SaveOutcome outcome = saveCommand(SAVE_PLAIN, (viewState & VIEW_COMPARISON_FILE) != 0,
+                                          saveFolder(), currentFileOptions());
+  endBusyCursor();
+  if (outcome == SaveOutcome::kWritten) {
+    setStatusText("保存終了");
+  } else {
+    setStatusTextPlain("");
+  }
+  refreshClipboardCommand();
+}
+
+// 32798: back to nothing shown.
+void closeSnapshots() {
+  logOperation("閉じる");
+  setStatusTextPlain("");
+  baselineLabel.clear();
+  comparisonLabel.clear();
+  titleLabel.clear();
+  clearTree();
+  resetCurrentStore(true);
+  clearBaselineStore();
+  viewState = 0;
+  lastCounts = StatusCounts{};
+  filtersOff();
+  setChangeCommands(false);
+  stopAutoCheck();
+  resetRules();
+  loadRuleFiles();
+  clearSearchResults();
+  setWindowTitle(nullptr, nullptr);
+
+  setCommandText(IDM_READ_REGISTRY, 0);
+  setCommandText(IDM_TOGGLE_AUTOCHECK, 0);
+  setCommandEnabled(IDM_TOGGLE_AUTOCHECK, false);
+  enable({IDM_CLOSE, IDM_SAVE, IDM_OPEN_COMPARISON, IDM_COPY_KEY_NAME, IDM_SEARCH,
+          IDM_SEARCH_MISSING_FILES, IDM_MARK, IDM_COMPARE_AGAIN, IDM_OPEN_ALL_EXCEPTIONS,
+          IDM_OPEN_ALL_CHANGES, IDM_OPEN_ADDED_DELETED, IDM_COPY_KEY_STRUCTURE, IDM_COPY_VALUE,
+          IDM_COPY_KEY_CHANGES, IDM_DESCRIBE_ITEM, IDM_PROPERTIES, IDM_UNCHECK_MISMATCHES,
+          IDM_CLEAR_ALL_UNCHECKED, IDM_DELETED_TO_VALID, IDM_MAKE_AUTOCHECK_DATA,
+          IDM_COPY_BASELINE_CONTROLS, IDM_CLOSE_ALL, IDM_KEYS_ONLY, IDM_OPEN_DESCRIBED_ITEMS},
+         false);
+  greyItemCommands();
+  greyControlCommands();
+  currentItem = kNoItem;
+}
+
+// 32814: the subtrees of the auto-check targets become auto-check data (the baseline).
+void makeAutoCheckData() {
+  setStatusText("自動チェック用データ作成中");
+  clearSearchResults();
+  if (!buildAutoCheckData(static_cast<uint16_t>(viewState & ~VIEW_READING))) return;
+  logOperation(":自動チェック用データ作成");
+  rebuildRulesFromSnapshot(true);
+  prepareCounts();
+  setStatusText("自動チェック用データ作成完了");
+  setChangeCommands(false);
+  comparisonLabel.clear();
+  showTitle(titleLabel, "");
+  viewState = VIEW_BASELINE;
+  clearTree();
+  showTopLevelKeys(0);
+  setBaselineOnlyMenu();
+  enable({IDM_SAVE, IDM_TOGGLE_AUTOCHECK}, true);
+  setCommandText(IDM_TOGGLE_AUTOCHECK, 0);
+  if (platform::showMessage("作成した自動チェック用データを保存しますか？", "自動チェック用データ作成",
+                            platform::kMsgYesNo) == platform::kAnswerYes) {
+    saveCommand(SAVE_AUTOCHECK_DATA, false, saveFolder(), currentFileOptions());
+  }
+}
+
+// 32815: start or stop the automatic check.
+void toggleAutoCheck() {
+  if (autoCheckOn) {
+    stopAutoCheck();
+    setStatusText("自動チェック停止");
+    refreshFileMenu();
+    setCommandText(IDM_TOGGLE_AUTOCHECK, 0);
+    return;
+  }
+  const int minutes = programOptions.entries[OPT_AUTOCHECK_MINUTES];
+  startAutoCheckTimer(minutes);
+  setStatusText("自動チェック開始：　チェック間隔 %d 分", minutes);
+  autoCheckOn = true;
+  refreshFileMenu();
+  setCommandText(IDM_TOGGLE_AUTOCHECK, 1);
+}
+
+}  // namespace
+
+bool runFileCommand(int id) {
+  switch (id) {
+    case IDM_OPEN_BASELINE:
+      openBaseline();
+      return true;
+    case IDM_OPEN_COMPARISON:
+      openComparison();
+      return true;
+    case IDM_READ_REGISTRY:
+      readOrCompareRegistry();
+      return true;
+    case IDM_SAVE:
+      save();
+      return true;
+    case IDM_CLOSE:
+      closeSnapshots();
+      return true;
+    case IDM_MAKE_AUTOCHECK_DATA:
+      makeAutoCheckData();
+      return true;
+    case IDM_TOGGLE_AUTOCHECK:
+      toggleAutoCheck();
+      return true;
+    case IDM_CLEAR_AUTOCHECK_LOG:
+    case IDM_SHOW_AUTOCHECK_LOG:
+      // The auto-check log's commands stay greyed until the log is kept.
+      return true;
+    default:
+      return false;
+  }
+}

@@ -1,0 +1,295 @@
+// Start-up, the message loop and the once-only shutdown.
+//
+// Start-up runs in a fixed order: the state that needs no window (options defaults,
+// memory pool, operation log, snapshot stores), the single-instance check, the
+// settings and rule files, then the window with its children and menus. The
+// shutdown writes back what the program keeps between runs and gives everything
+// back; it runs at most once however many of its callers (WM_CLOSE, "終了", the end
+// of the loop, an early end of start-up, a fatal fault) reach it.
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+
+#include "engine/memory_pool.h"
+#include "engine/open_save_commands.h"
+#include "engine/progress_hooks.h"
+#include "engine/registry_reader.h"
+#include "engine/snapshot_store.h"
+#include "platform/files.h"
+#include "platform/message_box.h"
+#include "resources/resource_ids.h"
+#include "rules/options.h"
+#include "rules/rule_apply.h"
+#include "rules/rule_files.h"
+#include "rules/rule_store.h"
+#include "shell/app_state.h"
+#include "shell/command_dispatcher.h"
+#include "shell/main_window.h"
+#include "shell/menu_state.h"
+#include "shell/status_line.h"
+#include "shell/tree_view.h"
+#include "text/fault_recovery.h"
+#include "text/operation_log.h"
+
+namespace {
+
+constexpr uint32_t kInstanceMappingBytes = 256;
+constexpr UINT kHtmlHelpCloseAll = 0x0012;
+constexpr int kHtmlHelpOrdinal = 14;
+
+HANDLE instanceMapping = nullptr;
+
+// The name of the single-instance mapping: the program's full path with every
+// backslash turned into a slash (a backslash would name a kernel namespace).
+std::string instanceName() {
+  std::string name = platform::programPath();
+  for (char& c : name) {
+    if (c == '\\') c = '/';
+  }
+  return name;
+}
+
+// True when another instance of this executable runs; that instance's window is
+// then brought to the front.
+bool anotherInstanceRuns() {
+  HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, instanceName().c_str());
+  if (!mapping) return false;
+  const void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, kInstanceMappingBytes);
+  if (view) {
+    uint32_t handleValue = 0;
+    std::memcpy(&handleValue, view, sizeof handleValue);
+    HWND other = reinterpret_cast<HWND>(static_cast<uintptr_t>(handleValue));
+    if (IsWindow(other) && IsWindowVisible(other)) SetForegroundWindow(other);
+    UnmapViewOfFile(view);
+  }
+  CloseHandle(mapping);
+  return true;
+}
+
+void registerInstance() {
+  HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                      kInstanceMappingBytes, instanceName().c_str());
+  if (!mapping) return;
+  if (GetLastError() == ERROR_ALREADY_EXISTS) {
+    CloseHandle(mapping);
+    return;
+  }
+  void* view = MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, kInstanceMappingBytes);
+  if (view) {
+    const uint32_t handleValue =
+        static_cast<uint32_t>(reinterpret_cast<uintptr_t>(mainWindow));
+    std::memcpy(view, &handleValue, sizeof handleValue);
+    UnmapViewOfFile(view);
+  }
+  instanceMapping = mapping;
+}
+
+void findProgramFolder() {
+  programFolder = platform::programFolder();
+  programFolderBare = programFolder;
+  if (!programFolderBare.empty() &&
+      (programFolderBare.back() == '\\' || programFolderBare.back() == '/')) {
+    programFolderBare.pop_back();
+  }
+  helpFilePath = programFolder + "kestrinHelp.chm";
+}
+
+bool registerMainWindowClass(HINSTANCE instance) {
+  WNDCLASSEXA windowClass = {};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
+  windowClass.lpfnWndProc = mainWindowProc;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_PROGRAM));
+  windowClass.hIconSm = LoadIconA(instance, MAKEINTRESOURCEA(IDI_PROGRAM_SMALL));
+  windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  windowClass.lpszMenuName = MAKEINTRESOURCEA(IDR_MAIN_MENU);
+  windowClass.lpszClassName = windowClassName;
+  // A class left registered by an earlier start in this process is reused.
+  return RegisterClassExA(&windowClass) != 0 ||
+         GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+// The core's long operations show their progress and keep the window alive here.
+void showCoreStatus(const char* text) { setStatusText("%s", text); }
+bool pumpForCore() { return pumpMessagesFor(100); }
+
+void showReadRoot(int root) { showKey(root, 0); }
+void showReadSummary(const StatusCounts& counts) {
+  showCounts(counts, programOptions.entries[OPT_KEYS_ONLY] != 0);
+}
+
+void installCoreHooks() {
+  setStatusTextHook(showCoreStatus);
+  setMessagePumpHook(pumpForCore);
+  ReaderHooks hooks;
+  hooks.clearTreeView = clearTree;
+  hooks.rebuildRuleLookup = rebuildRulesFromBaseline;
+  hooks.resetRuleCursors = resetRuleCursors;
+  hooks.showRoot = showReadRoot;
+  hooks.showChangeSummary = showReadSummary;
+  setReaderHooks(hooks);
+  installRuleHooks();
+}
+
+void removeCoreHooks() {
+  setStatusTextHook(nullptr);
+  setMessagePumpHook(nullptr);
+  setReaderHooks(ReaderHooks{});
+}
+
+// Step 4: everything that needs no window.
+void initialiseProgramState() {
+  setOptionDefaults(programOptions);
+  programOptions.dataFolder[0] = '\0';
+  initMenuStates();
+  optionsDirty = true;
+  initMemoryPool();
+  initOperationLog();
+  initSnapshotStores();
+  resetFileChoice();
+  viewState = 0;
+  operationBusy = false;
+  autoCheckOn = false;
+  autoCheckTriggered = false;
+  clipboardOwned = false;
+  searchResultsShown = false;
+  baselineLabel.clear();
+  comparisonLabel.clear();
+  titleLabel.clear();
+  lastCounts = StatusCounts{};
+  initialised = true;
+}
+
+// Step 6: the default placement, then options.dat.
+void loadSettings() {
+  RECT desktop;
+  GetWindowRect(GetDesktopWindow(), &desktop);
+  programOptions.windowX = 200;
+  programOptions.windowY = 100;
+  programOptions.windowWidth = desktop.right - desktop.left - 400;
+  programOptions.windowHeight = desktop.bottom - desktop.top - 200;
+  programOptions.windowMaximized = 0;
+  loadOptions();
+  if (programOptions.dataFolder[0] == '\0') {
+    std::strncpy(programOptions.dataFolder, programFolder.c_str(), kDataFolderBytes - 1);
+    programOptions.dataFolder[kDataFolderBytes - 1] = '\0';
+  }
+}
+
+void closeHtmlHelp() {
+  HMODULE helpLibrary = GetModuleHandleA("hhctrl.ocx");
+  if (!helpLibrary) return;
+  using HtmlHelpFunction = HWND(WINAPI*)(HWND, LPCSTR, UINT, DWORD_PTR);
+  auto htmlHelp = reinterpret_cast<HtmlHelpFunction>(reinterpret_cast<void*>(
+      GetProcAddress(helpLibrary, MAKEINTRESOURCEA(kHtmlHelpOrdinal))));
+  if (htmlHelp) htmlHelp(nullptr, nullptr, kHtmlHelpCloseAll, 0);
+}
+
+}  // namespace
+
+void shutdownOnce() {
+  if (!initialised) return;
+  initialised = false;
+  if (mainWindow) {
+    KillTimer(mainWindow, kAutoCheckTimer);
+    KillTimer(mainWindow, kStartupFileTimer);
+  }
+  if (optionsDirty) saveOptions();
+  // From here on the tree's notifications must not reach the stores being released.
+  viewState = 0;
+  operationBusy = true;
+
+  destroyTreeResources();
+  destroyStatusLineFont();
+  destroyMenuResources();
+
+  removeCoreHooks();
+  destroyStore(currentStore());
+  destroyStore(baselineStore());
+  resetRules();
+  releaseOperationLog();
+  if (instanceMapping) {
+    CloseHandle(instanceMapping);
+    instanceMapping = nullptr;
+  }
+  releaseMemoryPool();
+  closeHtmlHelp();
+  operationBusy = false;
+}
+
+bool startProgram(HINSTANCE instance, const char* commandLine, int showCommand) {
+  hInstance = instance;
+  LoadStringA(instance, IDS_APP_TITLE, windowTitle, sizeof windowTitle);
+  LoadStringA(instance, IDS_WINDOW_CLASS, windowClassName, sizeof windowClassName);
+  if (!registerMainWindowClass(instance)) return false;
+  findProgramFolder();
+
+  initialiseProgramState();
+  noteStartupFile(commandLine ? commandLine : "");
+
+  if (anotherInstanceRuns()) {
+    optionsDirty = false;
+    shutdownOnce();
+    return false;
+  }
+  loadSettings();
+  resetRules();
+  loadRuleFiles();
+  setFaultShutdownHook(shutdownOnce);
+
+  mainWindow = nullptr;
+  HWND window = CreateWindowExA(WS_EX_WINDOWEDGE, windowClassName, windowTitle,
+                                WS_OVERLAPPEDWINDOW, programOptions.windowX,
+                                programOptions.windowY, programOptions.windowWidth,
+                                programOptions.windowHeight, nullptr, nullptr, instance, nullptr);
+  if (!window) {
+    shutdownOnce();
+    return false;
+  }
+  if (!createTreeView(window)) {
+    shutdownOnce();
+    DestroyWindow(window);
+    return false;
+  }
+  installCoreHooks();
+
+  ShowWindow(window, programOptions.windowMaximized ? SW_MAXIMIZE : showCommand);
+  ShowWindow(treeWindow, SW_SHOWNORMAL);
+  UpdateWindow(window);
+
+  setUpMenus();
+  if (fileChoice.startupFilePending) SetTimer(window, kStartupFileTimer, kStartupFileDelayMs, nullptr);
+  registerInstance();
+  installFaultRecovery();
+  acceleratorTable = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
+  return true;
+}
+
+int runMessageLoop() {
+  MSG message;
+  int exitCode = 0;
+  while (true) {
+    const BOOL got = GetMessageA(&message, nullptr, 0, 0);
+    if (got == 0) {
+      exitCode = static_cast<int>(message.wParam);
+      break;
+    }
+    if (got < 0) break;
+    if (acceleratorTable && mainWindow &&
+        TranslateAcceleratorA(mainWindow, acceleratorTable, &message)) {
+      continue;
+    }
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  shutdownOnce();
+  return exitCode;
+}
+
+int runProgram(HINSTANCE instance, const char* commandLine, int showCommand) {
+  if (!startProgram(instance, commandLine, showCommand)) return 0;
+  return runMessageLoop();
+}

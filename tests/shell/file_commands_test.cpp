@@ -1,0 +1,358 @@
+// The file commands driven through the real window, on Wine's real registry: read,
+// change the registry, compare, save, close, open the file as baseline and as the
+// comparison side; the command line file; the busy flag; a second instance.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "engine/open_save_commands.h"
+#include "engine/snapshot_store.h"
+#include "resources/command_ids.h"
+#include "shell/app_state.h"
+#include "shell/menu_state.h"
+#include "shell/tree_view.h"
+#include "tests/shell/shell_fixture.h"
+#include "text/operation_log.h"
+
+namespace {
+
+using namespace shell_test;
+
+const char kProgramTitle[] = "ゾルファンケストリン";
+const char kTestKey[] = "Software\\KestrinShellTest";
+
+// The test's own corner of the registry, rebuilt at every run.
+void resetTestKey() {
+  RegDeleteTreeA(HKEY_CURRENT_USER, kTestKey);
+  HKEY key;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kTestKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            &key, nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExA(key, "changed", 0, REG_SZ, reinterpret_cast<const BYTE*>("before"), 7);
+  RegSetValueExA(key, "deleted", 0, REG_SZ, reinterpret_cast<const BYTE*>("gone soon"), 10);
+  RegCloseKey(key);
+}
+
+void changeTestKey() {
+  HKEY key;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kTestKey, 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
+  RegSetValueExA(key, "changed", 0, REG_SZ, reinterpret_cast<const BYTE*>("after"), 6);
+  RegDeleteValueA(key, "deleted");
+  HKEY added;
+  RegCreateKeyExA(key, "Added", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &added, nullptr);
+  RegCloseKey(added);
+  RegCloseKey(key);
+}
+
+ItemIndex findPath(std::initializer_list<const char*> names) {
+  ItemIndex at = kNoItem;
+  for (const char* name : names) {
+    at = findChild(currentStore(), at, name, false);
+    if (at == kNoItem) return kNoItem;
+  }
+  return at;
+}
+
+ItemIndex findValue(ItemIndex key, const char* name) {
+  const ItemIndex value = findChild(currentStore(), key, name, true);
+  return value == kNoItem ? kNoItem : static_cast<ItemIndex>(value & 0x7FFFFFFF);
+}
+
+bool fileExists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// One user's session from the first read to opening the saved comparison again.
+class FileCommandsTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    Session::get().start("");
+  }
+  Session& session = Session::get();
+};
+
+TEST_F(FileCommandsTest, StartsWithNothingShownAndOnlyOpenAndReadEnabled) {
+  ASSERT_TRUE(session.running());
+  EXPECT_EQ(windowText(mainWindow), kProgramTitle);
+  EXPECT_FALSE(menuItemGreyed(IDM_OPEN_BASELINE));
+  EXPECT_FALSE(menuItemGreyed(IDM_READ_REGISTRY));
+  EXPECT_TRUE(menuItemGreyed(IDM_SAVE));
+  EXPECT_TRUE(menuItemGreyed(IDM_CLOSE));
+  EXPECT_TRUE(menuItemGreyed(IDM_OPEN_COMPARISON));
+  EXPECT_EQ(menuItemText(IDM_READ_REGISTRY), "レジストリ情報を取込む(&R)");
+  EXPECT_TRUE(childItems(TVI_ROOT).empty());
+}
+
+TEST_F(FileCommandsTest, ReadChangeCompareSaveCloseAndOpenAgain) {
+  ASSERT_TRUE(session.running());
+  resetTestKey();
+
+  // The first read: five roots, the read's own status text, the registry title.
+  runCommand(IDM_READ_REGISTRY);
+  EXPECT_EQ(childItems(TVI_ROOT).size(), 5u);
+  EXPECT_EQ(statusText(), " レジストリ読み込み完了");
+  EXPECT_EQ(windowText(mainWindow), std::string("レジストリ情報 - ") + kProgramTitle);
+  EXPECT_EQ(viewState, VIEW_BASELINE | VIEW_BASELINE_FROM_LIVE);
+  EXPECT_EQ(menuItemText(IDM_READ_REGISTRY), "現レジストリ情報と比較(&R)");
+  EXPECT_FALSE(menuItemGreyed(IDM_SAVE));
+  EXPECT_FALSE(menuItemGreyed(IDM_CLOSE));
+  EXPECT_EQ(toolTipText(IDM_READ_REGISTRY), std::string("現レジストリ情報と比較"));
+
+  // Change the registry, then compare with the first read.
+  changeTestKey();
+  runCommand(IDM_READ_REGISTRY);
+  EXPECT_EQ(viewState, VIEW_BASELINE | VIEW_LIVE_COMPARED);
+  EXPECT_EQ(baselineLabel, "旧レジストリ");
+  EXPECT_EQ(comparisonLabel, "現レジストリ情報");
+  EXPECT_EQ(windowText(mainWindow),
+            std::string("レジストリ情報 ： 現レジストリ情報 - ") + kProgramTitle);
+  EXPECT_EQ(statusText().rfind(" 追加key ", 0), 0u) << statusText();
+  EXPECT_NE(statusText().find(", 不一致 "), std::string::npos) << statusText();
+  EXPECT_GE(lastCounts.addedKeys, 1);
+  EXPECT_GE(lastCounts.changedValues, 1);
+  EXPECT_GE(lastCounts.deletedValues, 1);
+
+  // The changed key, opened in the tree, is marked; so are its added subkey, the
+  // changed value and the ghost of the deleted one.
+  const ItemIndex key = findPath({"HKEY_CURRENT_USER", "Software", "KestrinShellTest"});
+  ASSERT_NE(key, kNoItem);
+  revealItem(key, 0);
+  fillChildren(key, 1, 0);
+  HTREEITEM keyItem = itemOf(key);
+  ASSERT_NE(keyItem, nullptr);
+  EXPECT_EQ(itemImage(keyItem), STATE_CHANGED_BELOW);
+  const ItemIndex added = findPath({"HKEY_CURRENT_USER", "Software", "KestrinShellTest", "Added"});
+  ASSERT_NE(added, kNoItem);
+  ASSERT_NE(itemOf(added), nullptr);
+  EXPECT_EQ(itemImage(itemOf(added)), STATE_ADDED);
+  const ItemIndex changedValue = findValue(key, "changed");
+  const ItemIndex deletedValue = findValue(key, "deleted");
+  ASSERT_NE(changedValue, kNoItem);
+  ASSERT_NE(deletedValue, kNoItem);
+  EXPECT_EQ(valueRecord(currentStore(), deletedValue).state, STATE_VALUE_DELETED);
+  HTREEITEM changedItem = itemOf(changedValue | static_cast<ItemIndex>(kValueItemBit));
+  HTREEITEM ghostItem = itemOf(deletedValue | static_cast<ItemIndex>(kValueItemBit));
+  ASSERT_NE(changedItem, nullptr);
+  ASSERT_NE(ghostItem, nullptr);
+  EXPECT_EQ(itemImage(changedItem), STATE_DATA_CHANGED);
+  EXPECT_EQ(itemImage(ghostItem), STATE_VALUE_DELETED);
+  EXPECT_NE(itemText(changedItem).find("changed := 'after'"), std::string::npos)
+      << itemText(changedItem);
+
+  // Save: the dialog proposes an .rsv file; the file is written.
+  const std::string saved = session.scratchPath("compare.rsv");
+  std::remove(saved.c_str());
+  session.dialogs.answers.push_back(saved);
+  const size_t requestsBefore = session.dialogs.requests.size();
+  runCommand(IDM_SAVE);
+  ASSERT_EQ(session.dialogs.requests.size(), requestsBefore + 1);
+  EXPECT_TRUE(session.dialogs.requests.back().save);
+  EXPECT_EQ(session.dialogs.requests.back().defaultExtension, "rsv");
+  EXPECT_EQ(session.dialogs.requests.back().title, "レジストリ情報ファイルの保存");
+  EXPECT_TRUE(fileExists(saved));
+  EXPECT_EQ(statusText(), " 保存終了");
+
+  // Close: the bare title, an empty tree, every snapshot command greyed.
+  runCommand(IDM_CLOSE);
+  EXPECT_EQ(windowText(mainWindow), kProgramTitle);
+  EXPECT_EQ(viewState, 0);
+  EXPECT_TRUE(childItems(TVI_ROOT).empty());
+  for (int id : {IDM_SAVE, IDM_CLOSE, IDM_OPEN_COMPARISON, IDM_COMPARE_AGAIN}) {
+    EXPECT_TRUE(menuItemGreyed(id)) << id;
+    EXPECT_FALSE(isCommandEnabled(id)) << id;
+  }
+  EXPECT_EQ(menuItemText(IDM_READ_REGISTRY), "レジストリ情報を取込む(&R)");
+
+  // Open the file as the baseline: it holds the comparison, so the counts line shows.
+  session.dialogs.answers.push_back(saved);
+  runCommand(IDM_OPEN_BASELINE);
+  EXPECT_EQ(session.dialogs.requests.back().title, "基準保存ファイルを開く");
+  EXPECT_EQ(viewState, VIEW_BASELINE);
+  EXPECT_EQ(windowText(mainWindow), std::string("compare.rsv - ") + kProgramTitle);
+  EXPECT_EQ(statusText().rfind(" 追加key ", 0), 0u) << statusText();
+  EXPECT_EQ(childItems(TVI_ROOT).size(), 5u);
+  EXPECT_FALSE(menuItemGreyed(IDM_OPEN_COMPARISON));
+  EXPECT_TRUE(menuItemGreyed(IDM_SAVE));
+
+  // And the same file as the comparison side.
+  session.dialogs.answers.push_back(saved);
+  runCommand(IDM_OPEN_COMPARISON);
+  EXPECT_EQ(session.dialogs.requests.back().title, "比較対象ファイルを開く");
+  EXPECT_EQ(viewState, VIEW_BASELINE | VIEW_COMPARISON_FILE);
+  EXPECT_EQ(windowText(mainWindow),
+            std::string("compare.rsv ： compare.rsv - ") + kProgramTitle);
+  EXPECT_EQ(childItems(TVI_ROOT).size(), 5u);
+  EXPECT_FALSE(menuItemGreyed(IDM_SAVE));
+
+  runCommand(IDM_CLOSE);
+  RegDeleteTreeA(HKEY_CURRENT_USER, kTestKey);
+}
+
+// Commands whose work is still to come stay greyed even where a read would enable them.
+TEST_F(FileCommandsTest, CommandsStillToComeStayGreyed) {
+  ASSERT_TRUE(session.running());
+  EXPECT_TRUE(menuItemGreyed(IDM_SHOW_SIZES));
+  EXPECT_TRUE(menuItemGreyed(IDM_OPTIONS));
+  runCommand(IDM_READ_REGISTRY);
+  EXPECT_FALSE(menuItemGreyed(IDM_CLOSE));
+  EXPECT_TRUE(menuItemGreyed(IDM_SEARCH));
+  EXPECT_TRUE(menuItemGreyed(IDM_CLOSE_ALL));
+  EXPECT_FALSE(isCommandEnabled(IDM_MARK));
+  runCommand(IDM_CLOSE);
+}
+
+TEST_F(FileCommandsTest, CancelledOpenChangesNothing) {
+  ASSERT_TRUE(session.running());
+  runCommand(IDM_CLOSE);
+  session.dialogs.answers.push_back(std::nullopt);
+  runCommand(IDM_OPEN_BASELINE);
+  EXPECT_EQ(viewState, 0);
+  EXPECT_EQ(windowText(mainWindow), kProgramTitle);
+  EXPECT_TRUE(menuItemGreyed(IDM_SAVE));
+}
+
+TEST_F(FileCommandsTest, SaveShortcutDuringAReadIsDropped) {
+  ASSERT_TRUE(session.running());
+  runCommand(IDM_READ_REGISTRY);  // save is enabled from now on
+  ASSERT_FALSE(menuItemGreyed(IDM_SAVE));
+  const size_t requestsBefore = session.dialogs.requests.size();
+  // Ctrl+S reaches the tree while the next read pumps its messages.
+  PostMessageA(treeWindow, WM_KEYDOWN, VK_CONTROL, 0);
+  PostMessageA(treeWindow, WM_KEYDOWN, 'S', 0);
+  PostMessageA(treeWindow, WM_KEYUP, 'S', 0);
+  PostMessageA(treeWindow, WM_KEYUP, VK_CONTROL, 0);
+  runCommand(IDM_READ_REGISTRY);
+  pumpPending();
+  EXPECT_EQ(session.dialogs.requests.size(), requestsBefore);
+  EXPECT_FALSE(operationBusy);
+  EXPECT_FALSE(ctrlDown);
+
+  // Ctrl+S when nothing runs does ask for a file.
+  session.dialogs.answers.push_back(std::nullopt);
+  SendMessageA(treeWindow, WM_KEYDOWN, VK_CONTROL, 0);
+  SendMessageA(treeWindow, WM_KEYDOWN, 'S', 0);
+  SendMessageA(treeWindow, WM_KEYUP, 'S', 0);
+  SendMessageA(treeWindow, WM_KEYUP, VK_CONTROL, 0);
+  EXPECT_TRUE(pumpUntil([&] { return session.dialogs.requests.size() == requestsBefore + 1; }));
+  runCommand(IDM_CLOSE);
+}
+
+TEST_F(FileCommandsTest, ShortcutOfAGreyedCommandPostsNothing) {
+  ASSERT_TRUE(session.running());
+  runCommand(IDM_CLOSE);
+  setCommandEnabled(IDM_OPEN_BASELINE, false);
+  const size_t requestsBefore = session.dialogs.requests.size();
+  SendMessageA(treeWindow, WM_KEYDOWN, VK_CONTROL, 0);
+  SendMessageA(treeWindow, WM_KEYDOWN, 'O', 0);
+  SendMessageA(treeWindow, WM_KEYUP, VK_CONTROL, 0);
+  pumpPending();
+  EXPECT_EQ(session.dialogs.requests.size(), requestsBefore);
+  setCommandEnabled(IDM_OPEN_BASELINE, true);
+}
+
+// The command line names a snapshot file (as the .rsv association passes it): it is
+// opened as the baseline half a second after start, without a dialog, once.
+TEST_F(FileCommandsTest, CommandLineFileOpensOnceWithoutADialog) {
+  // A snapshot to open: the registry read, saved.
+  session.ensureRunning();
+  runCommand(IDM_READ_REGISTRY);
+  const std::string saved = session.scratchPath("s.rsv");  // short on purpose
+  session.dialogs.answers.push_back(saved);
+  runCommand(IDM_SAVE);
+  ASSERT_TRUE(fileExists(saved));
+  session.stop();
+
+  const std::string commandLine = "\"" + saved + "\"";
+  ASSERT_GT(commandLine.size(), 8u);
+  ASSERT_TRUE(session.start(commandLine.c_str()));
+  const size_t requestsBefore = session.dialogs.requests.size();
+  EXPECT_TRUE(pumpUntil([] { return viewState == VIEW_BASELINE; }, 10000));
+  EXPECT_EQ(session.dialogs.requests.size(), requestsBefore);
+  EXPECT_EQ(windowText(mainWindow), std::string("s.rsv - ") + kProgramTitle);
+
+  // The next open asks.
+  session.dialogs.answers.push_back(std::nullopt);
+  runCommand(IDM_OPEN_BASELINE);
+  EXPECT_EQ(session.dialogs.requests.size(), requestsBefore + 1);
+  session.stop();
+  ASSERT_TRUE(session.start(""));
+}
+
+TEST_F(FileCommandsTest, CommandLineOfEightCharactersIsIgnored) {
+  session.stop();
+  ASSERT_TRUE(session.start("12345678"));
+  EXPECT_FALSE(fileChoice.startupFilePending);
+  session.stop();
+  ASSERT_TRUE(session.start("123456789"));
+  EXPECT_TRUE(fileChoice.startupFilePending);
+  // The file does not exist: the open fails and leaves nothing shown.
+  session.messages.defaultAnswer = platform::kAnswerOk;
+  EXPECT_TRUE(pumpUntil([] { return !fileChoice.startupFilePending; }, 10000));
+  pumpPending();
+  EXPECT_EQ(viewState, 0);
+  session.stop();
+  ASSERT_TRUE(session.start(""));
+}
+
+// A second start of the same executable brings the first window forward and ends.
+TEST(SecondInstanceTest, SecondStartEndsAndLeavesTheFirstRunning) {
+  char temp[MAX_PATH];
+  GetTempPathA(sizeof temp, temp);
+  const std::string folder = std::string(temp) + "kestrin_second_instance\\";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  const std::string program = folder + "regKestrin.exe";
+  ASSERT_TRUE(CopyFileA(KESTRIN_PROGRAM_EXE, program.c_str(), FALSE)) << KESTRIN_PROGRAM_EXE;
+  DeleteFileA((folder + "options.dat").c_str());
+
+  auto launch = [&](PROCESS_INFORMATION& process) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    std::string commandLine = "\"" + program + "\"";
+    return CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                          folder.c_str(), &startup, &process) != 0;
+  };
+  PROCESS_INFORMATION first = {};
+  ASSERT_TRUE(launch(first));
+  // The first instance has registered itself once its mapping (named after its path,
+  // backslashes as slashes) exists; it holds the main window's handle.
+  std::string mappingName = program;
+  for (char& c : mappingName) {
+    if (c == '\\') c = '/';
+  }
+  HWND firstWindow = nullptr;
+  ASSERT_TRUE(pumpUntil([&] {
+    HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, mappingName.c_str());
+    if (!mapping) return false;
+    if (const void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 256)) {
+      uint32_t handle = 0;
+      std::memcpy(&handle, view, sizeof handle);
+      firstWindow = reinterpret_cast<HWND>(static_cast<uintptr_t>(handle));
+      UnmapViewOfFile(view);
+    }
+    CloseHandle(mapping);
+    return firstWindow != nullptr;
+  }, 30000));
+  EXPECT_TRUE(IsWindow(firstWindow));
+
+  PROCESS_INFORMATION second = {};
+  ASSERT_TRUE(launch(second));
+  EXPECT_EQ(WaitForSingleObject(second.hProcess, 30000), WAIT_OBJECT_0);
+  DWORD secondExit = 1;
+  GetExitCodeProcess(second.hProcess, &secondExit);
+  EXPECT_EQ(secondExit, 0u);
+  EXPECT_EQ(WaitForSingleObject(first.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT))
+      << "the first instance must still run";
+  EXPECT_FALSE(GetFileAttributesA((folder + "options.dat").c_str()) != INVALID_FILE_ATTRIBUTES)
+      << "the second instance wrote no options";
+
+  // Closing the first instance ends it normally.
+  PostMessageA(firstWindow, WM_CLOSE, 0, 0);
+  EXPECT_EQ(WaitForSingleObject(first.hProcess, 30000), WAIT_OBJECT_0);
+  for (HANDLE handle : {first.hProcess, first.hThread, second.hProcess, second.hThread}) {
+    CloseHandle(handle);
+  }
+}
+
+}  // namespace

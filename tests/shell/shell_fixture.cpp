@@ -1,0 +1,180 @@
+#include "tests/shell/shell_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include "engine/snapshot_store.h"
+#include "platform/file_dialog.h"
+#include "platform/files.h"
+#include "platform/message_box.h"
+#include "shell/app_state.h"
+#include "shell/main_window.h"
+#include "shell/status_line.h"
+#include "shell/tree_view.h"
+#include "shell/tree_view.h"
+
+namespace shell_test {
+
+namespace {
+
+std::string makeProgramFolder() {
+  char temp[MAX_PATH];
+  GetTempPathA(sizeof temp, temp);
+  std::string folder = std::string(temp) + "kestrin_shell_tests_" +
+                       std::to_string(GetCurrentProcessId()) + "\\";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  return folder;
+}
+
+// Ends the program at the end of the test run, as closing the window does.
+class StopAtExit : public ::testing::Environment {
+ public:
+  void TearDown() override { Session::get().stop(); }
+};
+const auto* const kStopAtExit = ::testing::AddGlobalTestEnvironment(new StopAtExit);
+
+}  // namespace
+
+Session& Session::get() {
+  static Session session;
+  return session;
+}
+
+Session::Session() : folder_(makeProgramFolder()) {
+  programPath_ = folder_ + "regKestrin.exe";
+  platform::overrideProgramLocation(programPath_.c_str(), folder_.c_str());
+  platform::setMessageSeam(&messages);
+  platform::setFileDialogSeam(&dialogs);
+}
+
+std::string Session::scratchPath(const char* name) const { return folder_ + name; }
+
+bool Session::start(const char* commandLine) {
+  if (running()) stop();
+  return startProgram(GetModuleHandleA(nullptr), commandLine, SW_SHOWNORMAL);
+}
+
+bool Session::running() const { return initialised && mainWindow && IsWindow(mainWindow); }
+
+void Session::ensureRunning() {
+  if (!running()) start("");
+}
+
+void Session::stop() {
+  if (!mainWindow || !IsWindow(mainWindow)) return;
+  SendMessageA(mainWindow, WM_COMMAND, 105, 0);  // "終了"
+  // The WM_QUIT that follows the window's end belongs to the main loop this test
+  // stands in for: take it out of the queue.
+  MSG message;
+  pumpPending();
+  while (PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+  }
+}
+
+bool pumpUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  while (!condition()) {
+    if (GetTickCount() - start > timeoutMs) return false;
+    pumpPending();
+    if (condition()) break;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+  }
+  return true;
+}
+
+void pumpPending() {
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      // Only the test's own stop() ends the program; keep the quit for it.
+      PostQuitMessage(static_cast<int>(message.wParam));
+      return;
+    }
+    if (acceleratorTable && mainWindow &&
+        TranslateAcceleratorA(mainWindow, acceleratorTable, &message)) {
+      continue;
+    }
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+}
+
+void runCommand(int id) {
+  SendMessageA(mainWindow, WM_COMMAND, static_cast<WPARAM>(id), 0);
+  pumpPending();
+}
+
+std::string windowText(HWND window) {
+  char text[512] = "";
+  GetWindowTextA(window, text, sizeof text);
+  return text;
+}
+
+std::string statusText() { return statusLineText(); }
+
+std::vector<HTREEITEM> childItems(HTREEITEM parent) {
+  std::vector<HTREEITEM> items;
+  HTREEITEM item = parent == TVI_ROOT ? TreeView_GetRoot(treeWindow)
+                                      : TreeView_GetChild(treeWindow, parent);
+  for (; item; item = TreeView_GetNextSibling(treeWindow, item)) items.push_back(item);
+  return items;
+}
+
+std::string itemText(HTREEITEM item) {
+  char text[1024] = "";
+  TVITEMA info = {};
+  info.mask = TVIF_TEXT;
+  info.hItem = item;
+  info.pszText = text;
+  info.cchTextMax = sizeof text;
+  SendMessageA(treeWindow, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&info));
+  return text;
+}
+
+int itemImage(HTREEITEM item) {
+  TVITEMA info = {};
+  info.mask = TVIF_IMAGE;
+  info.hItem = item;
+  SendMessageA(treeWindow, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&info));
+  return info.iImage;
+}
+
+LPARAM itemReference(HTREEITEM item) {
+  TVITEMA info = {};
+  info.mask = TVIF_PARAM;
+  info.hItem = item;
+  SendMessageA(treeWindow, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&info));
+  return info.lParam;
+}
+
+HTREEITEM itemOf(ItemIndex reference) { return treeItemOf(reference); }
+
+namespace {
+bool menuItemInfo(int id, MENUITEMINFOA& info, char* text, UINT textSize) {
+  info = {};
+  info.cbSize = sizeof info;
+  info.fMask = MIIM_STATE | MIIM_STRING;
+  info.dwTypeData = text;
+  info.cch = textSize;
+  return GetMenuItemInfoA(GetMenu(mainWindow), static_cast<UINT>(id), FALSE, &info) != 0;
+}
+}  // namespace
+
+bool menuItemGreyed(int id) {
+  MENUITEMINFOA info;
+  char text[256];
+  return menuItemInfo(id, info, text, sizeof text) && (info.fState & MFS_GRAYED) != 0;
+}
+
+bool menuItemChecked(int id) {
+  MENUITEMINFOA info;
+  char text[256];
+  return menuItemInfo(id, info, text, sizeof text) && (info.fState & MFS_CHECKED) != 0;
+}
+
+std::string menuItemText(int id) {
+  MENUITEMINFOA info;
+  char text[256] = "";
+  return menuItemInfo(id, info, text, sizeof text) ? text : "";
+}
+
+}  // namespace shell_test

@@ -1,0 +1,73 @@
+// Drives the real program in this test process: start-up as the program runs it
+// (window, menus, toolbar, tree, status line), commands sent as WM_COMMAND with the
+// real ids, message boxes and file dialogs answered through the platform seams.
+//
+// The program keeps its settings in a folder of its own under the system's
+// temporary folder, so options.dat and the rule files of the build are never
+// touched. Waiting is done by pumping messages until a condition holds.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "engine/snapshot_store.h"
+#include "platform/memory/recording_file_dialogs.h"
+#include "platform/memory/recording_messages.h"
+
+namespace shell_test {
+
+// The running program. start() and stop() may be called any number of times; the
+// seams stay installed for the whole test program.
+class Session {
+ public:
+  static Session& get();
+
+  // Start-up with `commandLine` (as the entry function gets it). False when the
+  // program ended during start-up.
+  bool start(const char* commandLine = "");
+  // Closes the window as "終了" does and pumps until it is gone.
+  void stop();
+  bool running() const;
+  // Starts the program unless it runs.
+  void ensureRunning();
+
+  // The program's folder (with its trailing backslash) and a scratch folder for
+  // snapshot files.
+  const std::string& folder() const { return folder_; }
+  std::string scratchPath(const char* name) const;
+
+  platform::RecordingMessages messages;
+  platform::RecordingFileDialogs dialogs;
+
+ private:
+  Session();
+  std::string folder_;
+  std::string programPath_;
+};
+
+// Pumps messages until `condition` holds; false after `timeoutMs`.
+bool pumpUntil(const std::function<bool()>& condition, DWORD timeoutMs = 30000);
+// Handles whatever is queued now.
+void pumpPending();
+// Runs a command as the menu does, to its end (nested message pumping included).
+void runCommand(int id);
+
+std::string windowText(HWND window);
+std::string statusText();
+
+// The tree.
+std::vector<HTREEITEM> childItems(HTREEITEM parent);  // TVI_ROOT for the top level
+std::string itemText(HTREEITEM item);
+int itemImage(HTREEITEM item);
+LPARAM itemReference(HTREEITEM item);
+HTREEITEM itemOf(ItemIndex reference);  // from the store's record; null when none
+// Whether the main menu shows `id` greyed.
+bool menuItemGreyed(int id);
+bool menuItemChecked(int id);
+std::string menuItemText(int id);
+
+}  // namespace shell_test

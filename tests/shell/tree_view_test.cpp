@@ -1,0 +1,590 @@
+// The registry tree in the running program: lazy filling through the tree's own open
+// notification, placement in store order, texts and images, the open and close
+// primitives, hiding, revealing, paths, the selection-dependent menu states, and the
+// binding between records and items.
+//
+// Each test builds its snapshot directly in the current store (five roots and what
+// the test adds), so the tree's rules are checked without reading a registry.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "engine/snapshot_store.h"
+#include "resources/command_ids.h"
+#include "rules/options.h"
+#include "shell/app_state.h"
+#include "shell/command_availability.h"
+#include "shell/menu_state.h"
+#include "shell/tree_view.h"
+#include "tests/shell/shell_fixture.h"
+#include "text/operation_log.h"
+
+namespace {
+
+using namespace shell_test;
+
+constexpr ItemIndex kCurrentUser = 2;
+constexpr ItemIndex kLocalMachine = 3;
+
+ItemIndex valueRef(ItemIndex value) {
+  return static_cast<ItemIndex>(static_cast<uint32_t>(value) | kValueItemBit);
+}
+
+int childButton(HTREEITEM item) {
+  TVITEMA info = {};
+  info.mask = TVIF_CHILDREN;
+  info.hItem = item;
+  SendMessageA(treeWindow, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&info));
+  return info.cChildren;
+}
+
+bool expanded(HTREEITEM item) {
+  return (SendMessageA(treeWindow, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item),
+                       TVIS_EXPANDED) &
+          TVIS_EXPANDED) != 0;
+}
+
+HTREEITEM selectedItem() {
+  return reinterpret_cast<HTREEITEM>(SendMessageA(treeWindow, TVM_GETNEXTITEM, TVGN_CARET, 0));
+}
+
+// Ends the right-click menu's own message loop.
+void CALLBACK endMenuSoon(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  EndMenu();
+}
+
+std::string newestLogEntry() { return operationLog.buffer + operationLog.newest; }
+
+// The references of the items below `parent`, in tree order.
+std::vector<ItemIndex> shownChildren(HTREEITEM parent) {
+  std::vector<ItemIndex> references;
+  for (HTREEITEM item : childItems(parent)) {
+    references.push_back(static_cast<ItemIndex>(itemReference(item)));
+  }
+  return references;
+}
+
+bool bound(ItemIndex reference) {
+  const bool isValue = (static_cast<uint32_t>(reference) & kValueItemBit) != 0;
+  const uint16_t flags = isValue ? valueFlags(currentStore(), reference & 0x7FFFFFFF)
+                                 : keyFlags(currentStore(), reference);
+  const bool flagged = (flags & VIEW_IN_TREE) != 0;
+  EXPECT_EQ(flagged, itemOf(reference) != nullptr) << "flag and handle disagree";
+  return itemOf(reference) != nullptr;
+}
+
+class TreeViewTest : public ::testing::Test {
+ protected:
+  // The selection sets the states of commands still to come as well.
+  static void SetUpTestSuite() {
+    makeEveryCommandAvailable(true);
+    Session::get().start("");
+  }
+  static void TearDownTestSuite() {
+    Session::get().stop();
+    makeEveryCommandAvailable(false);
+  }
+
+  void SetUp() override {
+    ASSERT_TRUE(Session::get().running());
+    clearTree();
+    resetCurrentStore(true);
+    saved_ = programOptions;
+    programOptions.entries[OPT_SHOW_VALUES] = 1;
+    programOptions.entries[OPT_SHOW_SIZES] = 1;
+    viewState = VIEW_BASELINE;
+    searchResultsShown = false;
+  }
+  void TearDown() override {
+    clearTree();
+    viewState = 0;
+    searchResultsShown = false;
+    programOptions = saved_;
+    resetCurrentStore(true);
+  }
+
+  // A subkey of `parent` (added after its existing subkeys' place in name order).
+  ItemIndex key(ItemIndex parent, const char* name, uint8_t state = STATE_NORMAL,
+                uint8_t summary = 0) {
+    const ItemIndex made = addKey(currentStore(), parent, kNoItem, name);
+    keyRecord(currentStore(), made).state = state;
+    keyRecord(currentStore(), made).summary = summary;
+    return made;
+  }
+  ItemIndex value(ItemIndex owner, const char* name, uint8_t state = STATE_DATA,
+                  const std::string& data = "x", uint32_t type = kRegSz) {
+    const ItemIndex made = addValue(currentStore(), owner, name);
+    assignValueData(currentStore(), made, reinterpret_cast<const uint8_t*>(data.data()),
+                    static_cast<uint32_t>(data.size()), type, true);
+    valueRecord(currentStore(), made).state = state;
+    return made;
+  }
+  // Opens or closes a key as the user does (arrow keys on the selected item), so the
+  // tree sends its open notification every time.
+  void userOpens(ItemIndex key) { userPresses(key, VK_RIGHT); }
+  void userCloses(ItemIndex key) { userPresses(key, VK_LEFT); }
+  void userPresses(ItemIndex key, WPARAM virtualKey) {
+    SendMessageA(treeWindow, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(itemOf(key)));
+    SendMessageA(treeWindow, WM_KEYDOWN, virtualKey, 0);
+    SendMessageA(treeWindow, WM_KEYUP, virtualKey, 0);
+  }
+
+  ProgramOptions saved_;
+};
+
+TEST_F(TreeViewTest, TopLevelKeysThenChildrenOnlyWhenTheUserOpensAKey) {
+  const ItemIndex software = key(kCurrentUser, "Software");
+  const ItemIndex console = key(kCurrentUser, "Console");
+  const ItemIndex v = value(kCurrentUser, "Zed");
+  key(console, "Deeper");
+  showTopLevelKeys(0);
+
+  ASSERT_EQ(shownChildren(TVI_ROOT), (std::vector<ItemIndex>{0, 1, 2, 3, 4}));
+  keyRecord(currentStore(), kCurrentUser).itemCount = 3;
+  keyRecord(currentStore(), kCurrentUser).byteCount = 1234;
+  refreshItemImage(kCurrentUser, false);
+  clearTree();
+  showTopLevelKeys(0);
+  EXPECT_EQ(itemText(itemOf(kCurrentUser)), "(      3個      1,234 ﾊﾞｲﾄ) HKEY_CURRENT_USER");
+  EXPECT_EQ(childButton(itemOf(kCurrentUser)), 1);
+  EXPECT_EQ(childButton(itemOf(kLocalMachine)), 0);
+  EXPECT_FALSE(bound(software));
+
+  userOpens(kCurrentUser);
+  EXPECT_EQ(newestLogEntry(), "v:開く:2");
+  EXPECT_TRUE(expanded(itemOf(kCurrentUser)));
+  EXPECT_TRUE(keyFlags(currentStore(), kCurrentUser) & VIEW_KEY_OPEN);
+  // Subkeys in name order, then the values; grandchildren wait for their own opening.
+  EXPECT_EQ(shownChildren(itemOf(kCurrentUser)),
+            (std::vector<ItemIndex>{console, software, valueRef(v)}));
+  EXPECT_EQ(childButton(itemOf(console)), 1);
+  EXPECT_TRUE(shownChildren(itemOf(console)).empty());
+  EXPECT_EQ(countVisibleChildren(kCurrentUser), 3);
+
+  userCloses(kCurrentUser);
+  EXPECT_EQ(newestLogEntry(), "v:閉じる:2");
+  EXPECT_FALSE(expanded(itemOf(kCurrentUser)));
+  EXPECT_FALSE(keyFlags(currentStore(), kCurrentUser) & VIEW_KEY_OPEN);
+}
+
+TEST_F(TreeViewTest, KeysWithoutChildrenOrHiddenKeysNeverFill) {
+  const ItemIndex hidden = key(kCurrentUser, "Hidden", STATE_HIDDEN);
+  key(hidden, "Inside");
+  const ItemIndex onlyValues = key(kCurrentUser, "OnlyValues");
+  value(onlyValues, "v");
+  showTopLevelKeys(1);
+
+  userOpens(hidden);
+  EXPECT_TRUE(shownChildren(itemOf(hidden)).empty());
+  EXPECT_FALSE(keyFlags(currentStore(), hidden) & VIEW_KEY_OPEN);
+  // A refresh closes the hidden key and takes its button.
+  refreshItemImage(hidden, false);
+  EXPECT_EQ(childButton(itemOf(hidden)), 0);
+  EXPECT_EQ(itemImage(itemOf(hidden)), STATE_HIDDEN);
+
+  // Without value items a key whose only children are values shows no button.
+  programOptions.entries[OPT_SHOW_VALUES] = 0;
+  rebuildTree();
+  EXPECT_EQ(childButton(itemOf(onlyValues)), 0);
+  programOptions.entries[OPT_SHOW_VALUES] = 1;
+  rebuildTree();
+  EXPECT_EQ(childButton(itemOf(onlyValues)), 1);
+}
+
+TEST_F(TreeViewTest, ItemsKeepTheStoreOrderWhateverTheInsertOrder) {
+  const ItemIndex a = key(kLocalMachine, "A");
+  const ItemIndex b = key(kLocalMachine, "B");
+  const ItemIndex c = key(kLocalMachine, "C");
+  const ItemIndex v1 = value(kLocalMachine, "one");
+  const ItemIndex v2 = value(kLocalMachine, "two");
+  showTopLevelKeys(0);
+
+  insertItem(valueRef(v2), kLocalMachine);
+  insertItem(c, kNoItem);
+  insertItem(v1, kLocalMachine);  // a plain value index with its owner
+  insertItem(a, kNoItem);
+  insertItem(b, kNoItem);
+  insertItem(b, kNoItem);  // already there: nothing doubles
+  EXPECT_EQ(shownChildren(itemOf(kLocalMachine)),
+            (std::vector<ItemIndex>{a, b, c, valueRef(v1), valueRef(v2)}));
+
+  // A child of a key that has no item is not inserted at the top level.
+  const ItemIndex deep = key(a, "Deep");
+  const ItemIndex deeper = key(deep, "Deeper");
+  insertItem(deeper, kNoItem);
+  EXPECT_FALSE(bound(deeper));
+}
+
+TEST_F(TreeViewTest, TextsAndImagesOfStates) {
+  const ItemIndex ghost = key(kCurrentUser, "Gone", STATE_DELETED, SUM_STRUCTURE_CHANGED);
+  keyRecord(currentStore(), ghost).itemCount = 77;  // the baseline key it copies
+  const ItemIndex target = key(kCurrentUser, "Target", STATE_CHANGED_BELOW, SUM_AUTOCHECK_TARGET);
+  const ItemIndex standard = value(kCurrentUser, "", STATE_DATA_CHANGED, std::string("abc\0", 4));
+  const ItemIndex unchecked = value(kCurrentUser, "u", STATE_NOT_CHECKED);
+  showTopLevelKeys(1);
+
+  EXPECT_EQ(itemText(itemOf(ghost)), "(      0個          0 ﾊﾞｲﾄ) Gone");
+  EXPECT_EQ(itemImage(itemOf(ghost)), STATE_DELETED);
+  EXPECT_EQ(itemImage(itemOf(target)), 14);
+  EXPECT_EQ(itemText(itemOf(valueRef(standard))), "(      4 ﾊﾞｲﾄ) (標準) := 'abc'");
+  EXPECT_EQ(itemImage(itemOf(valueRef(standard))), STATE_DATA_CHANGED);
+  EXPECT_EQ(itemImage(itemOf(valueRef(unchecked))), 12);
+
+  // Search hits take the highlighted pictures while results are shown.
+  searchResultsShown = true;
+  keyFlags(currentStore(), ghost) |= VIEW_HIT;
+  keyFlags(currentStore(), target) |= VIEW_HIT_BELOW;
+  valueFlags(currentStore(), unchecked) |= VIEW_HIT;
+  insertItem(ghost, kNoItem);
+  insertItem(target, kNoItem);
+  insertItem(valueRef(unchecked), kNoItem);
+  EXPECT_EQ(itemImage(itemOf(ghost)), STATE_DELETED + 15);
+  EXPECT_TRUE(keyFlags(currentStore(), ghost) & VIEW_HIT_IMAGE);
+  EXPECT_EQ(itemImage(itemOf(target)), 14 + 30);
+  EXPECT_TRUE(keyFlags(currentStore(), target) & VIEW_HIT_BELOW_IMAGE);
+  EXPECT_EQ(itemImage(itemOf(valueRef(unchecked))), 12 + 15);
+}
+
+TEST_F(TreeViewTest, OpenAndCloseSubtrees) {
+  const ItemIndex changed = key(kLocalMachine, "Changed", STATE_CHANGED_BELOW, SUM_DATA_CHANGED);
+  const ItemIndex inside = key(changed, "Inside", STATE_CHANGED_BELOW, SUM_DATA_CHANGED);
+  const ItemIndex same = key(changed, "Same");
+  const ItemIndex plain = key(kLocalMachine, "Plain");
+  key(plain, "Below");
+  const ItemIndex v = value(inside, "v", STATE_DATA_CHANGED);
+  const ItemIndex quiet = value(inside, "w");
+  keyRecord(currentStore(), kLocalMachine).state = STATE_CHANGED_BELOW;
+  keyRecord(currentStore(), kLocalMachine).summary = SUM_DATA_CHANGED;
+  showTopLevelKeys(0);
+
+  // Open the changes: only the changed path, with its changed value.
+  openAllTopLevel(3, 5);
+  EXPECT_EQ(programOptions.entries[OPT_CHANGED_ONLY], 0);
+  EXPECT_EQ(quietExpand, 0);
+  EXPECT_EQ(shownChildren(itemOf(kLocalMachine)), (std::vector<ItemIndex>{changed}));
+  EXPECT_EQ(shownChildren(itemOf(changed)), (std::vector<ItemIndex>{inside}));
+  EXPECT_EQ(shownChildren(itemOf(inside)), (std::vector<ItemIndex>{valueRef(v)}));
+  EXPECT_TRUE(expanded(itemOf(inside)));
+  EXPECT_FALSE(bound(same));
+
+  // Close everything below the root; the items stay, closed.
+  openSubtree(kLocalMachine, 0, 0);
+  for (ItemIndex k : {kLocalMachine, changed, inside}) {
+    EXPECT_FALSE(expanded(itemOf(k))) << k;
+    EXPECT_FALSE(keyFlags(currentStore(), k) & VIEW_KEY_OPEN) << k;
+  }
+
+  // Open everything: all levels, the missing items placed among the present ones.
+  openSubtree(kLocalMachine, 1, 0);
+  EXPECT_EQ(shownChildren(itemOf(kLocalMachine)), (std::vector<ItemIndex>{changed, plain}));
+  EXPECT_EQ(shownChildren(itemOf(changed)), (std::vector<ItemIndex>{inside, same}));
+  EXPECT_EQ(shownChildren(itemOf(inside)), (std::vector<ItemIndex>{valueRef(v), valueRef(quiet)}));
+  EXPECT_TRUE(expanded(itemOf(plain)));
+}
+
+TEST_F(TreeViewTest, RemovingChildrenKeepsWhatMeetsTheMask) {
+  const ItemIndex structure = key(kCurrentUser, "Added", STATE_ADDED, SUM_STRUCTURE_CHANGED);
+  const ItemIndex below = key(structure, "Below", STATE_ADDED, SUM_STRUCTURE_CHANGED);
+  const ItemIndex plain = key(kCurrentUser, "Plain");
+  const ItemIndex plainChild = key(plain, "Child");
+  const ItemIndex added = value(kCurrentUser, "added", STATE_VALUE_ADDED);
+  const ItemIndex changed = value(kCurrentUser, "changed", STATE_DATA_CHANGED);
+  showTopLevelKeys(0);
+  openSubtree(kCurrentUser, 1, 0);
+  ASSERT_TRUE(bound(plainChild));
+
+  removeChildren(kCurrentUser, 4);
+  EXPECT_EQ(shownChildren(itemOf(kCurrentUser)),
+            (std::vector<ItemIndex>{structure, valueRef(added)}));
+  EXPECT_TRUE(bound(below));
+  EXPECT_FALSE(bound(plain));
+  EXPECT_FALSE(bound(plainChild));  // went with its parent's item
+  EXPECT_FALSE(bound(valueRef(changed)));
+  EXPECT_FALSE(keyFlags(currentStore(), kCurrentUser) & VIEW_KEY_OPEN);
+  EXPECT_TRUE(bound(kCurrentUser));
+
+  removeChildren(kCurrentUser, 0);
+  EXPECT_TRUE(shownChildren(itemOf(kCurrentUser)).empty());
+  EXPECT_FALSE(bound(below));
+  EXPECT_EQ(countVisibleChildren(kCurrentUser), 0);
+  // The button stays: opening the key fills it again.
+  EXPECT_EQ(childButton(itemOf(kCurrentUser)), 1);
+  EXPECT_FALSE(expanded(itemOf(kCurrentUser)));
+  userOpens(kCurrentUser);
+  EXPECT_EQ(newestLogEntry(), "v:開く:2");
+  EXPECT_EQ(countVisibleChildren(kCurrentUser), 4);
+}
+
+TEST_F(TreeViewTest, HidingTheOnlyShownChildClosesTheParent) {
+  const ItemIndex parent = key(kCurrentUser, "Parent");
+  const ItemIndex only = key(parent, "Only");
+  const ItemIndex grandchild = key(only, "Grandchild");
+  showTopLevelKeys(0);
+  openSubtree(kCurrentUser, 1, 0);
+  selectItem(only, false);
+  ASSERT_TRUE(expanded(itemOf(parent)));
+
+  hideItem(only);
+  EXPECT_FALSE(bound(only));
+  EXPECT_FALSE(bound(grandchild));
+  EXPECT_FALSE(expanded(itemOf(parent)));
+  EXPECT_FALSE(keyFlags(currentStore(), parent) & VIEW_KEY_OPEN);
+  // The parent keeps its button and fills again when opened.
+  EXPECT_EQ(childButton(itemOf(parent)), 1);
+  userOpens(parent);
+  EXPECT_TRUE(bound(only));
+  hideItem(only);
+  // The tree's new selection is taken over.
+  EXPECT_EQ(currentItem, static_cast<ItemIndex>(itemReference(selectedItem())));
+}
+
+TEST_F(TreeViewTest, PathsFindKeysAndValues) {
+  const ItemIndex software = key(kCurrentUser, "Software");
+  // "表" is 0x95 0x5C: its second byte is a backslash and must not split the name.
+  const ItemIndex display = key(software, "表示");
+  const ItemIndex named = value(display, "Name");
+  const ItemIndex standard = value(display, "");
+  showTopLevelKeys(0);
+
+  EXPECT_EQ(openKeyByPath("HKEY_CURRENT_USER\\Software\\表示"), display);
+  EXPECT_EQ(currentItem, display);
+  EXPECT_EQ(selectedItem(), itemOf(display));
+  EXPECT_TRUE(expanded(itemOf(software)));
+
+  EXPECT_EQ(openKeyByPath("HKEY_CURRENT_USER\\software\\表示 : name"), valueRef(named));
+  EXPECT_EQ(selectedItem(), itemOf(valueRef(named)));
+  EXPECT_TRUE(expanded(itemOf(display)));
+  EXPECT_EQ(openKeyByPath(" HKEY_CURRENT_USER\\Software\\表示 : (標準)\r\n"), valueRef(standard));
+
+  // The deepest part found; nothing for an unknown root.
+  EXPECT_EQ(openKeyByPath("HKEY_CURRENT_USER\\Software\\Missing\\More"), software);
+  EXPECT_EQ(openKeyByPath("HKEY_CURRENT_USER\\Software\\表示 : missing"), display);
+  EXPECT_EQ(openKeyByPath("HKEY_NOWHERE\\Software"), kNoItem);
+  EXPECT_EQ(openKeyByPath(""), kNoItem);
+}
+
+TEST_F(TreeViewTest, PathsLeaveTheGroupingKeysOut) {
+  const ItemIndex types = key(0, "!.File Types", STATE_NORMAL, SUM_GROUPING_KEY);
+  const ItemIndex letter = key(types, "T", STATE_NORMAL, SUM_GROUPING_KEY);
+  const ItemIndex txtfile = key(letter, "txtfile");
+  const ItemIndex shell = key(txtfile, "shell");
+  showTopLevelKeys(0);
+  EXPECT_EQ(openKeyByPath("HKEY_CLASSES_ROOT\\txtfile\\shell"), shell);
+  EXPECT_TRUE(bound(letter));
+}
+
+TEST_F(TreeViewTest, RevealingOpensTheAncestorsAndStopsAtSixtyFourLevels) {
+  ItemIndex at = kLocalMachine;
+  std::vector<ItemIndex> chain;
+  for (int level = 0; level < 70; ++level) {
+    at = key(at, ("L" + std::to_string(level)).c_str());
+    chain.push_back(at);
+  }
+  showTopLevelKeys(0);
+  revealItem(chain[10], 0);
+  EXPECT_EQ(selectedItem(), itemOf(chain[10]));
+  EXPECT_TRUE(expanded(itemOf(chain[9])));
+  EXPECT_FALSE(bound(chain[11]));
+
+  // Mode 3 shows a value without selecting it.
+  const ItemIndex v = value(chain[20], "v");
+  revealItem(v, 3);
+  EXPECT_TRUE(bound(valueRef(v)));
+  EXPECT_TRUE(expanded(itemOf(chain[20])));
+  EXPECT_EQ(selectedItem(), itemOf(chain[10]));
+
+  revealItem(chain[69], 0);
+  EXPECT_FALSE(bound(chain[69]));
+}
+
+TEST_F(TreeViewTest, SearchHitsAreRevealedAndCounted) {
+  const ItemIndex a = key(kCurrentUser, "A");
+  const ItemIndex hit = key(a, "Hit");
+  const ItemIndex other = key(a, "Other");
+  const ItemIndex v = value(a, "hitValue");
+  value(a, "plain");
+  keyFlags(currentStore(), kCurrentUser) |= VIEW_HIT_BELOW;
+  keyFlags(currentStore(), a) |= VIEW_HIT_BELOW;
+  keyFlags(currentStore(), hit) |= VIEW_HIT;
+  valueFlags(currentStore(), v) |= VIEW_HIT;
+  searchResultsShown = true;
+  showTopLevelKeys(0);
+
+  EXPECT_EQ(revealSearchHits(0, true), 2);
+  EXPECT_EQ(shownChildren(itemOf(a)), (std::vector<ItemIndex>{hit, valueRef(v)}));
+  EXPECT_FALSE(bound(other));
+  EXPECT_TRUE(expanded(itemOf(a)));
+  EXPECT_EQ(itemImage(itemOf(hit)), 15);
+  EXPECT_EQ(itemImage(itemOf(a)), 30);
+  EXPECT_EQ(revealSearchHits(0, false), 2);
+}
+
+TEST_F(TreeViewTest, SelectionSetsTheItemCommands) {
+  const ItemIndex target = key(kCurrentUser, "Target", STATE_NORMAL, SUM_AUTOCHECK_TARGET);
+  const ItemIndex sameName = key(kCurrentUser, "Same", STATE_NOT_CHECKED, SUM_SAME_NAME);
+  const ItemIndex v = value(kCurrentUser, "v", STATE_NOT_CHECKED);
+  showTopLevelKeys(1);
+
+  selectItem(valueRef(v), false);
+  EXPECT_EQ(currentItem, valueRef(v));
+  EXPECT_FALSE(menuItemGreyed(IDM_COPY_VALUE));
+  EXPECT_TRUE(menuItemGreyed(IDM_COPY_KEY_STRUCTURE));
+  EXPECT_FALSE(menuItemGreyed(IDM_NOT_CHECKED));
+  EXPECT_TRUE(menuItemChecked(IDM_NOT_CHECKED));
+  EXPECT_TRUE(menuItemGreyed(IDM_NOT_READ));
+  EXPECT_TRUE(menuItemGreyed(IDM_UNDO_CHANGE));
+
+  selectItem(kCurrentUser, false);
+  EXPECT_TRUE(menuItemGreyed(IDM_HIDE_ITEM));
+  EXPECT_TRUE(menuItemGreyed(IDM_COPY_VALUE));
+  EXPECT_FALSE(menuItemGreyed(IDM_SHOW_ALL_IN_KEY));
+
+  selectItem(target, false);
+  EXPECT_TRUE(menuItemGreyed(IDM_NOT_READ));
+  EXPECT_TRUE(menuItemGreyed(IDM_NOT_CHECKED));
+  EXPECT_FALSE(menuItemGreyed(IDM_AUTOCHECK_TARGET));
+  EXPECT_TRUE(menuItemChecked(IDM_AUTOCHECK_TARGET));
+  EXPECT_FALSE(menuItemGreyed(IDM_HIDE_ITEM));
+
+  selectItem(sameName, false);
+  EXPECT_TRUE(menuItemChecked(IDM_SAME_NAME_NOT_CHECKED));
+  EXPECT_FALSE(menuItemChecked(IDM_NOT_CHECKED));
+  EXPECT_TRUE(menuItemGreyed(IDM_AUTOCHECK_TARGET));
+}
+
+TEST_F(TreeViewTest, KeyboardSelectionIsLoggedAndShowsThePath) {
+  const ItemIndex first = key(kCurrentUser, "First");
+  const ItemIndex second = key(kCurrentUser, "Second");
+  showTopLevelKeys(1);
+  selectItem(first, false);
+  SendMessageA(treeWindow, WM_KEYDOWN, VK_DOWN, 0);
+  SendMessageA(treeWindow, WM_KEYUP, VK_DOWN, 0);
+  EXPECT_EQ(currentItem, second);
+  EXPECT_EQ(newestLogEntry(), "v:キー選択:" + [&] {
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "%x", static_cast<unsigned>(second));
+    return std::string(hex);
+  }());
+  EXPECT_EQ(statusText(), "HKEY_CURRENT_USER\\Second");
+}
+
+TEST_F(TreeViewTest, RightClickSelectsTheClickedValueAndFindsItsFile) {
+  const ItemIndex v = value(kCurrentUser, "cmd", STATE_DATA, std::string("C:\\Tools\\run.exe /q\0", 20));
+  showTopLevelKeys(0);
+  openSubtree(kCurrentUser, 2, 0);
+  SendMessageA(treeWindow, TVM_SELECTITEM, TVGN_DROPHILITE,
+               reinterpret_cast<LPARAM>(itemOf(valueRef(v))));
+  // The menu's own loop runs until a timer ends it.
+  SetTimer(nullptr, 0, 200, endMenuSoon);
+  NMHDR header = {treeWindow, static_cast<UINT_PTR>(kTreeViewId), static_cast<UINT>(NM_RCLICK)};
+  SendMessageA(mainWindow, WM_NOTIFY, kTreeViewId, reinterpret_cast<LPARAM>(&header));
+  SendMessageA(treeWindow, TVM_SELECTITEM, TVGN_DROPHILITE, 0);
+
+  EXPECT_EQ(currentItem, valueRef(v));
+  EXPECT_EQ(selectedItem(), itemOf(valueRef(v)));
+  EXPECT_EQ(valueFilePath, "C:\\Tools\\run.exe /q");
+  EXPECT_EQ(statusText(), "HKEY_CURRENT_USER");
+  EXPECT_FALSE(rightClickMenuShowing());
+}
+
+TEST_F(TreeViewTest, ValueFilesFromDataOrName) {
+  const ItemIndex expand =
+      value(kCurrentUser, "e", STATE_DATA, std::string("%WINDIR%\\notepad.exe\0", 21), kRegExpandSz);
+  const ItemIndex byName = value(kCurrentUser, "C:\\named.txt", STATE_DATA, "no path");
+  const ItemIndex none = value(kCurrentUser, "plain", STATE_DATA, "relative\\x.exe");
+  char windows[MAX_PATH];
+  ExpandEnvironmentStringsA("%WINDIR%\\notepad.exe", windows, sizeof windows);
+  EXPECT_EQ(selectedValueFile(valueRef(expand)), windows);
+  EXPECT_EQ(selectedValueFile(valueRef(byName)), "C:\\named.txt");
+  EXPECT_EQ(selectedValueFile(valueRef(none)), "");
+}
+
+TEST_F(TreeViewTest, DoubleClickRightAfterOpeningIsNotACommand) {
+  const ItemIndex parent = key(kCurrentUser, "Parent");
+  key(parent, "Child");
+  showTopLevelKeys(0);
+  userOpens(kCurrentUser);
+  const std::string opened = newestLogEntry();
+  selectItem(parent, false);
+  NMHDR header = {treeWindow, static_cast<UINT_PTR>(kTreeViewId), static_cast<UINT>(NM_DBLCLK)};
+  SendMessageA(mainWindow, WM_NOTIFY, kTreeViewId, reinterpret_cast<LPARAM>(&header));
+  EXPECT_EQ(newestLogEntry(), opened);
+}
+
+TEST_F(TreeViewTest, ClearingUnbindsEverythingAndRebuildingKeepsOpenKeysOpen) {
+  const ItemIndex a = key(kCurrentUser, "A");
+  const ItemIndex b = key(a, "B");
+  const ItemIndex c = key(b, "C");
+  showTopLevelKeys(0);
+  userOpens(kCurrentUser);
+  userOpens(a);
+  selectItem(b, false);
+
+  programOptions.entries[OPT_SHOW_SIZES] = 0;
+  rebuildTree();
+  EXPECT_TRUE(expanded(itemOf(a)));
+  EXPECT_EQ(itemText(itemOf(b)), "B");
+  EXPECT_FALSE(bound(c));
+
+  // Items the control deletes along with an ancestor leave no handle behind.
+  openSubtree(a, 1, 0);
+  ASSERT_TRUE(bound(c));
+  SendMessageA(treeWindow, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(itemOf(a)));
+  EXPECT_FALSE(bound(b));
+  EXPECT_FALSE(bound(c));
+  EXPECT_FALSE(bound(a));
+
+  clearTree();
+  EXPECT_TRUE(childItems(TVI_ROOT).empty());
+  EXPECT_EQ(currentItem, kNoItem);
+  for (ItemIndex k : {kCurrentUser, a, b}) {
+    EXPECT_FALSE(bound(k));
+    EXPECT_FALSE(keyFlags(currentStore(), k) & VIEW_KEY_OPEN);
+  }
+}
+
+TEST_F(TreeViewTest, TreeFillsTheSpaceBetweenToolbarAndStatusLine) {
+  SetWindowPos(mainWindow, nullptr, 0, 0, 700, 500, SWP_NOZORDER | SWP_NOMOVE);
+  pumpPending();
+  RECT client;
+  GetClientRect(mainWindow, &client);
+  RECT tree;
+  GetWindowRect(treeWindow, &tree);
+  MapWindowPoints(nullptr, mainWindow, reinterpret_cast<POINT*>(&tree), 2);
+  EXPECT_EQ(tree.left, 0);
+  EXPECT_EQ(tree.top, toolbarHeight);
+  EXPECT_EQ(tree.right, client.right);
+  EXPECT_EQ(tree.bottom, client.bottom - statusHeight);
+}
+
+TEST_F(TreeViewTest, OpeningAKeyWithTenThousandSubkeysInsertsThemAllInOrder) {
+  const ItemIndex big = key(kLocalMachine, "Big");
+  char name[16];
+  ItemIndex hint = kNoItem;
+  for (int i = 0; i < 10000; ++i) {
+    std::snprintf(name, sizeof name, "k%05d", i);
+    hint = addKey(currentStore(), big, hint, name);
+  }
+  showTopLevelKeys(0);
+  userOpens(kLocalMachine);
+  const DWORD start = GetTickCount();
+  userOpens(big);
+  const DWORD elapsed = GetTickCount() - start;
+  std::printf("[ figure   ] opening 10000 subkeys: %lu ms\n", static_cast<unsigned long>(elapsed));
+  const std::vector<HTREEITEM> items = childItems(itemOf(big));
+  ASSERT_EQ(items.size(), 10000u);
+  EXPECT_EQ(itemText(items.front()).substr(itemText(items.front()).size() - 6), "k00000");
+  EXPECT_EQ(itemText(items.back()).substr(itemText(items.back()).size() - 6), "k09999");
+
+  const DWORD closing = GetTickCount();
+  removeChildren(big, 0);
+  std::printf("[ figure   ] removing them: %lu ms (100 ms of it waiting)\n",
+              static_cast<unsigned long>(GetTickCount() - closing));
+  EXPECT_TRUE(childItems(itemOf(big)).empty());
+}
+
+}  // namespace
