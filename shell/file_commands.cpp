@@ -12,6 +12,7 @@
 #include "engine/open_save_commands.h"
 #include "engine/registry_reader.h"
 #include "engine/snapshot_store.h"
+#include "engine/store_loading.h"
 #include "platform/message_box.h"
 #include "resources/command_ids.h"
 #include "rules/options.h"
@@ -94,6 +95,24 @@ void setBaselineOnlyMenu() {
   setCommandText(IDM_OPEN_ALL_EXCEPTIONS, 0);
 }
 
+// The menu while no snapshot is shown: everything that needs one greyed.
+void setNothingShownMenu() {
+  setCommandText(IDM_READ_REGISTRY, 0);
+  setCommandText(IDM_TOGGLE_AUTOCHECK, 0);
+  setCommandEnabled(IDM_TOGGLE_AUTOCHECK, false);
+  enable({IDM_CLOSE, IDM_SAVE, IDM_OPEN_COMPARISON, IDM_COPY_KEY_NAME, IDM_SEARCH,
+          IDM_SEARCH_MISSING_FILES, IDM_MARK, IDM_COMPARE_AGAIN, IDM_OPEN_ALL_EXCEPTIONS,
+          IDM_OPEN_ALL_CHANGES, IDM_OPEN_ADDED_DELETED, IDM_COPY_KEY_STRUCTURE, IDM_COPY_VALUE,
+          IDM_COPY_KEY_CHANGES, IDM_DESCRIBE_ITEM, IDM_PROPERTIES, IDM_UNCHECK_MISMATCHES,
+          IDM_CLEAR_ALL_UNCHECKED, IDM_DELETED_TO_VALID, IDM_MAKE_AUTOCHECK_DATA,
+          IDM_COPY_BASELINE_CONTROLS, IDM_CLOSE_ALL, IDM_KEYS_ONLY, IDM_OPEN_DESCRIBED_ITEMS,
+          IDM_COPY_ALL_CHANGES, IDM_UNDO_CHANGE},
+         false);
+  greyItemCommands();
+  greyControlCommands();
+  currentItem = kNoItem;
+}
+
 void setOpenChangeCommands(bool changed) {
   enable({IDM_OPEN_ALL_CHANGES, IDM_OPEN_ADDED_DELETED, IDM_UNCHECK_MISMATCHES}, changed);
   setChangeCommands(changed);
@@ -110,10 +129,15 @@ void openBaseline() {
   if (!outcome.chosen || !outcome.load.loaded) {
     logOperation(":基準ファイル,中止");
     if (outcome.chosen) {
-      // The failed load left five empty roots and no baseline.
+      // The failed load left five empty roots and no baseline: nothing is shown.
       viewState = 0;
+      baselineLabel.clear();
+      comparisonLabel.clear();
+      titleLabel.clear();
+      lastCounts = StatusCounts{};
       clearTree();
       setWindowTitle(nullptr, nullptr);
+      setNothingShownMenu();
     } else if (viewState != 0) {
       showTitle(titleLabel, (viewState & VIEW_COMPARISON_FILE) ? fileChoice.comparisonName
                             : (viewState & VIEW_LIVE_COMPARED) ? kLiveRegistryLabel
@@ -173,13 +197,18 @@ void openComparison() {
     return;
   }
   if (!outcome.load.loaded) {
-    // The current side is now five empty roots; the baseline is still loaded.
+    // The failed load left five empty roots on the current side; the baseline is
+    // still loaded, so it is shown alone again, as after opening it.
     logOperation(":比較ファイル,中止");
+    clearTree();
+    shareBaselineWithCurrent();
+    prepareCounts();
     viewState = VIEW_BASELINE;
     comparisonLabel.clear();
-    clearTree();
-    refreshFileMenu();
     showTitle(titleLabel, "");
+    setOpenChangeCommands(false);
+    refreshFileMenu();
+    showTopLevelKeys(0);
     refreshClipboardCommand();
     return;
   }
@@ -303,20 +332,7 @@ void closeSnapshots() {
   loadRuleFiles();
   clearSearchResults();
   setWindowTitle(nullptr, nullptr);
-
-  setCommandText(IDM_READ_REGISTRY, 0);
-  setCommandText(IDM_TOGGLE_AUTOCHECK, 0);
-  setCommandEnabled(IDM_TOGGLE_AUTOCHECK, false);
-  enable({IDM_CLOSE, IDM_SAVE, IDM_OPEN_COMPARISON, IDM_COPY_KEY_NAME, IDM_SEARCH,
-          IDM_SEARCH_MISSING_FILES, IDM_MARK, IDM_COMPARE_AGAIN, IDM_OPEN_ALL_EXCEPTIONS,
-          IDM_OPEN_ALL_CHANGES, IDM_OPEN_ADDED_DELETED, IDM_COPY_KEY_STRUCTURE, IDM_COPY_VALUE,
-          IDM_COPY_KEY_CHANGES, IDM_DESCRIBE_ITEM, IDM_PROPERTIES, IDM_UNCHECK_MISMATCHES,
-          IDM_CLEAR_ALL_UNCHECKED, IDM_DELETED_TO_VALID, IDM_MAKE_AUTOCHECK_DATA,
-          IDM_COPY_BASELINE_CONTROLS, IDM_CLOSE_ALL, IDM_KEYS_ONLY, IDM_OPEN_DESCRIBED_ITEMS},
-         false);
-  greyItemCommands();
-  greyControlCommands();
-  currentItem = kNoItem;
+  setNothingShownMenu();
 }
 
 // 32814: the subtrees of the auto-check targets become auto-check data (the baseline).

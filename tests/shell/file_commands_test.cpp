@@ -213,6 +213,46 @@ TEST_F(FileCommandsTest, CancelledOpenChangesNothing) {
   EXPECT_TRUE(menuItemGreyed(IDM_SAVE));
 }
 
+// A damaged file is refused with the loader's message and leaves a sound view: no
+// snapshot after a failed baseline, the baseline alone after a failed comparison.
+TEST_F(FileCommandsTest, DamagedFilesLeaveASoundView) {
+  ASSERT_TRUE(session.running());
+  const std::string damaged = session.scratchPath("damaged.rsv");
+  FILE* file = std::fopen(damaged.c_str(), "wb");
+  ASSERT_NE(file, nullptr);
+  std::fputs("not a snapshot file at all, just some text to refuse", file);
+  std::fclose(file);
+
+  runCommand(IDM_READ_REGISTRY);
+  const std::string good = session.scratchPath("good.rsv");
+  session.dialogs.answers.push_back(good);
+  runCommand(IDM_SAVE);
+  ASSERT_TRUE(fileExists(good));
+
+  const size_t boxesBefore = session.messages.shown.size();
+  session.dialogs.answers.push_back(damaged);
+  runCommand(IDM_OPEN_BASELINE);
+  ASSERT_GT(session.messages.shown.size(), boxesBefore);
+  EXPECT_EQ(session.messages.shown.back().caption, "ファイル読み込みエラー");
+  EXPECT_EQ(viewState, 0);
+  EXPECT_EQ(windowText(mainWindow), kProgramTitle);
+  EXPECT_TRUE(menuItemGreyed(IDM_SAVE));
+  EXPECT_TRUE(menuItemGreyed(IDM_CLOSE));
+  EXPECT_EQ(menuItemText(IDM_READ_REGISTRY), "レジストリ情報を取込む(&R)");
+
+  session.dialogs.answers.push_back(good);
+  runCommand(IDM_OPEN_BASELINE);
+  ASSERT_EQ(viewState, VIEW_BASELINE);
+  session.dialogs.answers.push_back(damaged);
+  runCommand(IDM_OPEN_COMPARISON);
+  EXPECT_EQ(viewState, VIEW_BASELINE);
+  EXPECT_EQ(windowText(mainWindow), std::string("good.rsv - ") + kProgramTitle);
+  EXPECT_EQ(childItems(TVI_ROOT).size(), 5u);
+  EXPECT_TRUE(storesShareBlocks(currentStore(), baselineStore()));
+  EXPECT_GT(countItems(currentStore(), 0), 5);
+  runCommand(IDM_CLOSE);
+}
+
 TEST_F(FileCommandsTest, SaveShortcutDuringAReadIsDropped) {
   ASSERT_TRUE(session.running());
   runCommand(IDM_READ_REGISTRY);  // save is enabled from now on
