@@ -253,6 +253,46 @@ TEST_F(FileCommandsTest, DamagedFilesLeaveASoundView) {
   runCommand(IDM_CLOSE);
 }
 
+// Auto-check data made from a read, saved as .rsa, opened again: the automatic check
+// starts at once with the interval of the options, and the toggle stops it.
+TEST_F(FileCommandsTest, AutoCheckDataIsMadeSavedAndStartsTheCheckWhenOpened) {
+  ASSERT_TRUE(session.running());
+  runCommand(IDM_READ_REGISTRY);
+  const ItemIndex target = findPath({"HKEY_CURRENT_USER", "Environment"});
+  ASSERT_NE(target, kNoItem);
+  keyRecord(currentStore(), target).summary |= SUM_AUTOCHECK_TARGET;
+  lastCounts.autoCheckTargets = 1;
+  setCommandEnabled(IDM_MAKE_AUTOCHECK_DATA, true);
+
+  const std::string data = session.scratchPath("auto.rsa");
+  std::remove(data.c_str());
+  session.messages.answers.push_back(platform::kAnswerYes);
+  session.dialogs.answers.push_back(data);
+  runCommand(IDM_MAKE_AUTOCHECK_DATA);
+  EXPECT_EQ(session.messages.shown.back().text, "作成した自動チェック用データを保存しますか？");
+  EXPECT_EQ(session.messages.shown.back().caption, "自動チェック用データ作成");
+  EXPECT_EQ(session.dialogs.requests.back().defaultExtension, "rsa");
+  EXPECT_TRUE(fileExists(data));
+  EXPECT_EQ(statusText(), " 自動チェック用データ作成完了");
+  EXPECT_EQ(viewState, VIEW_BASELINE);
+  EXPECT_FALSE(menuItemGreyed(IDM_TOGGLE_AUTOCHECK));
+
+  session.dialogs.answers.push_back(data);
+  runCommand(IDM_OPEN_BASELINE);
+  EXPECT_TRUE(autoCheckOn);
+  EXPECT_EQ(statusText(), " 自動チェック開始：　チェック間隔 10 分");
+  EXPECT_EQ(autoCheckCountdown, 60u);
+  EXPECT_EQ(menuItemText(IDM_TOGGLE_AUTOCHECK), "自動チェック停止(&B)");
+  EXPECT_TRUE(menuItemGreyed(IDM_SAVE));
+
+  runCommand(IDM_TOGGLE_AUTOCHECK);
+  EXPECT_FALSE(autoCheckOn);
+  EXPECT_EQ(statusText(), " 自動チェック停止");
+  EXPECT_EQ(menuItemText(IDM_TOGGLE_AUTOCHECK), "自動チェック開始(&B)");
+  runCommand(IDM_CLOSE);
+  EXPECT_TRUE(menuItemGreyed(IDM_TOGGLE_AUTOCHECK));
+}
+
 TEST_F(FileCommandsTest, SaveShortcutDuringAReadIsDropped) {
   ASSERT_TRUE(session.running());
   runCommand(IDM_READ_REGISTRY);  // save is enabled from now on
