@@ -1,0 +1,115 @@
+// The main window itself: its size limits and kept placement, the auto-check
+// countdown of timer 2, and the once-only shutdown.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "resources/command_ids.h"
+#include "rules/options.h"
+#include "shell/app_state.h"
+#include "shell/main_window.h"
+#include "tests/shell/shell_fixture.h"
+
+namespace {
+
+using namespace shell_test;
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Session::get().ensureRunning();
+    ASSERT_TRUE(mainWindow);
+  }
+};
+
+SIZE outerSize() {
+  RECT outer;
+  GetWindowRect(mainWindow, &outer);
+  return {outer.right - outer.left, outer.bottom - outer.top};
+}
+
+TEST_F(MainWindowTest, ShrinkingBelowTheMinimumSnapsBack) {
+  ShowWindow(mainWindow, SW_RESTORE);
+  SetWindowPos(mainWindow, nullptr, 0, 0, 100, 80, SWP_NOMOVE | SWP_NOZORDER);
+  pumpPending();
+  const SIZE size = outerSize();
+  EXPECT_GE(size.cx, 320);
+  EXPECT_GE(size.cy, 240);
+  EXPECT_EQ(programOptions.windowWidth, size.cx);
+  EXPECT_EQ(programOptions.windowHeight, size.cy);
+  SetWindowPos(mainWindow, nullptr, 0, 0, 800, 600, SWP_NOMOVE | SWP_NOZORDER);
+  pumpPending();
+  EXPECT_EQ(programOptions.windowWidth, 800);
+}
+
+TEST_F(MainWindowTest, MaximisedStateIsKeptForTheNextStart) {
+  Session& session = Session::get();
+  ShowWindow(mainWindow, SW_RESTORE);
+  pumpPending();
+  optionsDirty = false;
+  ShowWindow(mainWindow, SW_MAXIMIZE);
+  EXPECT_TRUE(pumpUntil([] { return IsZoomed(mainWindow) != 0; }, 5000));
+  EXPECT_EQ(programOptions.windowMaximized, 1);
+  EXPECT_TRUE(optionsDirty);
+
+  session.stop();
+  ASSERT_TRUE(session.start());
+  EXPECT_TRUE(pumpUntil([] { return IsZoomed(mainWindow) != 0; }, 5000));
+  EXPECT_EQ(programOptions.windowMaximized, 1);
+
+  // Restored, the window takes a rectangle again and forgets the maximised state.
+  ShowWindow(mainWindow, SW_RESTORE);
+  pumpPending();
+  EXPECT_EQ(programOptions.windowMaximized, 0);
+  SetWindowPos(mainWindow, nullptr, 30, 40, 700, 500, SWP_NOZORDER);
+  pumpPending();
+  session.stop();
+  ASSERT_TRUE(session.start());
+  EXPECT_FALSE(IsZoomed(mainWindow));
+  EXPECT_EQ(programOptions.windowX, 30);
+  EXPECT_EQ(programOptions.windowWidth, 700);
+}
+
+TEST_F(MainWindowTest, AutoCheckCountdownShowsTimeAndWaitsForARunningCommand) {
+  startAutoCheckTimer(10);
+  EXPECT_EQ(autoCheckCountdown, 60u);
+  SendMessageA(mainWindow, WM_TIMER, kAutoCheckTimer, 0);
+  EXPECT_EQ(statusText(), " 次の自動チェックは、9分50秒後");
+
+  // Due while a command runs: deferred, retried on the next tick.
+  autoCheckCountdown = 1;
+  operationBusy = true;
+  SendMessageA(mainWindow, WM_TIMER, kAutoCheckTimer, 0);
+  EXPECT_EQ(statusText(), " 自動チェック保留中（操作完了待ち）");
+  EXPECT_EQ(autoCheckCountdown, 1u);
+  operationBusy = false;
+
+  SendMessageA(mainWindow, WM_TIMER, kAutoCheckTimer, 0);
+  EXPECT_TRUE(autoCheckTriggered);
+  EXPECT_EQ(autoCheckCountdown, 60u);
+  MSG message;
+  bool readPosted = false;
+  while (PeekMessageA(&message, mainWindow, WM_COMMAND, WM_COMMAND, PM_REMOVE)) {
+    if (LOWORD(message.wParam) == IDM_READ_REGISTRY) readPosted = true;
+  }
+  EXPECT_TRUE(readPosted);
+  autoCheckTriggered = false;
+  startAutoCheckTimer(0);
+}
+
+TEST_F(MainWindowTest, ShutdownRunsOnceAndWritesTheOptions) {
+  Session& session = Session::get();
+  const std::string options = session.folder() + "options.dat";
+  DeleteFileA(options.c_str());
+  optionsDirty = true;
+  shutdownOnce();
+  EXPECT_FALSE(initialised);
+  EXPECT_NE(GetFileAttributesA(options.c_str()), INVALID_FILE_ATTRIBUTES);
+  DeleteFileA(options.c_str());
+  // The window's own end runs it again: nothing more happens.
+  session.stop();
+  EXPECT_EQ(GetFileAttributesA(options.c_str()), INVALID_FILE_ATTRIBUTES);
+  ASSERT_TRUE(session.start());
+}
+
+}  // namespace
