@@ -60,6 +60,16 @@ ItemIndex findValue(ItemIndex key, const char* name) {
   return value == kNoItem ? kNoItem : static_cast<ItemIndex>(value & 0x7FFFFFFF);
 }
 
+// How often `tag` stands in the operation log (the ring holds far more than a test
+// writes, so nothing is dropped meanwhile).
+int logCount(const char* tag) {
+  if (!operationLog.buffer) return 0;
+  const std::string ring(operationLog.buffer, operationLog.capacity);
+  int count = 0;
+  for (size_t at = ring.find(tag); at != std::string::npos; at = ring.find(tag, at + 1)) ++count;
+  return count;
+}
+
 bool fileExists(const std::string& path) {
   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -298,6 +308,7 @@ TEST_F(FileCommandsTest, SaveShortcutDuringAReadIsDropped) {
   runCommand(IDM_READ_REGISTRY);  // save is enabled from now on
   ASSERT_FALSE(menuItemGreyed(IDM_SAVE));
   const size_t requestsBefore = session.dialogs.requests.size();
+  const int savesLogged = logCount(":保存");
   // Ctrl+S reaches the tree while the next read pumps its messages.
   PostMessageA(treeWindow, WM_KEYDOWN, VK_CONTROL, 0);
   PostMessageA(treeWindow, WM_KEYDOWN, 'S', 0);
@@ -306,6 +317,7 @@ TEST_F(FileCommandsTest, SaveShortcutDuringAReadIsDropped) {
   runCommand(IDM_READ_REGISTRY);
   pumpPending();
   EXPECT_EQ(session.dialogs.requests.size(), requestsBefore);
+  EXPECT_EQ(logCount(":保存"), savesLogged) << "a dropped command leaves no trace";
   EXPECT_FALSE(operationBusy);
   EXPECT_FALSE(ctrlDown);
 
