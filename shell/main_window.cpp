@@ -12,6 +12,7 @@
 #include "platform/message_box.h"
 #include "shell/app_state.h"
 #include "shell/command_dispatcher.h"
+#include "shell/help_file.h"
 #include "shell/menu_state.h"
 #include "shell/status_line.h"
 #include "shell/tree_view.h"
@@ -21,9 +22,6 @@ namespace {
 
 constexpr int kMinimumWidth = 320;
 constexpr int kMinimumHeight = 240;
-// Entry 14 of hhctrl.ocx is HtmlHelpA.
-constexpr int kHtmlHelpOrdinal = 14;
-constexpr UINT kHtmlHelpDisplayTopic = 0x0000;
 
 void refreshOpenCopiedKeyCommand() {
   setCommandEnabled(IDM_OPEN_COPIED_KEY, viewState != 0 && platform::clipboardHasText());
@@ -85,15 +83,6 @@ void onCreate(HWND window) {
   createStatusLine(window);
 }
 
-void showHelp() {
-  HMODULE helpLibrary = LoadLibraryA("hhctrl.ocx");
-  if (!helpLibrary) return;
-  using HtmlHelpFunction = HWND(WINAPI*)(HWND, LPCSTR, UINT, DWORD_PTR);
-  auto htmlHelp = reinterpret_cast<HtmlHelpFunction>(reinterpret_cast<void*>(
-      GetProcAddress(helpLibrary, MAKEINTRESOURCEA(kHtmlHelpOrdinal))));
-  if (htmlHelp) htmlHelp(mainWindow, helpFilePath.c_str(), kHtmlHelpDisplayTopic, 0);
-}
-
 void onCommand(HWND window, int id) {
   switch (id) {
     case IDM_VERSION:
@@ -105,7 +94,7 @@ void onCommand(HWND window, int id) {
       DestroyWindow(window);
       return;
     case IDM_HELP:
-      showHelp();
+      showHelpFile();
       return;
     default:
       dispatchCommand(id);

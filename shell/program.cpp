@@ -25,6 +25,7 @@
 #include "rules/rule_store.h"
 #include "shell/app_state.h"
 #include "shell/command_dispatcher.h"
+#include "shell/help_file.h"
 #include "shell/main_window.h"
 #include "shell/menu_state.h"
 #include "shell/status_line.h"
@@ -35,8 +36,6 @@
 namespace {
 
 constexpr uint32_t kInstanceMappingBytes = 256;
-constexpr UINT kHtmlHelpCloseAll = 0x0012;
-constexpr int kHtmlHelpOrdinal = 14;
 
 HANDLE instanceMapping = nullptr;
 
@@ -179,15 +178,6 @@ void loadSettings() {
   }
 }
 
-void closeHtmlHelp() {
-  HMODULE helpLibrary = GetModuleHandleA("hhctrl.ocx");
-  if (!helpLibrary) return;
-  using HtmlHelpFunction = HWND(WINAPI*)(HWND, LPCSTR, UINT, DWORD_PTR);
-  auto htmlHelp = reinterpret_cast<HtmlHelpFunction>(reinterpret_cast<void*>(
-      GetProcAddress(helpLibrary, MAKEINTRESOURCEA(kHtmlHelpOrdinal))));
-  if (htmlHelp) htmlHelp(nullptr, nullptr, kHtmlHelpCloseAll, 0);
-}
-
 }  // namespace
 
 void shutdownOnce() {
@@ -216,7 +206,7 @@ void shutdownOnce() {
     instanceMapping = nullptr;
   }
   releaseMemoryPool();
-  closeHtmlHelp();
+  closeHelpWindows();
   operationBusy = false;
 }
 
@@ -278,12 +268,7 @@ int runMessageLoop() {
       break;
     }
     if (got < 0) break;
-    if (acceleratorTable && mainWindow &&
-        TranslateAcceleratorA(mainWindow, acceleratorTable, &message)) {
-      continue;
-    }
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
+    dispatchWindowMessage(message);
   }
   shutdownOnce();
   return exitCode;

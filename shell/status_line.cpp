@@ -231,6 +231,15 @@ void endBusyCursor() {
   if (GetCursorPos(&pointer)) SetCursorPos(pointer.x + kPointerNudge, pointer.y);
 }
 
+void dispatchWindowMessage(MSG& message) {
+  if (acceleratorTable && mainWindow &&
+      TranslateAcceleratorA(mainWindow, acceleratorTable, &message)) {
+    return;
+  }
+  TranslateMessage(&message);
+  DispatchMessageA(&message);
+}
+
 bool pumpMessagesFor(UINT milliseconds) {
   bool ticked = false;
   const PumpWait outer = runningWait;
@@ -246,12 +255,7 @@ bool pumpMessagesFor(UINT milliseconds) {
       break;
     }
     if (got < 0) break;
-    if (acceleratorTable && mainWindow &&
-        TranslateAcceleratorA(mainWindow, acceleratorTable, &message)) {
-      continue;
-    }
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
+    dispatchWindowMessage(message);
   }
   stopPumpTimer();
   runningWait = outer;

@@ -36,6 +36,10 @@ void setWindowTitle(const char* label, const char* secondLabel);
 void beginBusyCursor();
 void endBusyCursor();
 
+// One message handled as the main loop handles it: the accelerators of the main
+// window first, then translated and dispatched.
+void dispatchWindowMessage(MSG& message);
+
 // Runs the message loop for `milliseconds` (timer 4 ends the wait). True when
 // WM_QUIT arrived meanwhile; WM_QUIT is then posted again so the main loop ends too.
 bool pumpMessagesFor(UINT milliseconds);

@@ -16,6 +16,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,7 @@
 #include "resources/command_ids.h"
 #include "shell/app_state.h"
 #include "shell/main_window.h"
+#include "shell/program_driver.h"
 #include "shell/status_line.h"
 #include "shell/tree_view.h"
 
@@ -38,28 +40,10 @@ namespace {
 constexpr int kSubkeyCount = 10000;
 constexpr DWORD kTimeoutMs = 120000;
 
-void pumpPending() {
-  MSG message;
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-    if (message.message == WM_QUIT) {
-      PostQuitMessage(static_cast<int>(message.wParam));
-      return;
-    }
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-  }
-}
+using program_driver::pumpPending;
 
-template <typename Condition>
-bool pumpUntil(Condition condition) {
-  const DWORD start = GetTickCount();
-  while (!condition()) {
-    if (GetTickCount() - start > kTimeoutMs) return false;
-    pumpPending();
-    if (condition()) break;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-  }
-  return true;
+bool pumpUntil(const std::function<bool()>& condition) {
+  return program_driver::pumpUntil(condition, kTimeoutMs);
 }
 
 double median(std::vector<double> values) {
@@ -78,45 +62,7 @@ void fillRegistry(platform::MemoryRegistry& registry) {
   }
 }
 
-// The item of `key`, a child of a top-level key: the one whose lParam is `key`.
-HTREEITEM treeItemOf(ItemIndex key) {
-  for (HTREEITEM root = TreeView_GetRoot(treeWindow); root;
-       root = TreeView_GetNextSibling(treeWindow, root)) {
-    for (HTREEITEM item = TreeView_GetChild(treeWindow, root); item;
-         item = TreeView_GetNextSibling(treeWindow, item)) {
-      TVITEMA info = {};
-      info.mask = TVIF_PARAM;
-      info.hItem = item;
-      SendMessageA(treeWindow, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&info));
-      if (info.lParam == static_cast<LPARAM>(key)) return item;
-    }
-  }
-  return nullptr;
-}
-
-int childItemCount(HTREEITEM parent) {
-  int count = 0;
-  for (HTREEITEM item = TreeView_GetChild(treeWindow, parent); item;
-       item = TreeView_GetNextSibling(treeWindow, item)) {
-    ++count;
-  }
-  return count;
-}
-
-// The scratch folder and the settings files the program wrote into it.
-void removeFolder(const std::string& folder) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        DeleteFileA((folder + found.cFileName).c_str());
-      }
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-  }
-  RemoveDirectoryA(folder.c_str());
-}
+using program_driver::childItemCount;
 
 bool fail(const char* what) {
   std::fprintf(stderr, "tree_timing: %s\n", what);
@@ -169,11 +115,7 @@ int main(int argc, char** argv) {
   platform::setMessageSeam(&messages);
   platform::setFileDialogSeam(&dialogs);
   // Settings go to a scratch folder, never beside the build's programs.
-  char temp[MAX_PATH];
-  GetTempPathA(sizeof temp, temp);
-  const std::string folder =
-      std::string(temp) + "kestrin_tree_timing_" + std::to_string(GetCurrentProcessId()) + "\\";
-  CreateDirectoryA(folder.c_str(), nullptr);
+  const std::string folder = program_driver::makeScratchFolder("kestrin_tree_timing");
   const std::string program = folder + "regKestrin.exe";
   platform::overrideProgramLocation(program.c_str(), folder.c_str());
 
@@ -216,7 +158,7 @@ int main(int argc, char** argv) {
   platform::setMessageSeam(nullptr);
   platform::setFileDialogSeam(nullptr);
   platform::overrideProgramLocation(nullptr, nullptr);
-  removeFolder(folder);
+  program_driver::removeScratchFolder(folder);
 
   if (!ok) return 1;
   std::printf("figure tree.open_10000_s %.3f s\n", median(times));

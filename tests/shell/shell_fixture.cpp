@@ -8,6 +8,7 @@
 #include "platform/message_box.h"
 #include "shell/app_state.h"
 #include "shell/main_window.h"
+#include "shell/program_driver.h"
 #include "shell/status_line.h"
 #include "shell/tree_view.h"
 #include "shell/tree_view.h"
@@ -15,15 +16,6 @@
 namespace shell_test {
 
 namespace {
-
-std::string makeProgramFolder() {
-  char temp[MAX_PATH];
-  GetTempPathA(sizeof temp, temp);
-  std::string folder = std::string(temp) + "kestrin_shell_tests_" +
-                       std::to_string(GetCurrentProcessId()) + "\\";
-  CreateDirectoryA(folder.c_str(), nullptr);
-  return folder;
-}
 
 // Ends the program at the end of the test run, as closing the window does.
 class StopAtExit : public ::testing::Environment {
@@ -39,7 +31,7 @@ Session& Session::get() {
   return session;
 }
 
-Session::Session() : folder_(makeProgramFolder()) {
+Session::Session() : folder_(program_driver::makeScratchFolder("kestrin_shell_tests")) {
   programPath_ = folder_ + "regKestrin.exe";
   platform::overrideProgramLocation(programPath_.c_str(), folder_.c_str());
   platform::setMessageSeam(&messages);
@@ -71,32 +63,10 @@ void Session::stop() {
 }
 
 bool pumpUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
-  const DWORD start = GetTickCount();
-  while (!condition()) {
-    if (GetTickCount() - start > timeoutMs) return false;
-    pumpPending();
-    if (condition()) break;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-  }
-  return true;
+  return program_driver::pumpUntil(condition, timeoutMs);
 }
 
-void pumpPending() {
-  MSG message;
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-    if (message.message == WM_QUIT) {
-      // Only the test's own stop() ends the program; keep the quit for it.
-      PostQuitMessage(static_cast<int>(message.wParam));
-      return;
-    }
-    if (acceleratorTable && mainWindow &&
-        TranslateAcceleratorA(mainWindow, acceleratorTable, &message)) {
-      continue;
-    }
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-  }
-}
+void pumpPending() { program_driver::pumpPending(); }
 
 void runCommand(int id) {
   SendMessageA(mainWindow, WM_COMMAND, static_cast<WPARAM>(id), 0);

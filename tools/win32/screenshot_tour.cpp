@@ -32,6 +32,7 @@
 #include "shell/app_state.h"
 #include "shell/main_window.h"
 #include "shell/menu_state.h"
+#include "shell/program_driver.h"
 #include "shell/status_line.h"
 #include "shell/tree_view.h"
 
@@ -58,32 +59,10 @@ void report(const char* format, ...) {
 
 // --- message pumping -------------------------------------------------------------
 
-void pumpPending() {
-  MSG message;
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-    if (message.message == WM_QUIT) {
-      // Only the tour's own shutdown ends the program: keep the quit for it.
-      PostQuitMessage(static_cast<int>(message.wParam));
-      return;
-    }
-    if (acceleratorTable && mainWindow &&
-        TranslateAcceleratorA(mainWindow, acceleratorTable, &message)) {
-      continue;
-    }
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-  }
-}
+using program_driver::pumpPending;
 
 bool pumpUntil(const std::function<bool()>& condition, DWORD timeoutMs = kStepTimeoutMs) {
-  const DWORD start = GetTickCount();
-  while (!condition()) {
-    if (GetTickCount() - start > timeoutMs) return false;
-    pumpPending();
-    if (condition()) break;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-  }
-  return true;
+  return program_driver::pumpUntil(condition, timeoutMs);
 }
 
 bool needsPaint(HWND window) {
@@ -238,30 +217,14 @@ std::string scratchFolder;
 std::string scratchProgram;
 
 void makeScratchFolder() {
-  char temp[MAX_PATH];
-  GetTempPathA(sizeof temp, temp);
-  scratchFolder =
-      std::string(temp) + "kestrin_screens_" + std::to_string(GetCurrentProcessId()) + "\\";
-  CreateDirectoryA(scratchFolder.c_str(), nullptr);
+  scratchFolder = program_driver::makeScratchFolder("kestrin_screens");
   scratchProgram = scratchFolder + "regKestrin.exe";
   // The control rules the program ships with lie beside this program in the build.
   const std::string rules = platform::programFolder() + "keyCtrl.txt";
   CopyFileA(rules.c_str(), (scratchFolder + "keyCtrl.txt").c_str(), FALSE);
 }
 
-void removeScratchFolder() {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((scratchFolder + "*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        DeleteFileA((scratchFolder + found.cFileName).c_str());
-      }
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-  }
-  RemoveDirectoryA(scratchFolder.c_str());
-}
+void removeScratchFolder() { program_driver::removeScratchFolder(scratchFolder); }
 
 void stopProgram() {
   if (mainWindow && IsWindow(mainWindow)) {
@@ -284,34 +247,7 @@ ItemIndex testKeyItem() {
   return software == kNoItem ? kNoItem : keyAt(software, "KestrinScreens");
 }
 
-LPARAM referenceOf(HTREEITEM item) {
-  TVITEMA info = {};
-  info.mask = TVIF_PARAM;
-  info.hItem = item;
-  SendMessageA(treeWindow, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&info));
-  return info.lParam;
-}
-
-// The tree item that carries `reference` in its lParam (searched below `parent`);
-// null when the reference has no item.
-HTREEITEM treeItemOf(ItemIndex reference, HTREEITEM parent = TVI_ROOT) {
-  HTREEITEM item = parent == TVI_ROOT ? TreeView_GetRoot(treeWindow)
-                                      : TreeView_GetChild(treeWindow, parent);
-  for (; item; item = TreeView_GetNextSibling(treeWindow, item)) {
-    if (referenceOf(item) == static_cast<LPARAM>(reference)) return item;
-    if (HTREEITEM below = treeItemOf(reference, item)) return below;
-  }
-  return nullptr;
-}
-
-int childItemCount(HTREEITEM parent) {
-  int count = 0;
-  for (HTREEITEM item = TreeView_GetChild(treeWindow, parent); item;
-       item = TreeView_GetNextSibling(treeWindow, item)) {
-    ++count;
-  }
-  return count;
-}
+using program_driver::childItemCount;
 
 // Runs a command as the menu does and waits until the program is idle again.
 bool runCommand(int id) {
