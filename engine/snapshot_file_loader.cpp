@@ -335,6 +335,13 @@ void failLoad(LoadStatus status, LoadSide side) {
   if (side == LoadSide::kBaseline) clearBaselineStore();
 }
 
+// What the tree and the comparison expect of a snapshot just loaded into the current
+// store: no tree marks from the saving program, values in name order.
+void prepareLoadedSnapshot(SnapshotStore& current) {
+  clearViewFlags(current, VIEW_KEY_OPEN | VIEW_IN_TREE);
+  sortValueLists(current, 0);
+}
+
 // `in` is null when the file could not be opened.
 SnapshotLoadResult loadBaselineFrom(std::istream* in, uint64_t size, const char* path,
                                     const SnapshotFileOptions& options) {
@@ -362,8 +369,7 @@ SnapshotLoadResult loadBaselineFrom(std::istream* in, uint64_t size, const char*
   }
   shareBaselineWithCurrent();
   SnapshotStore& current = currentStore();
-  clearViewFlags(current, VIEW_KEY_OPEN | VIEW_IN_TREE);
-  sortValueLists(current, 0);
+  prepareLoadedSnapshot(current);
   recomputeSummary(current, kNoItem);
   result.loaded = true;
   result.kind = layout.kind;
@@ -391,8 +397,7 @@ SnapshotLoadResult loadComparisonFrom(std::istream* in, uint64_t size, const cha
   if (layout.grouped != options.classInfoGrouping) {
     regroupClassInfo(current, options.classInfoGrouping);
   }
-  clearViewFlags(current, VIEW_KEY_OPEN | VIEW_IN_TREE);
-  sortValueLists(current, 0);
+  prepareLoadedSnapshot(current);
   result.loaded = true;
   result.kind = layout.kind;
   return result;

@@ -31,8 +31,8 @@ class SnapshotWriter {
 
   bool write(int kind, bool grouped) {
     writeHeader(kind, grouped);
-    writeKeys();
-    writeValues();
+    writeRecords(store_.keyBlocks, store_.counts.keyCount);
+    writeRecords(store_.valueBlocks, store_.counts.valueCount);
     writeNameHash();
     writeEntries();
     writePoolTable();
@@ -85,23 +85,15 @@ class SnapshotWriter {
     return reinterpret_cast<Record*>(buffer_.data());
   }
 
-  void writeKeys() {
-    const int32_t count = store_.counts.keyCount;
+  // Key and value records as they are, except the tree-item slots, which mean
+  // nothing outside this run of the program.
+  template <typename Record>
+  void writeRecords(Record* const* blocks, int32_t count) {
     for (int block = 0; block < blocksFor(count); ++block) {
-      KeyRecord* records = stage(store_.keyBlocks, count, block);
+      Record* records = stage(blocks, count, block);
       const int32_t n = recordsInBlock(count, block);
       for (int32_t i = 0; i < n; ++i) records[i].treeItem = 0;
-      put(records, sizeof(KeyRecord) * static_cast<size_t>(n));
-    }
-  }
-
-  void writeValues() {
-    const int32_t count = store_.counts.valueCount;
-    for (int block = 0; block < blocksFor(count); ++block) {
-      ValueRecord* records = stage(store_.valueBlocks, count, block);
-      const int32_t n = recordsInBlock(count, block);
-      for (int32_t i = 0; i < n; ++i) records[i].treeItem = 0;
-      put(records, sizeof(ValueRecord) * static_cast<size_t>(n));
+      put(records, sizeof(Record) * static_cast<size_t>(n));
     }
   }
 

@@ -144,6 +144,18 @@ std::string MemoryRegistry::pathOf(const Node* node) const {
   return path;
 }
 
+MemoryRegistry::Node* MemoryRegistry::childOrNew(Node* node, const std::string& name) {
+  if (Node* existing = node->child(name)) return existing;
+  auto made = std::make_shared<Node>();
+  made->name = name;
+  made->parent = node;
+  Node* next = made.get();
+  node->placeChild(std::move(made));
+  touch(node);
+  touch(next);
+  return next;
+}
+
 void MemoryRegistry::touch(Node* node) {
   clock_ += kClockStep;
   node->lastWrite = clock_;
@@ -305,17 +317,7 @@ long MemoryRegistry::createKey(RegKey parent, const char* subKey, uint32_t, RegK
   Node* node = nodeOfHandle(parent, &error);
   if (node == nullptr) return error;
   for (const std::string& part : splitPath(subKey ? subKey : "")) {
-    Node* next = node->child(part);
-    if (next == nullptr) {
-      auto made = std::make_shared<Node>();
-      made->name = part;
-      made->parent = node;
-      next = made.get();
-      node->placeChild(std::move(made));
-      touch(node);
-      touch(next);
-    }
-    node = next;
+    node = childOrNew(node, part);
   }
   const std::string path = pathOf(node);
   // Opening what was just made or found; an injected open failure applies.
@@ -384,19 +386,7 @@ bool MemoryRegistry::addKeyPath(const std::string& path) {
   const std::vector<std::string> parts = splitPath(path);
   Node* node = parts.empty() ? nullptr : nodeOfPath(parts[0]);
   if (node == nullptr) return false;
-  for (size_t i = 1; i < parts.size(); ++i) {
-    Node* next = node->child(parts[i]);
-    if (next == nullptr) {
-      auto made = std::make_shared<Node>();
-      made->name = parts[i];
-      made->parent = node;
-      next = made.get();
-      node->placeChild(std::move(made));
-      touch(node);
-      touch(next);
-    }
-    node = next;
-  }
+  for (size_t i = 1; i < parts.size(); ++i) node = childOrNew(node, parts[i]);
   return true;
 }
 

@@ -92,6 +92,8 @@ class MemoryRegistry : public RegistrySeam {
   Node* nodeOfHandle(RegKey key, long* error) const;
   Node* nodeOfPath(const std::string& path) const;
   void touch(Node* node);
+  // The child `name` of `node`, made (and both touched) when it does not exist.
+  Node* childOrNew(Node* node, const std::string& name);
   void detach(Node* node);
   std::string pathOf(const Node* node) const;
 

@@ -138,12 +138,9 @@ void openBaseline() {
       clearTree();
       setWindowTitle(nullptr, nullptr);
       setNothingShownMenu();
-    } else if (viewState != 0) {
-      showTitle(titleLabel, (viewState & VIEW_COMPARISON_FILE) ? fileChoice.comparisonName
-                            : (viewState & VIEW_LIVE_COMPARED) ? kLiveRegistryLabel
-                                                               : "");
     } else {
-      setWindowTitle(nullptr, nullptr);
+      // Cancelled: the title of what is still shown comes back.
+      showTitle(titleLabel, comparisonLabel);
     }
     refreshClipboardCommand();
     return;
@@ -215,7 +212,8 @@ void openComparison() {
   logOperation(":比較ファイル");
   comparisonLabel = fileChoice.comparisonName;
   rebuildRulesFromSnapshot(false);
-  prepareCounts();
+  // The counts are taken once the comparison has marked the changes.
+  recomputeSizes(currentStore(), 0);
   enable({IDM_CLOSE, IDM_SAVE, IDM_COMPARE_AGAIN, IDM_COPY_BASELINE_CONTROLS,
           IDM_OPEN_DESCRIBED_ITEMS, IDM_CLEAR_ALL_UNCHECKED},
          true);

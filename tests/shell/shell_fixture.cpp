@@ -100,21 +100,17 @@ std::string itemText(HTREEITEM item) {
   return text;
 }
 
-int itemImage(HTREEITEM item) {
+TVITEMA itemFields(HTREEITEM item, UINT mask) {
   TVITEMA info = {};
-  info.mask = TVIF_IMAGE;
+  info.mask = mask;
   info.hItem = item;
   SendMessageA(treeWindow, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&info));
-  return info.iImage;
+  return info;
 }
 
-LPARAM itemReference(HTREEITEM item) {
-  TVITEMA info = {};
-  info.mask = TVIF_PARAM;
-  info.hItem = item;
-  SendMessageA(treeWindow, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&info));
-  return info.lParam;
-}
+int itemImage(HTREEITEM item) { return itemFields(item, TVIF_IMAGE).iImage; }
+
+LPARAM itemReference(HTREEITEM item) { return itemFields(item, TVIF_PARAM).lParam; }
 
 HTREEITEM itemOf(ItemIndex reference) { return treeItemOf(reference); }
 

@@ -62,6 +62,8 @@ std::string statusText();
 // The tree.
 std::vector<HTREEITEM> childItems(HTREEITEM parent);  // TVI_ROOT for the top level
 std::string itemText(HTREEITEM item);
+// The fields of `item` named by `mask` (TVIF_*; not the text).
+TVITEMA itemFields(HTREEITEM item, UINT mask);
 int itemImage(HTREEITEM item);
 LPARAM itemReference(HTREEITEM item);
 HTREEITEM itemOf(ItemIndex reference);  // from the store's record; null when none

@@ -33,13 +33,7 @@ ItemIndex valueRef(ItemIndex value) {
   return static_cast<ItemIndex>(static_cast<uint32_t>(value) | kValueItemBit);
 }
 
-int childButton(HTREEITEM item) {
-  TVITEMA info = {};
-  info.mask = TVIF_CHILDREN;
-  info.hItem = item;
-  SendMessageA(treeWindow, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&info));
-  return info.cChildren;
-}
+int childButton(HTREEITEM item) { return itemFields(item, TVIF_CHILDREN).cChildren; }
 
 bool expanded(HTREEITEM item) {
   return (SendMessageA(treeWindow, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item),
