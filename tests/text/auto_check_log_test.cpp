@@ -102,6 +102,26 @@ TEST_F(AutoCheckLogTest, KeyStructureOnlyCountsNameOnlyKeys) {
   EXPECT_NE(block.find("\n追加key 1, 削除key 0\n\n"), std::string::npos) << block;
 }
 
+// Not-checked keys get a line of their own; not-read and refused keys are skipped with
+// everything below them, even changed values.
+TEST_F(AutoCheckLogTest, ControlledKeysAreWrittenOrSkippedByTheirState) {
+  const std::string watch = kTarget;
+  for (const char* name : {"\\Unchecked", "\\Unread", "\\Refused"}) {
+    value(base(), watch + name, "v", kRegSz, std::string("1\0", 2));
+    value(cur(), watch + name, "v", kRegSz, std::string("2\0", 2));
+  }
+  compareAndCount();
+  keyRecord(cur(), key(cur(), watch + "\\Unchecked")).state = STATE_NOT_CHECKED;
+  keyRecord(cur(), key(cur(), watch + "\\Unread")).state = STATE_NOT_READ;
+  keyRecord(cur(), key(cur(), watch + "\\Refused")).state = STATE_REFUSED;
+  const std::string block = autoCheckResultBlock(cur(), base(), run);
+  EXPECT_NE(block.find("\n\n未調 [" + watch + "\\Unchecked]\n変化   v := 2\n"),
+            std::string::npos)
+      << block;
+  EXPECT_EQ(block.find("Unread"), std::string::npos);
+  EXPECT_EQ(block.find("Refused"), std::string::npos);
+}
+
 TEST_F(AutoCheckLogTest, LogThatCannotBeOpenedDropsTheBlock) {
   // A folder in place of the log: the open fails, and the folder is left alone.
   const std::string blocked = folder_ + "blocked_log_dir";
