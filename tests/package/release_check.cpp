@@ -45,78 +45,68 @@ std::string className(HWND window) {
   return name;
 }
 
+// Calls `visit` for each top-level window (parent null) or each descendant of
+// `parent` until it returns false.
+BOOL CALLBACK visitWindow(HWND window, LPARAM visit) {
+  return (*reinterpret_cast<const std::function<bool(HWND)>*>(visit))(window) ? TRUE : FALSE;
+}
+
+void forEachWindow(HWND parent, const std::function<bool(HWND)>& visit) {
+  const LPARAM parameter = reinterpret_cast<LPARAM>(&visit);
+  if (parent) {
+    EnumChildWindows(parent, visitWindow, parameter);
+  } else {
+    EnumWindows(visitWindow, parameter);
+  }
+}
+
+bool isVisibleWindowOf(HWND window, DWORD processId) {
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  return owner == processId && IsWindowVisible(window);
+}
+
 // The first visible top-level window of process `processId` whose class is `name`
 // and that `accept` takes.
 HWND findWindowOf(DWORD processId, const char* name,
                   const std::function<bool(HWND)>& accept = nullptr) {
-  struct Search {
-    DWORD processId;
-    const char* name;
-    const std::function<bool(HWND)>* accept;
-    HWND found;
-  } search{processId, name, &accept, nullptr};
-  EnumWindows(
-      [](HWND window, LPARAM parameter) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(parameter);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner != s->processId || !IsWindowVisible(window) || className(window) != s->name) {
-          return TRUE;
-        }
-        if (*s->accept && !(*s->accept)(window)) return TRUE;
-        s->found = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  HWND found = nullptr;
+  forEachWindow(nullptr, [&](HWND window) {
+    if (!isVisibleWindowOf(window, processId) || className(window) != name) return true;
+    if (accept && !accept(window)) return true;
+    found = window;
+    return false;
+  });
+  return found;
 }
 
 HWND findDescendant(HWND parent, const char* name) {
-  struct Search {
-    const char* name;
-    HWND found;
-  } search{name, nullptr};
-  EnumChildWindows(
-      parent,
-      [](HWND window, LPARAM parameter) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(parameter);
-        if (className(window) != s->name) return TRUE;
-        s->found = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  HWND found = nullptr;
+  forEachWindow(parent, [&](HWND window) {
+    if (className(window) != name) return true;
+    found = window;
+    return false;
+  });
+  return found;
 }
 
 // The visible windows of a process and their controls' texts, for failure messages.
 std::string describeWindows(DWORD processId) {
-  struct Walk {
-    DWORD processId;
-    std::string text;
-  } walk{processId, {}};
-  EnumWindows(
-      [](HWND window, LPARAM parameter) -> BOOL {
-        auto* w = reinterpret_cast<Walk*>(parameter);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner != w->processId || !IsWindowVisible(window)) return TRUE;
-        w->text += "[" + className(window) + "] " + windowText(window) + "\n";
-        EnumChildWindows(
-            window,
-            [](HWND child, LPARAM parameter) -> BOOL {
-              auto* w = reinterpret_cast<Walk*>(parameter);
-              const std::string text = windowText(child);
-              if (!text.empty()) {
-                w->text += "    " + className(child) + " " +
-                           std::to_string(GetDlgCtrlID(child)) + ": " + text + "\n";
-              }
-              return TRUE;
-            },
-            parameter);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&walk));
-  return walk.text;
+  std::string text;
+  forEachWindow(nullptr, [&](HWND window) {
+    if (!isVisibleWindowOf(window, processId)) return true;
+    text += "[" + className(window) + "] " + windowText(window) + "\n";
+    forEachWindow(window, [&](HWND child) {
+      const std::string childText = windowText(child);
+      if (!childText.empty()) {
+        text += "    " + className(child) + " " + std::to_string(GetDlgCtrlID(child)) + ": " +
+                childText + "\n";
+      }
+      return true;
+    });
+    return true;
+  });
+  return text;
 }
 
 bool isSaveDialog(HWND dialog) {
