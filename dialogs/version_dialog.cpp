@@ -1,16 +1,17 @@
-// The version dialog (resource 103): the program icon, the version line and a button
-// that opens the support page in the default browser.
+#include "dialogs/version_dialog.h"
+
 #include <windows.h>
 #include <shellapi.h>
 
 #include "resources/dialog_ids.h"
 #include "resources/resource_ids.h"
+#include "resources/version.h"
 #include "shell/app_state.h"
 #include "shell/status_line.h"
 
 namespace {
 
-constexpr char kSupportPage[] = "https://example.invalid/kestrin/";
+constexpr char kSupportPage[] = KESTRIN_SUPPORT_PAGE;
 
 INT_PTR CALLBACK versionDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
   switch (message) {
