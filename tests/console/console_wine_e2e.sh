@@ -12,7 +12,7 @@ export LANG=${LANG:-ja_JP.UTF-8}
 work="$build/console-e2e"
 rm -rf "$work"
 mkdir -p "$work"
-cp "$build/bin/kestrin.exe" "$build/bin/keyCtrl.txt" "$work/"
+cp "$build/bin/kestrin.exe" "$work/"
 cd "$work"
 
 passed=0
@@ -34,34 +34,66 @@ reg() { wine reg "$@" >/dev/null 2>&1 </dev/null; }
 
 root='HKCU\Software\KestrinConsoleTest'
 reg delete "$root" /f
-reg add "$root" /v Keep /d kept /f
-reg add "$root" /v Change /d before /f
-reg add "$root" /v Remove /d 'to be removed' /f
-reg add "$root\\Old\\Deep" /v Inner /t REG_DWORD /d 7 /f
-reg add "$root\\Old" /ve /d 'old default' /f
+cat >setup.reg <<'REG'
+REGEDIT4
+
+[HKEY_CURRENT_USER\Software\KestrinConsoleTest]
+"Keep"="kept"
+"Change"="before"
+"Remove"="to be removed"
+
+[HKEY_CURRENT_USER\Software\KestrinConsoleTest\Old]
+@="old default"
+
+[HKEY_CURRENT_USER\Software\KestrinConsoleTest\Old\Deep]
+"Inner"=dword:00000007
+REG
+reg import setup.reg
+
+# The rules beside the program leave everything but the test subtree unread, so that
+# what Wine itself writes to its registry meanwhile cannot show up as a change.
+{
+  echo "[NoReadSame]"
+  printf '%s\n' HKEY_CLASSES_ROOT HKEY_CURRENT_CONFIG HKEY_LOCAL_MACHINE HKEY_USERS
+  wine reg query 'HKCU' </dev/null | tr -d '\r' | grep '^HKEY_CURRENT_USER\\' |
+    grep -vxF 'HKEY_CURRENT_USER\Software'
+  wine reg query 'HKCU\Software' </dev/null | tr -d '\r' | grep '^HKEY_CURRENT_USER\\' |
+    grep -vxF 'HKEY_CURRENT_USER\Software\KestrinConsoleTest'
+} >keyCtrl.txt
 
 kestrin snapshot s1.rsv 2>s1.log
 check snapshot_before 0 $?
+grep -q 'HKEY_CURRENT_USER\\Software' s1.log
+check progress_on_stderr 0 $?
 
 reg add "$root" /v Change /d 'after "quoted" C:\path\' /f
 reg delete "$root" /v Remove /f
 reg delete "$root\\Old" /f
-reg add "$root\\New\\Sub" /ve /d 'new default' /f
-reg add "$root\\New\\Sub" /v Number /t REG_DWORD /d 0x12345678 /f
-reg add "$root\\New\\Sub" /v Expand /t REG_EXPAND_SZ /d '%SystemRoot%\x' /f
-reg add "$root\\New\\Sub" /v Multi /t REG_MULTI_SZ /d 'one\0two' /f
-reg add "$root\\New\\Sub" /v Binary /t REG_BINARY /d 0102fe /f
 reg add "$root\\New" /v '名前' /d '値 ソ表' /f
+cat >changes.reg <<'REG'
+REGEDIT4
+
+[HKEY_CURRENT_USER\Software\KestrinConsoleTest\New\Sub]
+@="new default"
+"Number"=dword:12345678
+"Quad"=hex(b):01,02,03,04,05,06,07,08
+"Expand"=hex(2):25,53,79,73,74,65,6d,52,6f,6f,74,25,5c,78,00
+"Multi"=hex(7):6f,6e,65,00,74,77,6f,00,00
+"Binary"=hex:01,02,fe
+"None"=hex(0):
+REG
+reg import changes.reg
 
 kestrin snapshot s2.rsv 2>s2.log
 check snapshot_after 0 $?
 kestrin compare s1.rsv s2.rsv --output changes.txt 2>compare12.log
 check compare_changed 1 $?
+grep -q 'KestrinConsoleTest\\New\\Sub' changes.txt
+check change_list_written 0 $?
 
 kestrin export-reg s1.rsv s2.rsv --undo undo.reg 2>undo.log
 check export_undo 0 $?
 wine regedit /S undo.reg </dev/null
-wineserver -w 2>/dev/null || true
 kestrin snapshot s3.rsv 2>s3.log
 check snapshot_restored 0 $?
 kestrin compare s1.rsv s3.rsv --encoding utf8 >restored.txt 2>compare13.log
