@@ -4,12 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 
 #include "engine/comparison.h"
 #include "engine/memory_pool.h"
-#include "engine/snapshot_store.h"
 #include "engine/view_state.h"
 #include "text/listings.h"
 
@@ -19,37 +17,24 @@ class ListingTest : public ::testing::Test {
  protected:
   void SetUp() override {
     initMemoryPool();
-    for (auto* holder : {&current_, &baseline_}) {
-      *holder = std::make_unique<SnapshotStore>();
-      initStore(**holder);
-      resetStore(**holder, true);
-    }
-    context.viewState = VIEW_STATE_FILE_COMPARED;
-    context.baselineLabel = "before.rsv";
-    context.comparisonLabel = "after.rsv";
-    context.now = {2026, 3, 4, 5, 6, 7};
+    for (SnapshotStore* store : {&cur(), &base()}) initStore(*store), resetStore(*store, true);
+    context = {VIEW_STATE_FILE_COMPARED, false, "before.rsv", "after.rsv", {2026, 3, 4, 5, 6, 7}};
   }
-  void TearDown() override {
-    destroyStore(*current_);
-    destroyStore(*baseline_);
-  }
+  void TearDown() override { destroyStore(cur()), destroyStore(base()); }
 
-  SnapshotStore& cur() { return *current_; }
-  SnapshotStore& base() { return *baseline_; }
+  SnapshotStore& cur() { return stores_[0]; }
+  SnapshotStore& base() { return stores_[1]; }
 
   // The key of a backslash path in `store`, made where missing.
   static ItemIndex key(SnapshotStore& store, const std::string& path) {
     ItemIndex at = kNoItem;
-    size_t start = 0;
-    for (;;) {
-      const size_t end = path.find('\\', start);
+    for (size_t start = 0, end = 0; end != std::string::npos; start = end + 1) {
+      end = path.find('\\', start);
       const std::string name = path.substr(start, end == std::string::npos ? end : end - start);
-      ItemIndex found = findChild(store, at, name.c_str(), false);
-      if (found < 0) found = addKey(store, at, kNoItem, name.c_str());
-      at = found;
-      if (end == std::string::npos) return at;
-      start = end + 1;
+      const ItemIndex found = findChild(store, at, name.c_str(), false);
+      at = found >= 0 ? found : addKey(store, at, kNoItem, name.c_str());
     }
+    return at;
   }
   static ItemIndex value(SnapshotStore& store, const std::string& keyPath, const char* name,
                          uint32_t type, const std::string& data, bool keep = true) {
@@ -58,22 +43,12 @@ class ListingTest : public ::testing::Test {
                     static_cast<uint32_t>(data.size()), type, keep);
     return made;
   }
-  // The same value in both stores.
-  void both(const std::string& keyPath, const char* name, uint32_t type, const std::string& data) {
-    value(base(), keyPath, name, type, data);
-    value(cur(), keyPath, name, type, data);
-  }
-  void compare(bool keysOnly = false) {
-    CompareOptions options;
-    options.keysOnly = keysOnly;
-    compareStores(cur(), base(), -1, options);
-  }
+  void compare(bool keysOnly = false) { compareStores(cur(), base(), -1, {keysOnly, false}); }
 
   ListingContext context;
 
  private:
-  std::unique_ptr<SnapshotStore> current_;
-  std::unique_ptr<SnapshotStore> baseline_;
+  SnapshotStore stores_[2];
 };
 
 inline std::string text(const ListingText& listing) {
