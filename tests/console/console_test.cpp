@@ -17,11 +17,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Outcome {
-  int status;
-  std::string out;
-  std::string err;
-};
+struct Outcome { int status; std::string out, err; };
 
 std::string sz(const char* text) { return std::string(text, std::strlen(text) + 1); }
 
@@ -87,10 +83,7 @@ class ConsoleTest : public ::testing::Test {
   std::unique_ptr<platform::ScopedProgramLocation> location_;
 };
 
-struct RefusedCase {
-  std::vector<std::string> arguments;
-  const char* message;
-};
+struct RefusedCase { std::vector<std::string> arguments; const char* message; };
 
 TEST_F(ConsoleTest, RefusedArgumentsSayWhyAndEndWithStatus2) {
   const RefusedCase cases[] = {
