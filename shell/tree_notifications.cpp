@@ -167,10 +167,9 @@ void onSelectionChanged(const NMTREEVIEWA& info) {
     logOperation("v:キー選択:%x", static_cast<unsigned>(reference));
   }
   updateSelectionCommands(reference);
-  const ItemIndex key = keyOfReference(reference);
-  if (!isValueReference(reference) && key >= 0 && keyRecord(store(), key).parent >= 0) {
-    showItemPath(reference);
-  }
+  // A top-level key shows its own name too, so the path of the item selected before
+  // never stays in the status line.
+  if (!isValueReference(reference)) showItemPath(reference);
 }
 
 LRESULT onRightClick() {
