@@ -59,6 +59,7 @@ class Reader {
         if (at_ != size_) return fail(UNDO_LIST_TRAILING);
         return {UNDO_LIST_OK, at_};
       }
+      if (h.kind < UNDO_KEY_PATH || h.kind > UNDO_DATA) return fail(UNDO_LIST_BAD_RECORD, recordAt);
       if (h.length > size_ - at_) return fail(UNDO_LIST_TRUNCATED, recordAt);
       const UndoListError error = record(h);
       if (error != UNDO_LIST_OK) return fail(error, recordAt);

@@ -98,6 +98,7 @@ TEST_F(RestorePlanTest, AnAddedKeyWithContentTheListDoesNotNameStays) {
 }
 
 TEST_F(RestorePlanTest, AFailedWriteIsReportedAndTheRestGoesOn) {
+  registry.addKeyPath(kApp + "\\Old");  // a key that exists but cannot be opened
   registry.failOpen(kApp + "\\Old", platform::kRegAccessDenied);
   const restore::RestoreReport report = undo(item(kApp), false);
   EXPECT_EQ(report.failed, 3);  // Old, its value, Leaf

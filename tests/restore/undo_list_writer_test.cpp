@@ -34,7 +34,7 @@ TEST_F(UndoListWriterTest, DeletedValueIsItsKeyPathAGhostRecordAndTheBaselineDat
 
 TEST_F(UndoListWriterTest, ChangedValueWritesTheCurrentThenTheOldData) {
   both(kApp);
-  value(cur(), kApp, "V", "\x02\x00\x00\x00", kRegDword);
+  value(cur(), kApp, "V", std::string("\x02\x00\x00\x00", 4), kRegDword);
   value(base(), kApp, "V", sz("was"), kRegSz);
   compare();
   const restore::UndoListBuild build = restore::buildUndoList(cur(), base(), item(kApp, "V"));
