@@ -17,22 +17,6 @@ restore::UndoListReadResult read(const std::string& bytes, restore::UndoList& li
 
 const std::string kPath = text(2, 0, 1, "HKEY_CURRENT_USER\\Software");
 
-TEST(UndoListReaderTest, ReadsKeysValuesAndDataIntoATree) {
-  const std::string bytes = kStart + kPath + text(3, 7, 2, "Old") + text(4, 11, 3, "") +
-                            data(0, 1, sz("top")) + text(3, 7, 3, "Deep") + text(4, 9, 4, "v") +
-                            data(0, 4, "abcd") + data(1, 3, "xy") + kEnd;
-  restore::UndoList list;
-  ASSERT_EQ(read(bytes, list).error, restore::UNDO_LIST_OK);
-  ASSERT_EQ(list.keys.size(), 3u);
-  EXPECT_EQ(restore::undoKeyPath(list, 2), "HKEY_CURRENT_USER\\Software\\Old\\Deep");
-  ASSERT_EQ(list.values.size(), 2u);
-  EXPECT_EQ(list.values[0].key, 1);
-  EXPECT_EQ(list.values[0].data.bytes, sz("top"));
-  EXPECT_EQ(list.values[1].data.type, 4);
-  EXPECT_EQ(list.values[1].old.bytes, "xy");
-  EXPECT_EQ(list.order.size(), 4u);
-}
-
 TEST(UndoListReaderTest, DoubleByteNamesWithABackslashTrailByteAreNotSplit) {
   const std::string name = "\x95\x5c";  // a kanji whose trail byte is '\'
   restore::UndoList list;

@@ -95,11 +95,6 @@ TEST_F(UndoRequestTest, TheCommandWritesTheFileBesideTheProgramAndSendsIt) {
   EXPECT_TRUE(messages.recorder.shown.empty());
 }
 
-TEST_F(UndoRequestTest, WithoutTheToolTheFileStays) {
-  EXPECT_EQ(undoValue(true), restore::UNDO_SEND_FAILED);
-  EXPECT_TRUE(std::ifstream(file).good());
-}
-
 TEST_F(UndoRequestTest, TooManyValuesWithoutDataAreRefusedAndTheFileDeleted) {
   auto block = startTool(7);
   EXPECT_EQ(undoValue(false), restore::UNDO_REFUSED);

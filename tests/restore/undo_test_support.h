@@ -11,6 +11,7 @@
 #include "engine/comparison.h"
 #include "engine/memory_pool.h"
 #include "engine/snapshot_store.h"
+#include "platform/memory_registry.h"
 
 namespace undo_test {
 
@@ -84,6 +85,21 @@ inline std::string data(int which, int type, const std::string& payload) {
 }
 inline const std::string kStart("\x01\x01\x00\x00\x01\x12\x00\x00", 8);
 inline const std::string kEnd("\x00\x01\x00\x00\x01\x12\x00\x00", 8);
+// The data (and type) of value `name` of key `path` under HKEY_CURRENT_USER, or
+// "<no key>" / "<no value>".
+inline std::string valueOf(platform::MemoryRegistry& registry, const std::string& path,
+                           const char* name, uint32_t* type = nullptr) {
+  platform::RegKey key = 0;
+  if (registry.openKey(platform::kHkeyCurrentUser, path.substr(18).c_str(), platform::kRegRead,
+                       &key) != 0) {
+    return "<no key>";
+  }
+  uint8_t buffer[256];
+  uint32_t length = sizeof buffer;
+  const long rc = registry.queryValue(key, name, type, buffer, &length);
+  registry.closeKey(key);
+  return rc == 0 ? std::string(reinterpret_cast<char*>(buffer), length) : "<no value>";
+}
 inline std::string sz(const std::string& text) { return text + std::string(1, '\0'); }
 
 }  // namespace undo_test
