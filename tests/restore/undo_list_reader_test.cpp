@@ -53,12 +53,9 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"bytes after the end", kStart + kEnd + "x", restore::UNDO_LIST_TRAILING},
         BadCase{"unknown kind", kStart + header(6, 0, 0, 0, 0) + kEnd,
                 restore::UNDO_LIST_BAD_RECORD},
-        BadCase{"second start", kStart + kStart + kEnd, restore::UNDO_LIST_BAD_RECORD},
         BadCase{"damaged end", kStart + header(0, 1, 0, 0, 0x1201).replace(3, 1, "\x01") ,
                 restore::UNDO_LIST_BAD_RECORD},
         BadCase{"value state 8", kStart + kPath + text(4, 8, 2, "v") + kEnd,
-                restore::UNDO_LIST_BAD_RECORD},
-        BadCase{"key state 9", kStart + kPath + text(3, 9, 2, "k") + kEnd,
                 restore::UNDO_LIST_BAD_RECORD},
         BadCase{"text without NUL", kStart + header(3, 7, 0, 0, 2) + "ab" + kEnd,
                 restore::UNDO_LIST_BAD_TEXT},
@@ -67,8 +64,6 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"backslash in a key name", kStart + kPath + text(3, 7, 2, "..\\Run") + kEnd,
                 restore::UNDO_LIST_BAD_TEXT},
         BadCase{"key with no parent", kStart + kPath + text(3, 7, 3, "k") + kEnd,
-                restore::UNDO_LIST_BAD_LEVEL},
-        BadCase{"value at level 0", kStart + text(4, 11, 0, "v") + kEnd,
                 restore::UNDO_LIST_BAD_LEVEL},
         BadCase{"unknown root", kStart + text(2, 0, 0, "HKEY_NOWHERE") + kEnd,
                 restore::UNDO_LIST_BAD_PATH},
@@ -89,25 +84,13 @@ INSTANTIATE_TEST_SUITE_P(
                 restore::UNDO_LIST_TOO_LARGE}),
     [](const ::testing::TestParamInfo<BadCase>& info) { return "case" + std::to_string(info.index); });
 
-// Every cut of a good list ends in a refusal; every single-byte change ends in a
-// refusal or in a list that the checks accept, never in a crash (the sanitizers watch).
-TEST(UndoListReaderTest, TruncationsAreRefusedAndByteFlipsNeverCrash) {
+// Every cut of a good list ends in a refusal (byte flips are the fuzz target's part).
+TEST(UndoListReaderTest, TruncationsAreRefused) {
   const std::string good = kStart + kPath + text(3, 7, 2, "Old") + text(4, 9, 3, "v") +
                            data(0, 4, "abcd") + data(1, 3, "xy") + kEnd;
   restore::UndoList list;
   for (size_t cut = 0; cut < good.size(); ++cut) {
     EXPECT_NE(read(good.substr(0, cut), list).error, restore::UNDO_LIST_OK) << cut;
-  }
-  for (size_t at = 0; at < good.size(); ++at) {
-    for (int bit = 0; bit < 8; ++bit) {
-      std::string bad = good;
-      bad[at] = static_cast<char>(bad[at] ^ (1 << bit));
-      if (read(bad, list).error == restore::UNDO_LIST_OK) {
-        for (const restore::UndoValue& v : list.values) {
-          ASSERT_LT(static_cast<size_t>(v.key), list.keys.size());
-        }
-      }
-    }
   }
 }
 
