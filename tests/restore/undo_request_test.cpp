@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <string>
 
 #include "platform/memory/program_location.h"
@@ -80,19 +79,6 @@ TEST_F(UndoRequestTest, ADamagedBlockGivesNoRequest) {
     EXPECT_FALSE(restore::takeUndoRequest(*block, &path)) << length;
     EXPECT_EQ(block->bytes()[256], 0);
   }
-}
-
-TEST_F(UndoRequestTest, TheCommandWritesTheFileBesideTheProgramAndSendsIt) {
-  auto block = startTool(7);
-  EXPECT_EQ(undoValue(true), restore::UNDO_SENT);
-  std::ifstream in(file, std::ios::binary);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()),
-            kStart + text(2, 0, 1, "HKEY_USERS\\A") + text(4, 11, 2, "v") + data(0, 1, sz("1")) +
-                kEnd);
-  std::string path;
-  ASSERT_TRUE(restore::takeUndoRequest(*block, &path));
-  EXPECT_EQ(path, file);
-  EXPECT_TRUE(messages.recorder.shown.empty());
 }
 
 TEST_F(UndoRequestTest, TooManyValuesWithoutDataAreRefusedAndTheFileDeleted) {

@@ -19,45 +19,18 @@ namespace {
 
 using namespace shell_test;
 
-const char kTestKey[] = "Software\\KestrinUndoTest";
+const std::string kTestKey = "Software\\KestrinUndoTest";
 
-HKEY openTestKey(const char* below = nullptr) {
-  std::string path = kTestKey;
-  if (below) path += std::string("\\") + below;
+HKEY openTestKey(const std::string& below = "") {
   HKEY key = nullptr;
-  RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                  nullptr);
+  RegCreateKeyExA(HKEY_CURRENT_USER, (kTestKey + below).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                  nullptr, &key, nullptr);
   return key;
 }
 
-void setText(HKEY key, const char* name, const char* text) {
-  RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
-                 static_cast<DWORD>(strlen(text) + 1));
-}
-
-void makeTestKey() {
-  RegDeleteTreeA(HKEY_CURRENT_USER, kTestKey);
-  HKEY key = openTestKey();
-  setText(key, "changed", "before");
-  setText(key, "deleted", "gone soon");
-  const DWORD five = 5;
-  RegSetValueExA(key, "retyped", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&five), 4);
-  RegCloseKey(key);
-  HKEY doomed = openTestKey("Doomed\\Leaf");
-  const BYTE bytes[] = {1, 2, 0, 4};
-  RegSetValueExA(doomed, "inner", 0, REG_BINARY, bytes, sizeof bytes);
-  setText(doomed, "", "default");
-  RegCloseKey(doomed);
-}
-
-void changeTestKey() {
-  HKEY key = openTestKey();
-  setText(key, "changed", "after");
-  setText(key, "retyped", "five");
-  RegDeleteValueA(key, "deleted");
-  setText(key, "added", "new");
-  RegCloseKey(key);
-  RegDeleteTreeA(HKEY_CURRENT_USER, (std::string(kTestKey) + "\\Doomed").c_str());
+void setValue(HKEY key, const char* name, DWORD type, const std::string& data) {
+  RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(data.data()),
+                 static_cast<DWORD>(data.size()));
 }
 
 ItemIndex testKeyItem() {
@@ -69,69 +42,70 @@ ItemIndex testKeyItem() {
   return at;
 }
 
-class UndoRestoreTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    Session::get().ensureRunning();
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    std::string commandLine = std::string("\"") + KESTRIN_PELLIM_EXE + "\"";
-    ASSERT_TRUE(CreateProcessA(KESTRIN_PELLIM_EXE, &commandLine[0], nullptr, nullptr, FALSE, 0,
-                               nullptr, nullptr, &startup, &pellim_));
-    uint32_t window = 0;
-    ASSERT_TRUE(pumpUntil([&] { return restore::isRestoreToolRunning(&window) && window != 0; }));
-    pellimWindow_ = reinterpret_cast<HWND>(static_cast<intptr_t>(static_cast<int32_t>(window)));
-  }
-  void TearDown() override {
-    if (pellimWindow_) PostMessageA(pellimWindow_, WM_CLOSE, 0, 0);
-    if (pellim_.hProcess) {
-      if (WaitForSingleObject(pellim_.hProcess, 10000) != WAIT_OBJECT_0) {
-        TerminateProcess(pellim_.hProcess, 1);
-      }
-      CloseHandle(pellim_.hProcess);
-      CloseHandle(pellim_.hThread);
-    }
-    RegDeleteTreeA(HKEY_CURRENT_USER, kTestKey);
-    runCommand(IDM_CLOSE);
-  }
+TEST(UndoRestoreTest, TheRestoreProgramPutsTheTestKeyBackAsTheFirstReadingHadIt) {
+  Session::get().ensureRunning();
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION pellim{};
+  std::string commandLine = std::string("\"") + KESTRIN_PELLIM_EXE + "\"";
+  ASSERT_TRUE(CreateProcessA(KESTRIN_PELLIM_EXE, &commandLine[0], nullptr, nullptr, FALSE, 0,
+                             nullptr, nullptr, &startup, &pellim));
+  uint32_t handle = 0;
+  ASSERT_TRUE(pumpUntil([&] { return restore::isRestoreToolRunning(&handle) && handle != 0; }));
+  HWND window = reinterpret_cast<HWND>(static_cast<intptr_t>(static_cast<int32_t>(handle)));
 
-  HWND pellimControl(int id) { return GetDlgItem(pellimWindow_, id); }
-
-  PROCESS_INFORMATION pellim_{};
-  HWND pellimWindow_ = nullptr;
-};
-
-TEST_F(UndoRestoreTest, TheRestoreProgramPutsTheTestKeyBackAsTheFirstReadingHadIt) {
-  makeTestKey();
+  // The first reading, then the changes: values changed, retyped, deleted and added,
+  // and a subtree deleted.
+  RegDeleteTreeA(HKEY_CURRENT_USER, kTestKey.c_str());
+  HKEY key = openTestKey();
+  HKEY leaf = openTestKey("\\Doomed\\Leaf");
+  setValue(key, "changed", REG_SZ, std::string("before", 7));
+  setValue(key, "deleted", REG_SZ, std::string("gone soon", 10));
+  setValue(key, "retyped", REG_DWORD, std::string("\x05\0\0\0", 4));
+  setValue(leaf, "inner", REG_BINARY, std::string("\x01\x02\0\x04", 4));
+  RegCloseKey(leaf);
   runCommand(IDM_READ_REGISTRY);
-  changeTestKey();
+  setValue(key, "changed", REG_SZ, std::string("after", 6));
+  setValue(key, "retyped", REG_SZ, std::string("five", 5));
+  setValue(key, "added", REG_SZ, std::string("new", 4));
+  RegDeleteValueA(key, "deleted");
+  RegCloseKey(key);
+  RegDeleteTreeA(HKEY_CURRENT_USER, (kTestKey + "\\Doomed").c_str());
   runCommand(IDM_READ_REGISTRY);
-  ItemIndex key = testKeyItem();
-  ASSERT_NE(key, kNoItem);
-  ASSERT_NE(keyRecord(currentStore(), key).summary & (SUM_DATA_CHANGED | SUM_STRUCTURE_CHANGED), 0);
 
-  revealItem(key, 0);
-  selectItem(key, false);
+  ItemIndex item = testKeyItem();
+  ASSERT_NE(item, kNoItem);
+  ASSERT_NE(keyRecord(currentStore(), item).summary & (SUM_DATA_CHANGED | SUM_STRUCTURE_CHANGED), 0);
+  revealItem(item, 0);
+  selectItem(item, false);
   ASSERT_FALSE(menuItemGreyed(IDM_UNDO_CHANGE));
   runCommand(IDM_UNDO_CHANGE);
   EXPECT_EQ(statusText(), " ペリムへ「元に戻す」要求完了");
   EXPECT_TRUE(menuItemGreyed(IDM_UNDO_CHANGE));
 
   // The restore program shows the list and waits for the user's word.
-  HWND button = pellimControl(pellim::IDC_PELLIM_RESTORE);
-  ASSERT_TRUE(pumpUntil([&] { return IsWindowEnabled(button) != 0; }, 30000));
-  SendMessageA(pellimControl(pellim::IDC_PELLIM_REMOVE_ADDED), BM_CLICK, 0, 0);
+  HWND button = GetDlgItem(window, pellim::IDC_PELLIM_RESTORE);
+  ASSERT_TRUE(pumpUntil([&] { return IsWindowEnabled(button) != 0; }));
+  SendMessageA(GetDlgItem(window, pellim::IDC_PELLIM_REMOVE_ADDED), BM_CLICK, 0, 0);
   SendMessageA(button, BM_CLICK, 0, 0);
-  ASSERT_TRUE(pumpUntil([&] { return !IsWindowEnabled(button); }, 30000));
-  EXPECT_NE(windowText(pellimControl(pellim::IDC_PELLIM_STATUS)).find("失敗 0 件"),
-            std::string::npos)
-      << windowText(pellimControl(pellim::IDC_PELLIM_STATUS));
+  ASSERT_TRUE(pumpUntil([&] { return !IsWindowEnabled(button); }));
+  const std::string report = windowText(GetDlgItem(window, pellim::IDC_PELLIM_STATUS));
+  EXPECT_NE(report.find("失敗 0 件"), std::string::npos) << report;
 
   runCommand(IDM_READ_REGISTRY);
-  key = testKeyItem();
-  ASSERT_NE(key, kNoItem);
-  EXPECT_EQ(keyRecord(currentStore(), key).summary & (SUM_DATA_CHANGED | SUM_STRUCTURE_CHANGED), 0)
+  item = testKeyItem();
+  ASSERT_NE(item, kNoItem);
+  EXPECT_EQ(keyRecord(currentStore(), item).summary & (SUM_DATA_CHANGED | SUM_STRUCTURE_CHANGED), 0)
       << "the test key still differs from the first reading";
+
+  PostMessageA(window, WM_CLOSE, 0, 0);
+  if (WaitForSingleObject(pellim.hProcess, 10000) != WAIT_OBJECT_0) {
+    TerminateProcess(pellim.hProcess, 1);
+  }
+  CloseHandle(pellim.hProcess);
+  CloseHandle(pellim.hThread);
+  RegDeleteTreeA(HKEY_CURRENT_USER, kTestKey.c_str());
+  runCommand(IDM_CLOSE);
 }
 
 }  // namespace
