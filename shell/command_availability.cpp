@@ -28,6 +28,7 @@ bool commandAvailable(int id) {
     case IDM_CLEAR_CLIPBOARD:
     case IDM_COPY_KEY_CHANGES:
     case IDM_COPY_ALL_CHANGES:
+    case IDM_UNDO_CHANGE:
     // "表示(&V)"
     case IDM_STATUS_INFORMATION:
     // Handled by the window itself, and the right-click menu's "キャンセル".
