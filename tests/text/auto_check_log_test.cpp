@@ -98,6 +98,7 @@ TEST_F(AutoCheckLogTest, ControlledKeysAreWrittenOrSkippedByTheirState) {
 }
 
 TEST_F(AutoCheckLogTest, KeyStructureOnlyCountsNameOnlyKeys) {
+  key(base(), kTarget);
   key(cur(), kTarget + "\\New");
   compareAndCount(true);
   EXPECT_NE(autoCheckResultBlock(cur(), base(), run).find("\n追加key 1, 削除key 0\n\n"),
