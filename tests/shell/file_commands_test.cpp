@@ -301,6 +301,7 @@ TEST_F(FileCommandsTest, AutoCheckDataIsMadeSavedAndStartsTheCheckWhenOpened) {
 
 TEST_F(FileCommandsTest, SaveShortcutDuringAReadIsDropped) {
   ASSERT_TRUE(session.running());
+  programOptions.entries[OPT_SHOW_SIZES] = 0;  // key texts start with the key's name
   runCommand(IDM_READ_REGISTRY);  // save is enabled from now on
   ASSERT_FALSE(menuItemGreyed(IDM_SAVE));
   const size_t requestsBefore = session.dialogs.requests.size();
@@ -328,6 +329,7 @@ TEST_F(FileCommandsTest, SaveShortcutDuringAReadIsDropped) {
   pumpPending();
   EXPECT_EQ(session.dialogs.requests.size(), requestsBefore + 1);
   EXPECT_EQ(itemText(TreeView_GetSelection(treeWindow)).substr(0, 1), "S");
+  programOptions.entries[OPT_SHOW_SIZES] = 1;
   runCommand(IDM_CLOSE);
 }
 
