@@ -58,10 +58,10 @@ bool takePostedCommand(int id) {
 }
 
 void pressCtrlKey(WPARAM key) {
-  handleShortcutKey(WM_KEYDOWN, VK_CONTROL);
+  shell_test::setKeyDown(VK_CONTROL, true);
   handleShortcutKey(WM_KEYDOWN, key);
   handleShortcutKey(WM_KEYUP, key);
-  handleShortcutKey(WM_KEYUP, VK_CONTROL);
+  shell_test::setKeyDown(VK_CONTROL, false);
 }
 
 TEST_F(MenuStateTest, StartsWithTheTableStatesInMenuAndToolbar) {
