@@ -104,25 +104,6 @@ class ComparisonTest : public ::testing::Test {
   std::unique_ptr<SnapshotStore> base_;
 };
 
-TEST_F(ComparisonTest, DeletedKeyGetsAGhostBetweenItsNeighbours) {
-  for (const char* name : {"A", "B", "C"}) key(base(), kSoft + "\\" + name);
-  key(base(), kSoft + "\\B\\Inside");
-  key(cur(), kSoft + "\\A");
-  key(cur(), kSoft + "\\C");
-  EXPECT_EQ(compareAll(), 0);  // the last root, HKEY_USERS, is unchanged
-  EXPECT_EQ(children(kSoft), (std::vector<std::string>{"A:0", "B:7", "C:0"}));
-  const KeyRecord& ghost = rec(find(cur(), kSoft + "\\B"));
-  EXPECT_EQ(ghost.savedState, STATE_DELETED);
-  EXPECT_EQ(ghost.itemCount, find(base(), kSoft + "\\B"));
-  EXPECT_EQ(ghost.firstChild, kNoItem);  // contents only with the option
-  EXPECT_EQ(rec(find(cur(), kSoft)).state, STATE_CHANGED_BELOW);
-  EXPECT_TRUE(rec(find(cur(), kSoft)).summary & SUM_STRUCTURE_CHANGED);
-  EXPECT_EQ(rec(find(cur(), "HKEY_LOCAL_MACHINE")).state, STATE_CHANGED_BELOW);
-  const StatusCounts counts = takeStatusCounts(cur(), false);
-  EXPECT_EQ(counts.deletedKeys, 1);
-  EXPECT_EQ(counts.keys, countItems(cur(), 0));
-}
-
 TEST_F(ComparisonTest, ControlledKeysAreNeitherAddedNorCompared) {
   key(cur(), kSoft + "\\NewRefused", STATE_REFUSED);
   key(cur(), kSoft + "\\Locked", STATE_REFUSED);
@@ -169,16 +150,6 @@ TEST_F(ComparisonTest, NotCheckedValuesAreLinkedButNeverMarked) {
   EXPECT_EQ(val(fresh).state, STATE_NOT_CHECKED);
   EXPECT_EQ(baselineLink(cur(), fresh), kNoItem);
   EXPECT_EQ(rec(find(cur(), kSoft)).state, STATE_NORMAL);
-}
-
-TEST_F(ComparisonTest, HiddenKeyKeepsItsStateButGetsTheSummary) {
-  key(base(), kSoft + "\\Hidden");
-  key(cur(), kSoft + "\\Hidden", STATE_HIDDEN);
-  key(cur(), kSoft + "\\Hidden\\New");
-  compareAll();
-  const KeyRecord& hidden = rec(find(cur(), kSoft + "\\Hidden"));
-  EXPECT_EQ(hidden.state, STATE_HIDDEN);
-  EXPECT_TRUE(hidden.summary & SUM_STRUCTURE_CHANGED);
 }
 
 TEST_F(ComparisonTest, AddedSubtreeIsMarkedExceptItsControlledParts) {
@@ -290,15 +261,6 @@ TEST_F(ComparisonTest, DataDiffersByTypeEffectiveDataAndLength) {
   old.data = storeValueData(base(), reinterpret_cast<const uint8_t*>("a\0\0zz"), 5, kRegMultiSz);
   old.flags = static_cast<uint8_t>((old.flags & ~VF_DIGEST_ONLY) | VF_DATA_KEPT);
   EXPECT_EQ(dataDiffers(cur(), w, base(), v), 0);
-}
-
-TEST_F(ComparisonTest, NothingHappensWithoutABaselineOrWithSharedBlocks) {
-  key(cur(), kSoft + "\\Only");
-  auto empty = std::make_unique<SnapshotStore>();
-  initStore(*empty);
-  EXPECT_EQ(compareStores(cur(), *empty, -1, options), 0);
-  destroyStore(*empty);
-  EXPECT_EQ(rec(find(cur(), kSoft + "\\Only")).state, STATE_NORMAL);
 }
 
 TEST_F(ComparisonTest, ALoopingBaselineListEndsTheComparison) {

@@ -95,46 +95,6 @@ TEST_F(OpenSaveCommandsTest, FirstDialogStartsInTheSaveFolderLaterOnesWhereTheLa
   EXPECT_TRUE(messages_.recorder.shown.empty());
 }
 
-TEST_F(OpenSaveCommandsTest, QuotedCommandLineFileOpensOnceWithoutADialog) {
-  buildSample();
-  const std::string file = path("association.rsv");
-  ASSERT_TRUE(writeSnapshotFile(file.c_str(), SNAPSHOT_KIND_SNAPSHOT, {}));
-  initSnapshotStores();
-
-  ASSERT_TRUE(noteStartupFile(("\"" + file + "\"").c_str()));
-  const OpenOutcome opened = openBaselineCommand(kSaveFolder, {});
-  EXPECT_TRUE(opened.chosen);
-  EXPECT_TRUE(opened.load.loaded);
-  EXPECT_EQ(fileChoice.baselineName, "association.rsv");
-  EXPECT_TRUE(requests().empty());
-  EXPECT_FALSE(fileChoice.startupFilePending);
-
-  cancel();
-  EXPECT_FALSE(openBaselineCommand(kSaveFolder, {}).chosen);
-  EXPECT_EQ(requests().size(), 1u);
-  EXPECT_EQ(fileChoice.baselineName, "association.rsv");
-}
-
-TEST_F(OpenSaveCommandsTest, CommandLineNeedsMoreThanEightCharactersAndSetsTheFolder) {
-  EXPECT_FALSE(noteStartupFile(nullptr));
-  EXPECT_FALSE(noteStartupFile("C:\\a.rsv"));  // eight characters
-  EXPECT_FALSE(fileChoice.startupFilePending);
-  EXPECT_TRUE(noteStartupFile("\"C:\\a b\\x.rsv\""));
-  EXPECT_FALSE(noteStartupFile("-opt"));
-  EXPECT_FALSE(fileChoice.startupFilePending) << "a later short command line clears the flag";
-
-  ASSERT_TRUE(noteStartupFile("C:\\ab.rsv"));  // nine characters, unquoted
-  std::string chosen;
-  ASSERT_TRUE(chooseFileToOpen("t", kSaveFolder, chosen));
-  EXPECT_EQ(chosen, "C:\\ab.rsv");
-  EXPECT_EQ(fileChoice.lastFolder, "C:");
-  EXPECT_TRUE(requests().empty());
-
-  EXPECT_EQ(unquoteStartupArgument("\"C:\\a b\\x.rsv\""), "C:\\a b\\x.rsv");
-  EXPECT_EQ(unquoteStartupArgument("\"C:\\x.rsv"), "C:\\x.rs") << "the last character goes";
-  EXPECT_EQ(unquoteStartupArgument("\""), "");
-}
-
 TEST_F(OpenSaveCommandsTest, DefaultNamesFollowTheKindAndTheFilesShown) {
   const platform::LocalTime now{2009, 3, 4, 5, 6, 7};
   EXPECT_EQ(defaultSaveName(SAVE_AFTER_FIRST_READ, false, now), "32-090304-0506-読込");
@@ -211,29 +171,6 @@ TEST_F(OpenSaveCommandsTest, SavesAfterAReadNameTheBaselineOrTheComparison) {
   EXPECT_EQ(fileChoice.baselineName, "first.rsv");
   EXPECT_EQ(fileChoice.comparisonName, "second.rsv");
   EXPECT_EQ(fileKindOf(path("second.rsv")), SNAPSHOT_KIND_SNAPSHOT);
-}
-
-TEST_F(OpenSaveCommandsTest, CancelledDialogsChangeNothing) {
-  buildSample();
-  ASSERT_TRUE(loadBaseline(writeImage(current())).loaded);
-  const Bytes before = writeImage(current());
-  fileChoice.baselineName = "base.rsv";
-  fileChoice.comparisonName = "other.rsv";
-  const FileChoiceState saved = fileChoice;
-
-  // No answers queued: every dialog is cancelled.
-  EXPECT_FALSE(openBaselineCommand(kSaveFolder, {}).chosen);
-  EXPECT_FALSE(openComparisonCommand(kSaveFolder, {}).chosen);
-  for (int kind : {SAVE_PLAIN, SAVE_AUTOCHECK_DATA, SAVE_AFTER_FIRST_READ, SAVE_AFTER_COMPARISON}) {
-    EXPECT_EQ(saveCommand(kind, false, kSaveFolder, {}), SaveOutcome::kCancelled);
-  }
-  EXPECT_EQ(requests().size(), 6u);
-  EXPECT_EQ(fileChoice.lastFolder, saved.lastFolder) << "not even the save folder is kept";
-  EXPECT_EQ(fileChoice.baselineName, saved.baselineName);
-  EXPECT_EQ(fileChoice.comparisonName, saved.comparisonName);
-  EXPECT_TRUE(writeImage(current()) == before);
-  EXPECT_TRUE(messages_.recorder.shown.empty());
-  EXPECT_TRUE(fs::is_empty(folder_));
 }
 
 TEST_F(OpenSaveCommandsTest, UnwritableTargetIsReportedAndKeepsTheNames) {

@@ -37,103 +37,6 @@ TEST_F(SnapshotStoreTest, RootsAreTheFiveRootKeysInTableOrder) {
   }
 }
 
-TEST_F(SnapshotStoreTest, SubkeysSortCaseInsensitivelyWithEqualNamesInInsertionOrder) {
-  addRoots();
-  std::vector<ItemIndex> keys = addKeys(3, {"b", "A", "a"});
-  EXPECT_EQ(childNames(store(), 3), (Strings{"A", "a", "b"}));
-  EXPECT_EQ(childIndexes(store(), 3), (std::vector<ItemIndex>{keys[1], keys[2], keys[0]}));
-  const KeyRecord& parent = keyRecord(store(), 3);
-  EXPECT_EQ(parent.childCount, 3);
-  EXPECT_EQ(parent.firstChild, keys[1]);
-  // Backward links mirror the forward ones.
-  EXPECT_EQ(keyRecord(store(), keys[1]).prevSibling, kNoItem);
-  EXPECT_EQ(keyRecord(store(), keys[2]).prevSibling, keys[1]);
-  EXPECT_EQ(keyRecord(store(), keys[0]).prevSibling, keys[2]);
-  for (ItemIndex key : keys) {
-    EXPECT_EQ(keyRecord(store(), key).parent, 3);
-    EXPECT_EQ(keyRecord(store(), key).depth, 1);
-    EXPECT_EQ(keyRecord(store(), key).byteCount, 2);
-  }
-  ItemIndex grandchild = addKey(store(), keys[0], kNoItem, "deeper");
-  EXPECT_EQ(keyRecord(store(), grandchild).depth, 2);
-}
-
-TEST_F(SnapshotStoreTest, HintsFromEitherSideFindTheSortedPlace) {
-  addRoots();
-  std::vector<ItemIndex> keys = addKeys(0, {"c", "e", "g", "i"});
-  const ItemIndex c = keys[0], i = keys[3];
-  addKey(store(), 0, i, "d");       // backwards from the end
-  addKey(store(), 0, c, "h");       // forwards from the start
-  addKey(store(), 0, i, "0");       // backwards past the head
-  addKey(store(), 0, c, "z");       // forwards past the tail
-  addKey(store(), 0, i, "_under");  // "_" sorts before letters, after digits
-  addKey(store(), 0, c, "E");       // equal name: after the existing "e"
-  EXPECT_EQ(childNames(store(), 0), (Strings{"0", "_under", "c", "d", "e", "E", "g", "h", "i", "z"}));
-  EXPECT_EQ(keyRecord(store(), 0).childCount, 10);
-}
-
-TEST_F(SnapshotStoreTest, MissingOrForeignHintStillInsertsIntoTheParentsList) {
-  addRoots();
-  std::vector<ItemIndex> keys = addKeys(1, {"b", "d"});
-  ItemIndex other = addKey(store(), 2, kNoItem, "x");
-  addKey(store(), 1, kNoItem, "c");  // no hint although children exist
-  addKey(store(), 1, other, "a");    // hint under another parent
-  EXPECT_EQ(childNames(store(), 1), (Strings{"a", "b", "c", "d"}));
-  EXPECT_EQ(keyRecord(store(), 1).childCount, 4);
-  EXPECT_EQ(childNames(store(), 2), (Strings{"x"}));
-  (void)keys;
-}
-
-TEST_F(SnapshotStoreTest, ValuesSortByNameWithTheDefaultValueFirst) {
-  addRoots();
-  const ItemIndex key = addKey(store(), 3, kNoItem, "k");
-  std::vector<ItemIndex> values = addValues(key, {"x", "", "B", "a", "b", "y"});
-  EXPECT_EQ(valueNames(store(), key), (Strings{"", "a", "B", "b", "x", "y"}));
-  EXPECT_EQ(keyRecord(store(), key).valueCount, 6);
-  EXPECT_EQ(keyRecord(store(), key).firstValue, values[1]);
-  const std::vector<ItemIndex> order = valueIndexes(store(), key);
-  for (size_t n = 0; n < order.size(); ++n) {
-    const ValueRecord& value = valueRecord(store(), order[n]);
-    const bool last = n + 1 == order.size();
-    EXPECT_EQ((value.flags & VF_LAST) != 0, last) << n;
-    EXPECT_EQ(value.state, STATE_DATA);
-    EXPECT_EQ(baselineLink(store(), order[n]), kNoItem);
-    EXPECT_EQ(ownerKeyOfValue(store(), order[n]), key);
-    EXPECT_EQ(entryKind(dataEntry(store(), value.name)), ENTRY_VALUE_NAME);
-    EXPECT_EQ(dataEntry(store(), value.name).owner, order[n]);
-  }
-  EXPECT_EQ(valueRecord(store(), order.back()).next, key);
-}
-
-TEST_F(SnapshotStoreTest, RemovingValuesKeepsTheLastMarkAndTheOwnerLink) {
-  addRoots();
-  const ItemIndex key = addKey(store(), 3, kNoItem, "k");
-  std::vector<ItemIndex> v = addValues(key, {"a", "b", "c", "d"});
-  valueFlags(store(), v[2]) = VIEW_HIT;
-
-  // Middle: the neighbours close up.
-  EXPECT_EQ(removeValue(store(), v[1]), v[2]);
-  EXPECT_EQ(valueIndexes(store(), key), (std::vector<ItemIndex>{v[0], v[2], v[3]}));
-  // Last: the previous value becomes last and points to the key.
-  EXPECT_EQ(removeValue(store(), v[3]), kNoItem);
-  EXPECT_TRUE(valueRecord(store(), v[2]).flags & VF_LAST);
-  EXPECT_EQ(valueRecord(store(), v[2]).next, key);
-  EXPECT_EQ(ownerKeyOfValue(store(), v[0]), key);
-  // First.
-  EXPECT_EQ(removeValue(store(), v[0]), v[2]);
-  EXPECT_EQ(keyRecord(store(), key).firstValue, v[2]);
-  // Only.
-  EXPECT_EQ(removeValue(store(), v[2]), kNoItem);
-  EXPECT_EQ(keyRecord(store(), key).firstValue, kNoItem);
-  EXPECT_EQ(keyRecord(store(), key).valueCount, 0);
-  EXPECT_EQ(valueFlags(store(), v[2]), 0);
-  // A freed value cannot be removed twice.
-  EXPECT_EQ(removeValue(store(), v[2]), kNoItem);
-  EXPECT_EQ(store_test::freeListLength(store().counts.valueFreeHead,
-                                      [&](ItemIndex at) { return valueRecord(store(), at).next; }),
-            4);
-}
-
 TEST_F(SnapshotStoreTest, RemovingKeysRelinksSiblingsAndRefusesWhatWouldStrandRecords) {
   addRoots();
   std::vector<ItemIndex> k = addKeys(4, {"a", "b", "c", "d"});
@@ -159,33 +62,6 @@ TEST_F(SnapshotStoreTest, RemovingKeysRelinksSiblingsAndRefusesWhatWouldStrandRe
   EXPECT_EQ(removeKey(store(), child), kNoItem);
   EXPECT_EQ(keyRecord(store(), k[2]).firstChild, child);
   EXPECT_EQ(childNames(store(), 4), (Strings{"c", "e"}));
-}
-
-TEST_F(SnapshotStoreTest, FreedKeysAndValuesAreReusedBeforeNewIndexes) {
-  addRoots();
-  std::vector<ItemIndex> k = addKeys(3, {"a", "b", "c"});
-  std::vector<ItemIndex> v = addValues(k[0], {"x", "y"});
-  const int32_t keyCount = store().counts.keyCount;
-  const int32_t valueCount = store().counts.valueCount;
-  removeKey(store(), k[1]);
-  removeKey(store(), k[2]);
-  removeValue(store(), v[0]);
-  // Last freed, first reused; the counts (next new index) do not move.
-  EXPECT_EQ(addKey(store(), 3, k[0], "n1"), k[2]);
-  EXPECT_EQ(addKey(store(), 3, k[0], "n2"), k[1]);
-  EXPECT_EQ(addKey(store(), 3, k[0], "n3"), keyCount);
-  EXPECT_EQ(addValue(store(), k[0], "z"), v[0]);
-  EXPECT_EQ(store().counts.keyCount, keyCount + 1);
-  EXPECT_EQ(store().counts.valueCount, valueCount);
-  EXPECT_EQ(store().counts.keyFreeHead, kNoItem);
-  EXPECT_EQ(store().counts.valueFreeHead, kNoItem);
-  // A reused record starts clean.
-  const KeyRecord& reused = keyRecord(store(), k[2]);
-  EXPECT_EQ(reused.parent, 3);
-  EXPECT_EQ(reused.firstChild, kNoItem);
-  EXPECT_EQ(reused.childCount, 0);
-  EXPECT_EQ(std::string(keyName(store(), k[2])), "n1");
-  EXPECT_EQ(valueNames(store(), k[0]), (Strings{"y", "z"}));
 }
 
 TEST_F(SnapshotStoreTest, GhostSubtreeRemovalFreesEveryRecordAndName) {
@@ -229,10 +105,6 @@ TEST_F(SnapshotStoreTest, FindChildMatchesNamesCaseInsensitively) {
             static_cast<ItemIndex>(static_cast<uint32_t>(v[0]) | kValueItemBit));
   EXPECT_EQ(findChild(store(), k[0], "other", true), kNoItem);
   EXPECT_EQ(findChild(store(), k[1], "", true), kNoItem);  // no values
-}
-
-TEST_F(SnapshotStoreTest, FindChildInAStoreWithoutKeysFindsNothing) {
-  EXPECT_EQ(findChild(store(), kNoItem, "HKEY_USERS", false), kNoItem);
 }
 
 TEST_F(SnapshotStoreTest, RecordsSpanBlocksAndKeepTheirTimes) {

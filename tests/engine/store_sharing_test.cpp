@@ -54,18 +54,6 @@ class StoreSharingTest : public ::testing::Test {
   ItemIndex software = kNoItem, alpha = kNoItem, beta = kNoItem, value = kNoItem;
 };
 
-TEST_F(StoreSharingTest, StartUpGivesTheCurrentStoreItsRootsAndLeavesTheBaselineEmpty) {
-  EXPECT_EQ(current().counts.keyCount, kRootKeyCount);
-  EXPECT_EQ(childNames(current(), kNoItem)[3], "HKEY_LOCAL_MACHINE");
-  EXPECT_EQ(baseline().keyBlocks[0], nullptr);
-  EXPECT_EQ(baseline().counts.keyCount, 0);
-  EXPECT_FALSE(storesShareBlocks(current(), baseline()));
-  EXPECT_EQ(current().twin, &baseline());
-  EXPECT_EQ(baseline().twin, &current());
-  // The baseline has a name table although it has no keys yet.
-  EXPECT_NE(baseline().nameHash, nullptr);
-}
-
 TEST_F(StoreSharingTest, AdoptingSharesEveryBlockAndClearsTheTreeFlags) {
   fillCurrent();
   keyFlags(current(), alpha) = VIEW_KEY_OPEN | VIEW_IN_TREE | VIEW_HIT;
@@ -177,19 +165,6 @@ TEST_F(StoreSharingTest, BlockAccountingAcrossClearsAndAdopts) {
   destroyStore(current());
   destroyStore(baseline());
   EXPECT_EQ(blocksInUse(), start - kFreshStoreBlocks - 1);
-}
-
-TEST_F(StoreSharingTest, InitialisingAgainGivesBackWhatTheStoresHeld) {
-  fillCurrent();
-  adoptCurrentAsBaseline();
-  const int before = blocksInUse();
-  destroyStore(current());
-  destroyStore(baseline());
-  const int empty = blocksInUse();
-  EXPECT_LT(empty, before);
-  initSnapshotStores();
-  initSnapshotStores();
-  EXPECT_EQ(blocksInUse(), empty + kFreshStoreBlocks + 1);
 }
 
 }  // namespace

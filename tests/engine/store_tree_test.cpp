@@ -41,12 +41,6 @@ TEST_F(ItemPathTest, KeyAndValuePathsInEveryMode) {
   EXPECT_EQ(buildItemPath(store(), asValueItem(named), 0), "HKEY_LOCAL_MACHINE\\Software\\Vendor");
 }
 
-TEST_F(ItemPathTest, ItemsThatNameNothingGiveAnEmptyPath) {
-  EXPECT_EQ(buildItemPath(store(), kNoItem, 0), "");
-  EXPECT_EQ(buildItemPath(store(), 999999, 0), "");
-  EXPECT_EQ(buildItemPath(store(), asValueItem(12345), 1), "");
-}
-
 TEST_F(ItemPathTest, DeepKeyPathStartsAtItsFiftiethAncestor) {
   std::string path = "HKEY_USERS";
   for (int level = 1; level <= 60; ++level) path += "\\k" + std::to_string(level);
@@ -159,18 +153,6 @@ TEST_F(ComparedTreeTest, ItemCountsLeaveGhostsOut) {
   EXPECT_EQ(countSubtreeValues(store(), 3, false), 6);
   EXPECT_EQ(countSubtreeValues(store(), soft, true), 4);
   EXPECT_EQ(countSubtreeValues(store(), gone, false), 1);
-}
-
-TEST_F(ComparedTreeTest, StateCountsTakeKeysAndValues) {
-  EXPECT_EQ(countState(store(), STATE_ADDED), 1);
-  EXPECT_EQ(countState(store(), STATE_DELETED), 2);
-  EXPECT_EQ(countState(store(), STATE_DATA_CHANGED), 1);
-  EXPECT_EQ(countState(store(), STATE_VALUE_ADDED), 2);
-  EXPECT_EQ(countState(store(), STATE_VALUE_DELETED), 2);
-  EXPECT_EQ(countState(store(), STATE_NOT_CHECKED), 2);  // a key and a value
-  EXPECT_EQ(countState(store(), STATE_REFUSED), 2);
-  EXPECT_EQ(countState(store(), kAutoCheckTargetCode), 1);
-  EXPECT_EQ(countControlledItems(store()), 4 + 1);
 }
 
 TEST_F(ComparedTreeTest, StatusCountsHonourKeysOnly) {

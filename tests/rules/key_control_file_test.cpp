@@ -59,27 +59,6 @@ TEST_F(KeyControlTest, EachOptionSwitchesItsSection) {
   }
 }
 
-TEST_F(KeyControlTest, LinesOutsideActiveSectionsAreIgnored) {
-  const std::string text =
-      "HKEY_LOCAL_MACHINE\\BeforeAnySection\n"
-      "[Check]\n"
-      "HKEY_LOCAL_MACHINE\\InCheck\n"
-      "[AutoCheck]\n"
-      "HKEY_LOCAL_MACHINE\\InAutoCheck\n"
-      "[nocheck]\n"  // section names are case-sensitive: a rule line, ignored here
-      "[NoCheck]\n"
-      "HKEY_LOCAL_MACHINE\\Checked\n"
-      "[NoCheckHard]\n"
-      "HKEY_LOCAL_MACHINE\\Hard\n";
-  RuleFileSwitches switches = allSwitches(false);
-  switches.skipVolatile = true;
-  const KeyControlReport report = parseText(text, switches);
-  EXPECT_EQ(report.switchedOffLines, 5);
-  EXPECT_EQ(report.sectionLines, 4);
-  EXPECT_EQ(report.ruleLines, 1);
-  EXPECT_EQ(rule_test::childNames(3), std::vector<std::string>{"Checked"});
-}
-
 TEST_F(KeyControlTest, LineSyntax) {
   const std::string text =
       "[NoCheck]\r\n"
@@ -158,14 +137,6 @@ TEST_F(KeyControlTest, LongAndHostileLines) {
   EXPECT_EQ(findPath("HKEY_LOCAL_MACHINE|" + std::string(240, 'a') + "b"), kNoRule);
   const std::map<std::string, std::string> dump = dumpRules();
   EXPECT_EQ(dump.size(), 7u + 5u);  // lines 2, 7, 13 (two nodes) and 14
-}
-
-TEST_F(KeyControlTest, MissingFileGivesNoRules) {
-  KeyControlReport report;
-  EXPECT_FALSE(loadKeyControlFile("/nonexistent-folder/keyCtrl.txt", allSwitches(true), &report));
-  EXPECT_EQ(ruleNodeCount(), 7);
-  loadRuleFiles(allSwitches(true), "/nonexistent-folder/");
-  EXPECT_EQ(ruleNodeCount(), 7);
 }
 
 // ---------------------------------------------------------------- the shipped file

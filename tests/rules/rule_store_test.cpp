@@ -74,18 +74,6 @@ TEST_F(RuleTest, AddRuleModes) {
   dumpRules();
 }
 
-TEST_F(RuleTest, NewNodesAreAppendedAndTheFirstMatchWins) {
-  const RuleIndex hklm = 3;
-  addRule(hklm, "Foo", CONTROL_NONE, kRuleEnsure);
-  addRule(hklm, "\\*", CONTROL_NOT_CHECKED, kRuleSet);
-  addRule(hklm, "Bar", CONTROL_HIDDEN, kRuleSet);  // the pattern matches it: no new node
-  EXPECT_EQ(childNames(hklm), (std::vector<std::string>{"Foo", "\\*"}));
-  EXPECT_EQ(ruleNode(findRuleChild(hklm, "FOO")).code, 0);
-  EXPECT_EQ(ruleNode(findRuleChild(hklm, "bar")).code, CONTROL_HIDDEN);
-  EXPECT_EQ(std::string(ruleNodeName(findRuleChild(hklm, "Anything"))), "\\*");
-  EXPECT_EQ(findRuleChild(hklm + 100, "Foo"), kNoRule);
-}
-
 // ---------------------------------------------------------------- names and patterns
 
 TEST(RuleNames, PlainNamesAndPatterns) {
@@ -132,17 +120,6 @@ TEST(RuleNames, PlainNamesAndPatterns) {
   for (const auto& c : cases) {
     EXPECT_EQ(ruleNameMatches(c.rule, c.name), c.matches) << c.rule << " ~ " << c.name;
   }
-}
-
-TEST(RuleNames, SpecialNameLengths) {
-  EXPECT_EQ(matchSpecialName("S-1-5-21-1-2-3-1001_Classes", 's'), 19u);
-  EXPECT_EQ(matchSpecialName("S-1-5-18", 's'), 0u);
-  EXPECT_EQ(matchSpecialName("S-1", 's'), 0u);
-  EXPECT_EQ(matchSpecialName("", 's'), 0u);
-  EXPECT_EQ(matchSpecialName("{1-2-3-4-5}tail", 'u'), 11u);
-  EXPECT_EQ(matchSpecialName("{1-2-3-4-5}", 'x'), 11u);  // any other code: a GUID
-  EXPECT_EQ(matchSpecialName("{1-2-3-4}", 'u'), 0u);
-  EXPECT_EQ(matchSpecialName("{", 'u'), 0u);
 }
 
 std::vector<std::string> split(const std::string& line, std::vector<bool>* cuts = nullptr) {
@@ -281,32 +258,6 @@ TEST_F(RuleLookupTest, ValueRulesAndKeysOfTheSameName) {
       {"HKEY_LOCAL_MACHINE\\B\\Stamp\\Inner", RULE_KEY << 8 | 2},
   };
   EXPECT_EQ(lookUpAll(), expected);
-}
-
-TEST_F(RuleLookupTest, KeysBeyondTheCursorTableDisturbNothing) {
-  // A chain deeper than the store's depth byte: below 255 levels the depths wrap.
-  ItemIndex at = key("HKEY_LOCAL_MACHINE\\A\\Deep");
-  std::string path = "HKEY_LOCAL_MACHINE|A|Deep";
-  for (int i = 0; i < 300; ++i) {
-    at = addKey(store(), at, kNoItem, ("d" + std::to_string(i)).c_str());
-    if (i < 200) path += "|d" + std::to_string(i);
-  }
-  addPath(path, CONTROL_HIDDEN);  // level 202: within the table
-  addPath("HKEY_LOCAL_MACHINE|A|Later", CONTROL_NOT_CHECKED);
-  addRule(sameKeysNode(), "d299", CONTROL_NOT_READ, kRuleSet);
-  key("HKEY_LOCAL_MACHINE\\A\\Later");
-  const std::map<std::string, ControlWord> words = lookUpAll();
-  int hidden = 0, notRead = 0;
-  bool later = false;
-  for (const auto& [itemPath, word] : words) {
-    if (controlCodeOf(word) == 2) ++hidden;
-    if (controlCodeOf(word) == 1) ++notRead;
-    if (itemPath == "HKEY_LOCAL_MACHINE\\A\\Later") later = controlCodeOf(word) == 3;
-  }
-  EXPECT_EQ(hidden, 1);
-  EXPECT_EQ(notRead, 1) << "same-name rules apply at any depth";
-  EXPECT_TRUE(later) << "a sibling read after the deep chain keeps its rule";
-  EXPECT_EQ(words.size(), 3u);
 }
 
 TEST_F(RuleLookupTest, EntriesOfAnEarlierReadNeverMatch) {

@@ -97,37 +97,6 @@ struct Grouping {
   const char* tree;
 };
 
-TEST_F(SearchExpressionTest, PrecedenceIsNotThenAndThenOrFromTheLeft) {
-  const Grouping cases[] = {
-      {"a | b & c", "([a] | ([b] & [c]))"},
-      {"a & b | c", "(([a] & [b]) | [c])"},
-      {"~a & b", "(~[a] & [b])"},
-      {"a | ~b & c", "([a] | (~[b] & [c]))"},
-      {"a & b & c", "(([a] & [b]) & [c])"},
-      {"a | b | c", "(([a] | [b]) | [c])"},
-      {"a|b&c|d", "(([a] | ([b] & [c])) | [d])"},
-      {"~a|~b", "(~[a] | ~[b])"},
-      {"a & ~b & c", "(([a] & ~[b]) & [c])"},
-      {"~abc", "~[abc]"},
-  };
-  for (const Grouping& c : cases) EXPECT_EQ(compiled(c.text), c.tree) << c.text;
-}
-
-TEST_F(SearchExpressionTest, ParenthesesGroupAsWritten) {
-  const Grouping cases[] = {
-      {"(a | b) & c", "(([a] | [b]) & [c])"},
-      {"((a | b))", "([a] | [b])"},
-      {"(a) & (b)", "([a] & [b])"},
-      {"a & (b | c) & d", "(([a] & ([b] | [c])) & [d])"},
-      {"~(a | b)", "~([a] | [b])"},
-      {"~(~a)", "~~[a]"},
-      {"(a & (b | (c & ~d)))", "([a] & ([b] | ([c] & ~[d])))"},
-      {"( a )|( b )", "([a] | [b])"},
-      {"(((a)))&b", "([a] & [b])"},
-  };
-  for (const Grouping& c : cases) EXPECT_EQ(compiled(c.text), c.tree) << c.text;
-}
-
 TEST_F(SearchExpressionTest, SequenceIsWrittenInReductionOrder) {
   compiled("a & b | ~c");
   const struct {
@@ -168,33 +137,6 @@ TEST_F(SearchExpressionTest, TermKindsAndQuoting) {
       {"x & \"", "([x] & [])"},
   };
   for (const Grouping& c : cases) EXPECT_EQ(compiled(c.text), c.tree) << c.text;
-}
-
-TEST_F(SearchExpressionTest, EmptyTerms) {
-  const Grouping cases[] = {
-      {"^ & a", "(^[] & [a])"},
-      {"^&$", "(^[] & $[])"},
-      {"\"\" | a", "([] | [a])"},
-      {"~^", "~^[]"},
-      {"a & ($)", "([a] & $[])"},
-  };
-  for (const Grouping& c : cases) EXPECT_EQ(compiled(c.text), c.tree) << c.text;
-}
-
-TEST_F(SearchExpressionTest, DoubleByteCharactersStayWholeInsideTerms) {
-  // ポ, ミ and 表 end in the bytes of '|', '~' and '\'.
-  EXPECT_EQ(compiled("ポ&ミ"), "([ポ] & [ミ])");
-  EXPECT_EQ(compiled("ポイント | ~ミス"), "([ポイント] | ~[ミス])");
-  EXPECT_EQ(compiled("^表示&$ポ"), "(^[表示] & $[ポ])");
-  EXPECT_EQ(compiled("\"ポ\"\"\" & a"), "([ポ\"] & [a])");
-  // A lead byte at the end of the text has no second byte and stays alone.
-  EXPECT_EQ(compiled("a & \x83"), "([a] & [\x83])");
-}
-
-TEST_F(SearchExpressionTest, WildcardMarksAreTextWithoutTheWildcardFlag) {
-  EXPECT_EQ(compiled("a*c & ?"), "([a*c] & [?])");
-  EXPECT_EQ(compiled("a?c & b", SEARCH_EXPRESSION | SEARCH_WILDCARD), "([a?c] & [b])");
-  EXPECT_TRUE(expression_.wildcard);
 }
 
 struct Refusal {

@@ -541,20 +541,6 @@ TEST_F(TreeViewTest, ClearingUnbindsEverythingAndRebuildingKeepsOpenKeysOpen) {
   }
 }
 
-TEST_F(TreeViewTest, TreeFillsTheSpaceBetweenToolbarAndStatusLine) {
-  SetWindowPos(mainWindow, nullptr, 0, 0, 700, 500, SWP_NOZORDER | SWP_NOMOVE);
-  pumpPending();
-  RECT client;
-  GetClientRect(mainWindow, &client);
-  RECT tree;
-  GetWindowRect(treeWindow, &tree);
-  MapWindowPoints(nullptr, mainWindow, reinterpret_cast<POINT*>(&tree), 2);
-  EXPECT_EQ(tree.left, 0);
-  EXPECT_EQ(tree.top, toolbarHeight);
-  EXPECT_EQ(tree.right, client.right);
-  EXPECT_EQ(tree.bottom, client.bottom - statusHeight);
-}
-
 TEST_F(TreeViewTest, OpeningAKeyWithTenThousandSubkeysInsertsThemAllInOrder) {
   const ItemIndex big = key(kLocalMachine, "Big");
   char name[16];

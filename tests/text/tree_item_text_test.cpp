@@ -61,24 +61,6 @@ TEST_F(TreeItemTextTest, KeyColumnsAreGroupedRightAlignedAndFollowTheSizeOption)
   EXPECT_EQ(keyText(k), "Software");
 }
 
-TEST_F(TreeItemTextTest, DeletedKeyShowsZeroInBothColumnsWhateverItsCounts) {
-  // A ghost's itemCount holds the baseline key it copies, not a count.
-  const ItemIndex ghost = key("HKEY_CURRENT_USER\\Gone", STATE_DELETED);
-  rec(ghost).itemCount = 4711;
-  rec(ghost).byteCount = 99999;
-  EXPECT_EQ(keyText(ghost), "(      0個          0 ﾊﾞｲﾄ) Gone");
-}
-
-TEST_F(TreeItemTextTest, DescriptionMarkNeedsBothTheOptionAndTheFlag) {
-  const ItemIndex k = key("HKEY_CLASSES_ROOT\\.txt");
-  options.showSizes = false;
-  EXPECT_EQ(keyText(k), ".txt");
-  keyFlags(store(), k) = kDescribed;
-  EXPECT_EQ(keyText(k), "◆ .txt");
-  options.showDescriptions = false;
-  EXPECT_EQ(keyText(k), ".txt");
-}
-
 TEST(KeyDate, TodayThisYearAndOlderDates) {
   const platform::LocalTime today{2026, 3, 4, 23, 59, 59};
   char text[64];

@@ -37,18 +37,6 @@ std::vector<uint8_t> counting(int count) {
   return data;
 }
 
-TEST(ValueTypeNames, KnownTypesAndTheEndRowForEveryOther) {
-  EXPECT_STREQ(valueTypeName(1), "REG_SZ");
-  EXPECT_STREQ(valueTypeName(7), "REG_MULTI_SZ");
-  EXPECT_STREQ(valueTypeName(10), "REG_RES_REQ_LIST");
-  EXPECT_STREQ(valueTypeName(0), "REG_NONE");
-  EXPECT_STREQ(valueTypeName(11), "Unkown");
-  // The end row's -1 is a marker, not a type: type 0xFFFFFFFF is simply unknown.
-  EXPECT_EQ(valueTypeRow(0xFFFFFFFFu), kValueTypeNameRows - 1);
-  EXPECT_EQ(valueTypeRow(7), 1);
-  EXPECT_EQ(valueTypeRow(12345), 11);
-}
-
 TEST(ValueTypeNames, DisplayKindsAndStateNames) {
   EXPECT_EQ(valueKindOf(1), VALUE_KIND_TEXT);
   EXPECT_EQ(valueKindOf(2), VALUE_KIND_TEXT);
@@ -252,18 +240,6 @@ TEST(HexDumps, MeasuredSizeIsExactForEveryLengthAndWideOffsets) {
   std::vector<char> dump(hexDump10Size(100010));
   formatHexDump10(dump.data(), data.data(), 100010);
   EXPECT_NE(std::string(dump.data()).find("\r\n100000: 00 "), std::string::npos);
-}
-
-TEST(FormatValueFull, EachKind) {
-  EXPECT_EQ(formatValueFull(bytesOf(std::string("text\0", 5)).data(), 5, kTypeExpandSz), "text");
-  const char list[] = "one\0two\0\0";
-  EXPECT_EQ(formatValueFull(reinterpret_cast<const uint8_t*>(list), sizeof list, kTypeMultiSz),
-            "one\r\ntwo\r\n");
-  const uint8_t number[] = {1, 0, 0, 0};
-  EXPECT_EQ(formatValueFull(number, 4, kTypeDword), "0x00000001 (1)");
-  const uint8_t bytes[] = {0xDE, 0xAD};
-  EXPECT_EQ(formatValueFull(bytes, 2, kTypeBinary), "    0: DE AD " + std::string(26, ' ') + "  \r\n");
-  EXPECT_EQ(formatValueFull(nullptr, 0, kTypeBinary), "");
 }
 
 std::string grouped(int64_t value, int width) {
