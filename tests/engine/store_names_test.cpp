@@ -132,6 +132,16 @@ TEST_F(StoreNamesTest, NamesFillTheFirstPoolWithRoomAndDataStartsAtTheLastPool) 
   }
 }
 
+// Registry names are far shorter; only damaged input reaches the pool size.
+TEST_F(StoreNamesTest, OverlongNamesAreCutToWhatOnePoolHolds) {
+  addRoots();
+  const std::string huge(kPoolBytes + 10, 'n');
+  const ItemIndex key = addKey(store(), 3, kNoItem, huge.c_str());
+  EXPECT_EQ(std::strlen(keyName(store(), key)), static_cast<size_t>(kPoolBytes) - 1);
+  const ItemIndex entry = internName(store(), huge.c_str(), kPoolBytes);
+  EXPECT_EQ(std::strlen(entryText(store(), entry)), static_cast<size_t>(kPoolBytes) - 1);
+}
+
 class ValueDataTest : public store_test::StoreTest {
  protected:
   void SetUp() override {

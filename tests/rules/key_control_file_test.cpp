@@ -67,6 +67,7 @@ TEST_F(KeyControlTest, LineSyntax) {
       "\t  HKEY_CURRENT_USER\\Trimmed \t \r\n"
       "   \t\r\n"
       "\n"
+      "\r\n"
       "[Other]\n"  // not a section: a rule line
       "hkey_local_machine\\software\\Low\n"
       "HKEY_LOCAL_MACHINE\\SOFTWARE\\Low\\Deeper\\\n"
@@ -76,9 +77,9 @@ TEST_F(KeyControlTest, LineSyntax) {
       "HKEY_LOCAL_MACHINE\\SOFTWARE\\Low\n"  // a later section changes the code
       "HKEY_CURRENT_USER\\LastLine";         // no line end
   const KeyControlReport report = parseText(text, allSwitches(true));
-  EXPECT_EQ(report.lines, 14);
+  EXPECT_EQ(report.lines, 15);
   EXPECT_EQ(report.commentLines, 1);
-  EXPECT_EQ(report.blankLines, 2);
+  EXPECT_EQ(report.blankLines, 3);
   EXPECT_EQ(report.malformedLines, 0);
   EXPECT_EQ(report.ruleLines, 9);
   EXPECT_EQ(codeAt("#x"), 3);
