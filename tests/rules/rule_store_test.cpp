@@ -93,6 +93,7 @@ TEST(RuleNames, PlainNamesAndPatterns) {
       {"\\*", "", true},
       {"\\*x", "X", true},
       {"\\s", kSid1001, true},
+      {"\\s", "S-1-5-21-9-99-999-1999", true},
       {"\\s", "S-1-5-18", false},
       {"\\s", "S-1-5-19", false},
       {"\\s", "s-1-5-21-1-2-3-1001", false},

@@ -221,6 +221,7 @@ TEST_F(UserControlTest, DamagedFilesAreIgnoredWhole) {
       {"record not linked", craft({{0, 0, 1, -1, -1, -1, 0}, {1, 3, 0x41, 0, -1, -1, 4}}, names)},
       {"unknown code", craft({{0, 0, 1, -1, -1, 1, 0}, {1, 7, 0x41, 0, -1, -1, 4}}, names)},
       {"name outside", craft({{0, 0, 1, -1, -1, 1, 0}, {1, 3, 0x41, 0, -1, -1, 8}}, names)},
+      {"name past the names", craft({{0, 0, 1, -1, -1, 1, 0}, {1, 3, 0x41, 0, -1, -1, 12}}, names)},
       {"name in another block", craft({{0, 0, 1, -1, -1, 1, 0}, {1, 3, 0x41, 0, -1, -1, 0x10004}}, names, 2)},
       {"name too long", craft({{0, 0, 1, -1, -1, -1, 0}}, std::string(300, 'x') + '\0')},
       {"name unterminated", craft({{0, 0, 1, -1, -1, -1, 0}}, "Top")},

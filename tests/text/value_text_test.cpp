@@ -129,6 +129,7 @@ TEST(FormatValueShortBytes, FortyTwoWholeFortyThreeCut) {
   // pairs and the ellipsis.
   EXPECT_EQ(shortForm(31, counting(10), VALUE_KIND_BYTES), hexPairs(10));
   EXPECT_EQ(shortForm(30, counting(10), VALUE_KIND_BYTES), hexPairs(8) + "...");
+  EXPECT_EQ(shortForm(3, {0xAB}, VALUE_KIND_BYTES), "..");  // no room for a pair: the mark
 }
 
 TEST(FormatValueShort, NeverBeyondTheWidthForAnyKindWidthOrLength) {
@@ -348,6 +349,7 @@ TEST(FilePathLength, DoubleByteCharactersAreTakenWhole) {
   // "ソ" is 0x83 0x5C: its trail byte is not a backslash, so the next backslash does
   // not make an empty component.
   EXPECT_EQ(filePathLength("C:\\\x83\x5C\\b"), 7);
+  EXPECT_EQ(filePathLength("C:\\\xE0\x5C\\b"), 7);  // the first lead byte of the upper range
   // A trail byte that looks like '|' or ':' or '/' is part of its character.
   EXPECT_EQ(filePathLength("C:\\\x83\x7C.txt"), 9);
   // A lead byte takes any non-NUL byte after it, even one that is no trail byte.
