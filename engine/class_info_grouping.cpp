@@ -17,6 +17,7 @@
 
 #include "engine/snapshot_store.h"
 #include "engine/store_walk.h"
+#include "text/cp932.h"
 
 using store_walk::isKey;
 using store_walk::keyNameOrEmpty;
@@ -69,8 +70,7 @@ bool isExtensionName(const char* name) {
 // Letter group 0-25 of a name: its first byte in upper case, bytes below "A" in "A",
 // bytes above "Z" in "Z".
 int letterGroupOf(const char* name) {
-  int c = static_cast<unsigned char>(name[0]);
-  if (c >= 'a' && c <= 'z') c -= 'a' - 'A';
+  const int c = cp932::raiseAscii(static_cast<uint8_t>(name[0]));
   if (c < 'A') return 0;
   if (c > 'Z') return kLetterCount - 1;
   return c - 'A';

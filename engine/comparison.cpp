@@ -17,29 +17,18 @@ constexpr uint8_t kTypeBits = 0xF0;
 // Roots are a short sibling chain; a longer one is damage.
 constexpr int kMaxRootChain = 64;
 
-// Record access without a call per record: the comparison touches every record of
-// both stores. Indexes are checked by the callers (isKey, isValue, isEntry).
-inline KeyRecord& keyAt(SnapshotStore& store, ItemIndex key) {
-  return store.keyBlocks[key >> kSlotBits][key & (kSlotsPerBlock - 1)];
-}
-inline ValueRecord& valueAt(SnapshotStore& store, ItemIndex value) {
-  return store.valueBlocks[value >> kSlotBits][value & (kSlotsPerBlock - 1)];
-}
-inline DataEntry& entryAt(SnapshotStore& store, ItemIndex entry) {
-  return store.entryBlocks[entry >> kSlotBits][entry & (kSlotsPerBlock - 1)];
-}
 inline const char* textOf(SnapshotStore& store, ItemIndex entry) {
   if (!isEntry(store, entry)) return "";
-  const DataEntry& e = entryAt(store, entry);
+  const DataEntry& e = dataEntry(store, entry);
   const int pool = entryPool(e);
   const char* base = pool < kMaxPools ? store.pools[pool].base : nullptr;
   return base != nullptr ? base + e.text : "";
 }
 inline const char* keyNameOf(SnapshotStore& store, ItemIndex key) {
-  return textOf(store, keyAt(store, key).name);
+  return textOf(store, keyRecord(store, key).name);
 }
 inline const char* valueNameOf(SnapshotStore& store, ItemIndex value) {
-  return textOf(store, valueAt(store, value).name);
+  return textOf(store, valueRecord(store, value).name);
 }
 inline void setLink(SnapshotStore& store, ItemIndex value, ItemIndex link) {
   int32_t* links = store.baselineLinks[value >> kSlotBits];
@@ -63,22 +52,22 @@ bool isControlledValue(const ValueRecord& value) {
 }
 
 ItemIndex nextKey(SnapshotStore& store, ItemIndex key) {
-  const ItemIndex next = keyAt(store, key).nextSibling;
+  const ItemIndex next = keyRecord(store, key).nextSibling;
   return isKey(store, next) ? next : kNoItem;
 }
 
 ItemIndex firstChild(SnapshotStore& store, ItemIndex key) {
-  const ItemIndex child = keyAt(store, key).firstChild;
+  const ItemIndex child = keyRecord(store, key).firstChild;
   return isKey(store, child) ? child : kNoItem;
 }
 
 ItemIndex firstValue(SnapshotStore& store, ItemIndex key) {
-  const ItemIndex value = keyAt(store, key).firstValue;
+  const ItemIndex value = keyRecord(store, key).firstValue;
   return isValue(store, value) ? value : kNoItem;
 }
 
 ItemIndex nextValue(SnapshotStore& store, ItemIndex value) {
-  const ValueRecord& record = valueAt(store, value);
+  const ValueRecord& record = valueRecord(store, value);
   if (record.flags & VF_LAST) return kNoItem;
   return isValue(store, record.next) ? record.next : kNoItem;
 }
@@ -131,24 +120,24 @@ class Comparer {
 // The first baseline key from `key` on that is not a ghost: ghosts in the baseline
 // (a comparison result opened as baseline) are no part of it.
 ItemIndex Comparer::liveBaseKey(ItemIndex key) {
-  while (key != kNoItem && isGhostKey(keyAt(base_, key)) && step()) key = nextKey(base_, key);
-  return key != kNoItem && isGhostKey(keyAt(base_, key)) ? kNoItem : key;
+  while (key != kNoItem && isGhostKey(keyRecord(base_, key)) && step()) key = nextKey(base_, key);
+  return key != kNoItem && isGhostKey(keyRecord(base_, key)) ? kNoItem : key;
 }
 
 ItemIndex Comparer::liveBaseValue(ItemIndex value) {
-  while (value != kNoItem && isGhostValue(valueAt(base_, value)) && step()) {
+  while (value != kNoItem && isGhostValue(valueRecord(base_, value)) && step()) {
     value = nextValue(base_, value);
   }
-  return value != kNoItem && isGhostValue(valueAt(base_, value)) ? kNoItem : value;
+  return value != kNoItem && isGhostValue(valueRecord(base_, value)) ? kNoItem : value;
 }
 
 // Marks a key found only in the current snapshot, and its subtree, as added. Keys not
 // checked or refused are not marked, nor is anything below them.
 bool Comparer::markAdded(ItemIndex key) {
-  const KeyRecord& top = keyAt(cur_, key);
+  const KeyRecord& top = keyRecord(cur_, key);
   if (top.state == STATE_NOT_CHECKED || top.state == STATE_REFUSED) return false;
   store_walk::walkKeys(cur_, key, false, [&](ItemIndex at) {
-    KeyRecord& record = keyAt(cur_, at);
+    KeyRecord& record = keyRecord(cur_, at);
     if (record.state == STATE_NOT_CHECKED || record.state == STATE_REFUSED || isGhostKey(record)) {
       return false;
     }
@@ -171,7 +160,7 @@ bool Comparer::markAdded(ItemIndex key) {
 // from `hint`.
 ItemIndex Comparer::ghostKey(ItemIndex parent, ItemIndex hint, ItemIndex b) {
   const ItemIndex ghost = addKey(cur_, parent, hint, keyNameOf(base_, b));
-  KeyRecord& record = keyAt(cur_, ghost);
+  KeyRecord& record = keyRecord(cur_, ghost);
   record.state = STATE_DELETED;
   record.savedState = STATE_DELETED;
   record.summary = static_cast<uint8_t>(record.summary | SUM_STRUCTURE_CHANGED);
@@ -196,7 +185,7 @@ void Comparer::copyGhostContents(ItemIndex ghost, ItemIndex b) {
     for (ItemIndex child = liveBaseKey(firstChild(base_, at.base)); child != kNoItem && step();
          child = liveBaseKey(nextKey(base_, child))) {
       const ItemIndex copy = addKey(cur_, at.ghost, hint, keyNameOf(base_, child));
-      KeyRecord& record = keyAt(cur_, copy);
+      KeyRecord& record = keyRecord(cur_, copy);
       record.state = STATE_DELETED;
       record.savedState = STATE_DELETED;
       record.summary = static_cast<uint8_t>(record.summary | SUM_STRUCTURE_CHANGED);
@@ -218,23 +207,23 @@ void Comparer::ghostValues(ItemIndex ghost, ItemIndex b) {
 // its data copied when deleted contents are shown and the baseline kept them.
 void Comparer::ghostValue(ItemIndex key, ItemIndex v) {
   const ItemIndex ghost = addValue(cur_, key, valueNameOf(base_, v));
-  const ValueRecord& source = valueAt(base_, v);
+  const ValueRecord& source = valueRecord(base_, v);
   const bool sourceKept = (source.flags & VF_DATA_KEPT) && isEntry(base_, source.data);
   uint8_t kind = VF_DIGEST_ONLY;
-  int32_t data = sourceKept ? entryAt(base_, source.data).chainOrLength
+  int32_t data = sourceKept ? dataEntry(base_, source.data).chainOrLength
                             : ((source.flags & VF_DATA_KEPT) ? 0 : source.data);
   if (options_.showDeletedContents && sourceKept && data >= 0) {
-    const DataEntry& entry = entryAt(base_, source.data);
+    const DataEntry& entry = dataEntry(base_, source.data);
     const ItemIndex copy =
         storeValueData(cur_, reinterpret_cast<const uint8_t*>(entryText(base_, source.data)),
                        static_cast<uint32_t>(entry.chainOrLength), entry.hashOrType);
     if (copy >= 0) {
-      entryAt(cur_, copy).owner = ghost;
+      dataEntry(cur_, copy).owner = ghost;
       kind = VF_DATA_KEPT;
       data = copy;
     }
   }
-  ValueRecord& record = valueAt(cur_, ghost);
+  ValueRecord& record = valueRecord(cur_, ghost);
   record.flags = static_cast<uint8_t>((record.flags & VF_LAST) | (source.flags & kTypeBits) | kind);
   record.digest = source.digest;
   record.data = data;
@@ -248,7 +237,7 @@ uint8_t Comparer::compareValues(ItemIndex c, ItemIndex b) {
   ItemIndex v = liveBaseValue(firstValue(base_, b));
   ItemIndex w = firstValue(cur_, c);
   while (w != kNoItem && step()) {
-    ValueRecord& current = valueAt(cur_, w);
+    ValueRecord& current = valueRecord(cur_, w);
     if (isGhostValue(current)) {
       w = nextValue(cur_, w);
       continue;
@@ -295,7 +284,7 @@ void Comparer::finishFrame(Frame& frame) {
   }
   frame.baseChild = kNoItem;
   if (!options_.keysOnly) frame.result |= compareValues(frame.c, frame.b);
-  KeyRecord& record = keyAt(cur_, frame.c);
+  KeyRecord& record = keyRecord(cur_, frame.c);
   if (frame.result != 0) {
     record.summary = static_cast<uint8_t>(record.summary | frame.result);
     if ((frame.result & (SUM_DATA_CHANGED | SUM_STRUCTURE_CHANGED)) &&
@@ -307,8 +296,8 @@ void Comparer::finishFrame(Frame& frame) {
 }
 
 uint8_t Comparer::compareKey(ItemIndex c, ItemIndex b) {
-  KeyRecord& top = keyAt(cur_, c);
-  if (isControlledKey(top) || baselineContentsUnknown(keyAt(base_, b))) {
+  KeyRecord& top = keyRecord(cur_, c);
+  if (isControlledKey(top) || baselineContentsUnknown(keyRecord(base_, b))) {
     top.summary = static_cast<uint8_t>(top.summary | SUM_CONTROLLED);
     return SUM_CONTROLLED;
   }
@@ -319,7 +308,7 @@ uint8_t Comparer::compareKey(ItemIndex c, ItemIndex b) {
     bool descended = false;
     while (frame.curChild != kNoItem && step()) {
       const ItemIndex child = frame.curChild;
-      KeyRecord& record = keyAt(cur_, child);
+      KeyRecord& record = keyRecord(cur_, child);
       if (isGhostKey(record)) {
         frame.curChild = nextKey(cur_, child);
         continue;
@@ -344,7 +333,7 @@ uint8_t Comparer::compareKey(ItemIndex c, ItemIndex b) {
       }
       const ItemIndex match = frame.baseChild;
       frame.baseChild = nextKey(base_, match);
-      if (isControlledKey(record) || baselineContentsUnknown(keyAt(base_, match))) {
+      if (isControlledKey(record) || baselineContentsUnknown(keyRecord(base_, match))) {
         record.summary = static_cast<uint8_t>(record.summary | SUM_CONTROLLED);
         frame.result |= SUM_CONTROLLED;
         continue;
@@ -372,7 +361,7 @@ void removeGhostTree(SnapshotStore& store, ItemIndex top) {
   int64_t budget = 2 * static_cast<int64_t>(store.counts.keyCount) + 16;
   while (!pending.empty() && budget-- > 0) {
     const ItemIndex key = pending.back();
-    const ItemIndex child = keyAt(store, key).firstChild;
+    const ItemIndex child = keyRecord(store, key).firstChild;
     if (isKey(store, child)) {
       pending.push_back(child);
       continue;
@@ -381,12 +370,8 @@ void removeGhostTree(SnapshotStore& store, ItemIndex top) {
     // Without subkeys this removes only the key's values and the key itself.
     removeGhostSubtree(store, key);
     // A key the store refuses to remove (damaged counts) would be met again forever.
-    if (keyAt(store, key).name >= 0) return;
+    if (keyRecord(store, key).name >= 0) return;
   }
-}
-
-bool holdsKeys(const SnapshotStore& store) {
-  return store.counts.keyCount > 0 && store.keyBlocks[0] != nullptr;
 }
 
 // The baseline root of the same name as current root `root`, or -1.
@@ -403,8 +388,8 @@ ItemIndex baselineRootFor(SnapshotStore& current, SnapshotStore& baseline, ItemI
 }  // namespace
 
 int dataDiffers(SnapshotStore& current, ItemIndex w, SnapshotStore& baseline, ItemIndex v) {
-  const ValueRecord& now = valueAt(current, w);
-  const ValueRecord& before = valueAt(baseline, v);
+  const ValueRecord& now = valueRecord(current, w);
+  const ValueRecord& before = valueRecord(baseline, v);
   // A value that changed its type changed, even with the same bytes.
   if (valueType(now) != valueType(before)) return 1;
   const bool nowKept = (now.flags & VF_DATA_KEPT) && isEntry(current, now.data);
@@ -412,14 +397,14 @@ int dataDiffers(SnapshotStore& current, ItemIndex w, SnapshotStore& baseline, It
   if (!nowKept || !beforeKept) {
     // Both lengths are known either way, and the digest alone cannot tell data of
     // zeros from empty data (the CRC of any run of zero bytes is 0).
-    const int32_t nowLength = nowKept ? entryAt(current, now.data).chainOrLength : now.data;
+    const int32_t nowLength = nowKept ? dataEntry(current, now.data).chainOrLength : now.data;
     const int32_t beforeLength =
-        beforeKept ? entryAt(baseline, before.data).chainOrLength : before.data;
+        beforeKept ? dataEntry(baseline, before.data).chainOrLength : before.data;
     return (nowLength != beforeLength || now.digest != before.digest) ? 1 : 0;
   }
 
-  const DataEntry& nowEntry = entryAt(current, now.data);
-  const DataEntry& beforeEntry = entryAt(baseline, before.data);
+  const DataEntry& nowEntry = dataEntry(current, now.data);
+  const DataEntry& beforeEntry = dataEntry(baseline, before.data);
   if (nowEntry.chainOrLength < 0 || beforeEntry.chainOrLength < 0) {
     return now.digest != before.digest ? 1 : 0;
   }
@@ -442,7 +427,7 @@ uint8_t compareKey(SnapshotStore& current, SnapshotStore& baseline, ItemIndex c,
 
 ItemIndex clearCompareMarks(SnapshotStore& current, ItemIndex key) {
   if (!isKey(current, key)) return kNoItem;
-  KeyRecord& top = keyAt(current, key);
+  KeyRecord& top = keyRecord(current, key);
   const ItemIndex next = nextKey(current, key);
   if (isGhostKey(top)) {
     removeGhostTree(current, key);
@@ -453,7 +438,7 @@ ItemIndex clearCompareMarks(SnapshotStore& current, ItemIndex key) {
   while (!pending.empty() && budget-- > 0) {
     const ItemIndex at = pending.back();
     pending.pop_back();
-    KeyRecord& record = keyAt(current, at);
+    KeyRecord& record = keyRecord(current, at);
     record.summary =
         static_cast<uint8_t>(record.summary & ~(SUM_DATA_CHANGED | SUM_STRUCTURE_CHANGED));
     record.savedState = 0;
@@ -462,7 +447,7 @@ ItemIndex clearCompareMarks(SnapshotStore& current, ItemIndex key) {
 
     int64_t valueBudget = static_cast<int64_t>(current.counts.valueCount) + 1;
     for (ItemIndex value = firstValue(current, at); value != kNoItem && valueBudget-- > 0;) {
-      ValueRecord& v = valueAt(current, value);
+      ValueRecord& v = valueRecord(current, value);
       if (isGhostValue(v)) {
         const ItemIndex after = removeValue(current, value);
         value = isValue(current, after) ? after : kNoItem;
@@ -476,7 +461,7 @@ ItemIndex clearCompareMarks(SnapshotStore& current, ItemIndex key) {
     int64_t childBudget = static_cast<int64_t>(current.counts.keyCount) + 1;
     for (ItemIndex child = firstChild(current, at); child != kNoItem && childBudget-- > 0;) {
       const ItemIndex after = nextKey(current, child);
-      if (isGhostKey(keyAt(current, child))) {
+      if (isGhostKey(keyRecord(current, child))) {
         removeGhostTree(current, child);
       } else {
         pending.push_back(child);

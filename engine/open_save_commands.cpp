@@ -5,6 +5,7 @@
 
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
+#include "text/cp932.h"
 
 FileChoiceState fileChoice;
 
@@ -15,10 +16,6 @@ constexpr size_t kStartupArgumentMinLength = 9;
 
 constexpr unsigned kDialogFlags =
     platform::kFilePathMustExist | platform::kFileHideReadOnly | platform::kFileOverwritePrompt;
-
-bool isCp932LeadByte(unsigned char byte) {
-  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
 
 // Display text and pattern pairs in the dialog's form: each text NUL-ended, the
 // list ended by a second NUL.
@@ -84,7 +81,7 @@ std::string folderOfChosenPath(const std::string& path) {
   size_t separator = std::string::npos;
   for (size_t i = 0; i < path.size(); ++i) {
     const unsigned char byte = static_cast<unsigned char>(path[i]);
-    if (isCp932LeadByte(byte) && i + 1 < path.size()) {
+    if (cp932::isLeadByte(byte) && i + 1 < path.size()) {
       ++i;  // the trail byte may equal '\\'
       continue;
     }

@@ -8,6 +8,7 @@
 #include "engine/memory_pool.h"
 #include "engine/progress_hooks.h"
 #include "engine/store_walk.h"
+#include "engine/view_state.h"
 #include "platform/message_box.h"
 #include "platform/system_error.h"
 
@@ -35,9 +36,6 @@ constexpr size_t kMaxErrorTextChars = 128;
 constexpr uint32_t kLiveDefaultBytes = 4096;
 constexpr int kLiveReadAttempts = 4;
 constexpr uint32_t kMaxLiveValueBytes = 64u << 20;
-// viewState bits: a comparison file, or a live reading compared with the baseline.
-constexpr uint16_t kViewComparedBits = 0x0006;
-constexpr uint16_t kViewLiveCompared = 5;
 constexpr uint16_t kAutoCheckBits = VIEW_IN_AUTOCHECK_SUBTREE | VIEW_ABOVE_AUTOCHECK_TARGET;
 
 const char kAccessErrorCaption[] = "レジストリ アクセス エラー";
@@ -52,12 +50,9 @@ int32_t clampToInt32(int64_t n) {
                                                   : static_cast<int32_t>(n);
 }
 
-bool holdsKeys(const SnapshotStore& store) {
-  return store.counts.keyCount > 0 && store.keyBlocks[0] != nullptr;
-}
-
-// The control code of a control word; codes the rules never give count as none.
-uint8_t controlCodeOf(uint16_t word) {
+// The control code of a control word, when it is one the reader acts on; any other
+// code (the rules never give one) counts as none.
+uint8_t knownControlCodeOf(uint16_t word) {
   const uint8_t code = static_cast<uint8_t>(word & kControlCodeMask);
   switch (code) {
     case kControlNotRead:
@@ -206,7 +201,7 @@ void readValues(ReadSession& s, ItemIndex key, RegKey handle, uint32_t count, in
     if (dataLength > s.data.size()) dataLength = s.data.size();
     const ItemIndex value = addValue(s.store, key, s.name);
     assignValueData(s.store, value, s.data.bytes(), dataLength, type, s.options.keepValueData);
-    const uint8_t code = controlCodeOf(controlWordOf(s.store, value, true));
+    const uint8_t code = knownControlCodeOf(controlWordOf(s.store, value, true));
     if (code == kControlNotChecked) valueRecord(s.store, value).state = STATE_NOT_CHECKED;
     if (code != 0) markControlledUp(s.store, key);
     *items += 1;
@@ -237,7 +232,7 @@ void beginKey(ReadSession& s, std::vector<KeyFrame>& frames, ItemIndex key, RegK
   s.data.grow(info.maxValueDataLength);
 
   const uint16_t word = controlWordOf(s.store, key, false);
-  const uint8_t code = controlCodeOf(word);
+  const uint8_t code = knownControlCodeOf(word);
   KeyRecord& record = keyRecord(s.store, key);
   if (word & kControlSameName) record.summary = static_cast<uint8_t>(record.summary | SUM_SAME_NAME);
   if (word & kControlUserRule) record.summary = static_cast<uint8_t>(record.summary | SUM_USER_RULE);
@@ -518,7 +513,7 @@ ReadResult readRegistry(const ReaderOptions& options) {
   ReadResult result{};
   if (gHooks.clearTreeView != nullptr) gHooks.clearTreeView();
 
-  if (options.autoCheckOn && options.viewState == kViewLiveCompared &&
+  if (options.autoCheckOn && options.viewState == VIEW_STATE_LIVE_COMPARED &&
       !storesShareBlocks(current, baseline)) {
     // Each automatic run compares with the run before it.
     clearMarksOfAllRoots(current);
@@ -643,7 +638,7 @@ LiveValue readValueLive(SnapshotStore& store, ItemIndex value, LiveRead mode) {
 bool buildAutoCheckData(uint16_t viewState) {
   SnapshotStore& current = currentStore();
   SnapshotStore& baseline = baselineStore();
-  if (!storesShareBlocks(current, baseline) && (viewState & kViewComparedBits)) {
+  if (!storesShareBlocks(current, baseline) && viewShowsComparison(viewState)) {
     // The newest state is the source.
     clearMarksOfAllRoots(current);
     adoptCurrentAsBaseline();

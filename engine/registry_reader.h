@@ -31,7 +31,7 @@ struct ReaderOptions {
   bool discardRefusedKeys = false;  // OPT_DISCARD_REFUSED
   CompareOptions compare;           // OPT_KEYS_ONLY, OPT_KEEP_DELETED_CONTENTS
   bool autoCheckOn = false;         // the automatic check runs: reads are restricted
-  uint16_t viewState = 0;           // what the tree shows (bits of the command dispatcher)
+  uint16_t viewState = 0;           // what the tree shows (engine/view_state.h), reading bit off
 };
 
 // Control word of a key or value just added to `store` by the reader (`item` is the

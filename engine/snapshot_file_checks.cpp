@@ -54,15 +54,9 @@ class SnapshotChecker {
   }
 
  private:
-  KeyRecord& key(ItemIndex at) {
-    return store_.keyBlocks[at >> kSlotBits][at & (kSlotsPerBlock - 1)];
-  }
-  ValueRecord& value(ItemIndex at) {
-    return store_.valueBlocks[at >> kSlotBits][at & (kSlotsPerBlock - 1)];
-  }
-  DataEntry& entry(ItemIndex at) {
-    return store_.entryBlocks[at >> kSlotBits][at & (kSlotsPerBlock - 1)];
-  }
+  KeyRecord& key(ItemIndex at) { return keyRecord(store_, at); }
+  ValueRecord& value(ItemIndex at) { return valueRecord(store_, at); }
+  DataEntry& entry(ItemIndex at) { return dataEntry(store_, at); }
   bool isKeyIndex(ItemIndex at) const { return at >= 0 && at < keyCount_; }
   bool isValueIndex(ItemIndex at) const { return at >= 0 && at < valueCount_; }
   bool isEntryIndex(ItemIndex at) const { return at >= 0 && at < entryCount_; }
@@ -177,6 +171,12 @@ class SnapshotChecker {
   }
 
   // Keys 0-4 are the roots, linked in root-table order.
+  bool isRootName(ItemIndex name, const char* expected) {
+    if (!isEntryIndex(name) || entryKind(entry(name)) != ENTRY_KEY_NAME) return false;
+    const DataEntry& e = entry(name);
+    return std::strcmp(store_.pools[entryPool(e)].base + e.text, expected) == 0;
+  }
+
   bool checkRoots() {
     if (keyCount_ < kRootKeyCount) return false;
     for (ItemIndex root = 0; root < kRootKeyCount; ++root) {
@@ -186,6 +186,9 @@ class SnapshotChecker {
       if (k.parent >= 0) return false;
       if (first ? k.prevSibling >= 0 : k.prevSibling != root - 1) return false;
       if (last ? k.nextSibling >= 0 : k.nextSibling != root + 1) return false;
+      // Readers find the roots by position (the restricted read of auto-check data,
+      // the comparison), so a file whose roots are named otherwise is damaged.
+      if (!isRootName(k.name, kRootKeyNames[root])) return false;
       keyMarks_[root] |= kLive;
     }
     return true;

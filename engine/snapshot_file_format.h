@@ -18,10 +18,11 @@
 // assert it), with two exceptions: tree-item handles are meaningless outside the
 // running program, and a data entry's `text` is a 32-bit address in the file where
 // the store keeps an offset into the entry's pool. The address is the saved `base` of
-// the entry's pool (from the pool table) plus the offset. Files written by the
-// original 32-bit program hold real addresses of that process; files written here
-// give pool p the base kSavedPoolOrigin + p * 0x40000, an address such a program
-// could have had. Loaders must therefore always relocate through the pool table.
+// the entry's pool (from the pool table) plus the offset. The address is kept 32 bits
+// wide on every build so that 32-bit and 64-bit builds read each other's files; a
+// writer may choose any pool bases (ours give pool p the base kSavedPoolOrigin +
+// p * 0x40000, a plausible 32-bit address), so loaders must always relocate through
+// the pool table and never trust an address on its own.
 #pragma once
 
 #include <cstddef>

@@ -18,6 +18,7 @@
 #include "engine/snapshot_file_checks.h"
 #include "engine/store_loading.h"
 #include "platform/message_box.h"
+#include "text/cp932.h"
 
 namespace {
 
@@ -416,10 +417,6 @@ bool openForReading(const char* path, std::ifstream& in, uint64_t& size) {
   return true;
 }
 
-bool isCp932LeadByte(unsigned char byte) {
-  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
-
 }  // namespace
 
 std::string snapshotFileNamePart(const char* path) {
@@ -428,7 +425,7 @@ std::string snapshotFileNamePart(const char* path) {
   size_t i = 0;
   while (path[i] != '\0') {
     const unsigned char byte = static_cast<unsigned char>(path[i]);
-    if (isCp932LeadByte(byte) && path[i + 1] != '\0') {
+    if (cp932::isLeadByte(byte) && path[i + 1] != '\0') {
       i += 2;
       continue;
     }

@@ -124,20 +124,20 @@ size_t storableNameLength(const char* name) {
 // Inserts `key` after `after` in the sibling list of `parent` (at its head when
 // `after` is -1).
 void linkKeyAfter(SnapshotStore& store, ItemIndex parent, ItemIndex after, ItemIndex key) {
-  KeyRecord& record = keyAt(store, key);
+  KeyRecord& record = keyRecord(store, key);
   ItemIndex next;
   if (after >= 0) {
-    KeyRecord& previous = keyAt(store, after);
+    KeyRecord& previous = keyRecord(store, after);
     next = previous.nextSibling;
     previous.nextSibling = key;
   } else {
-    KeyRecord& owner = keyAt(store, parent);
+    KeyRecord& owner = keyRecord(store, parent);
     next = owner.firstChild;
     owner.firstChild = key;
   }
   record.prevSibling = after;
   record.nextSibling = next;
-  if (next >= 0) keyAt(store, next).prevSibling = key;
+  if (next >= 0) keyRecord(store, next).prevSibling = key;
 }
 
 // The sibling after which `name` belongs, searched from `hint` (a child of the same
@@ -145,15 +145,15 @@ void linkKeyAfter(SnapshotStore& store, ItemIndex parent, ItemIndex after, ItemI
 // next sibling sorts at or before it. -1 means at the head.
 ItemIndex placeAmongSiblings(SnapshotStore& store, ItemIndex hint, const char* name) {
   ItemIndex at = hint;
-  if (compareNames(name, nameAt(store, keyAt(store, at).name)) < 0) {
+  if (compareNames(name, nameAt(store, keyRecord(store, at).name)) < 0) {
     do {
-      at = keyAt(store, at).prevSibling;
-    } while (at >= 0 && compareNames(name, nameAt(store, keyAt(store, at).name)) < 0);
+      at = keyRecord(store, at).prevSibling;
+    } while (at >= 0 && compareNames(name, nameAt(store, keyRecord(store, at).name)) < 0);
     return at;
   }
   for (;;) {
-    ItemIndex next = keyAt(store, at).nextSibling;
-    if (next < 0 || compareNames(nameAt(store, keyAt(store, next).name), name) > 0) return at;
+    ItemIndex next = keyRecord(store, at).nextSibling;
+    if (next < 0 || compareNames(nameAt(store, keyRecord(store, next).name), name) > 0) return at;
     at = next;
   }
 }
@@ -161,12 +161,12 @@ ItemIndex placeAmongSiblings(SnapshotStore& store, ItemIndex hint, const char* n
 // Unlinks `value` of `key` whose predecessor in the list is `previous` (-1: it is the
 // first) and frees it with its name and kept data. Returns the next value or -1.
 ItemIndex unlinkValue(SnapshotStore& store, ItemIndex key, ItemIndex previous, ItemIndex value) {
-  KeyRecord& owner = keyAt(store, key);
-  ValueRecord& record = valueAt(store, value);
+  KeyRecord& owner = keyRecord(store, key);
+  ValueRecord& record = valueRecord(store, value);
   ItemIndex next = kNoItem;
   if (record.flags & VF_LAST) {
     if (previous >= 0) {
-      ValueRecord& before = valueAt(store, previous);
+      ValueRecord& before = valueRecord(store, previous);
       before.flags |= VF_LAST;
       before.next = key;
     } else {
@@ -175,7 +175,7 @@ ItemIndex unlinkValue(SnapshotStore& store, ItemIndex key, ItemIndex previous, I
   } else {
     next = record.next;
     if (previous >= 0) {
-      valueAt(store, previous).next = next;
+      valueRecord(store, previous).next = next;
     } else {
       owner.firstValue = next;
     }
@@ -282,21 +282,17 @@ void adoptCurrentAsBaseline() {
 
 // ---- Accessors -------------------------------------------------------------------
 
-KeyRecord& keyRecord(SnapshotStore& store, ItemIndex key) { return keyAt(store, key); }
-ValueRecord& valueRecord(SnapshotStore& store, ItemIndex value) { return valueAt(store, value); }
-DataEntry& dataEntry(SnapshotStore& store, ItemIndex entry) { return entryAt(store, entry); }
-
 char* entryText(SnapshotStore& store, ItemIndex entry) {
-  const DataEntry& e = entryAt(store, entry);
+  const DataEntry& e = dataEntry(store, entry);
   return store.pools[entryPool(e)].base + e.text;
 }
 
 const char* keyName(SnapshotStore& store, ItemIndex key) {
-  return nameAt(store, keyAt(store, key).name);
+  return nameAt(store, keyRecord(store, key).name);
 }
 
 const char* valueName(SnapshotStore& store, ItemIndex value) {
-  return nameAt(store, valueAt(store, value).name);
+  return nameAt(store, valueRecord(store, value).name);
 }
 
 uint16_t& keyFlags(SnapshotStore& store, ItemIndex key) {
@@ -324,8 +320,8 @@ int32_t& baselineLink(SnapshotStore& store, ItemIndex value) {
 uint32_t valueType(const ValueRecord& value) { return value.flags >> kValueTypeShift; }
 
 int32_t valueDataLength(SnapshotStore& store, ItemIndex value) {
-  const ValueRecord& record = valueAt(store, value);
-  if (record.flags & VF_DATA_KEPT) return entryAt(store, record.data).chainOrLength;
+  const ValueRecord& record = valueRecord(store, value);
+  if (record.flags & VF_DATA_KEPT) return dataEntry(store, record.data).chainOrLength;
   return record.data;
 }
 
@@ -342,7 +338,7 @@ ItemIndex addKey(SnapshotStore& store, ItemIndex parent, ItemIndex hint, const c
   const int block = blockOf(key);
   const int slot = slotOf(key);
   if (key == store.counts.keyFreeHead) {
-    store.counts.keyFreeHead = keyAt(store, key).nextSibling;
+    store.counts.keyFreeHead = keyRecord(store, key).nextSibling;
     // A never-used slot is still zero-filled; a reused one forgets its last key.
     store.keyFlags[block][slot] = 0;
     if (store.keyTimes[block]) store.keyTimes[block][slot] = 0;
@@ -359,7 +355,7 @@ ItemIndex addKey(SnapshotStore& store, ItemIndex parent, ItemIndex hint, const c
   record.name = nameEntry;
   record.byteCount = static_cast<int32_t>(nameLength + 1);
 
-  DataEntry& entry = entryAt(store, nameEntry);
+  DataEntry& entry = dataEntry(store, nameEntry);
   setEntryKind(entry, ENTRY_KEY_NAME);
   entry.owner = key;
 
@@ -367,12 +363,12 @@ ItemIndex addKey(SnapshotStore& store, ItemIndex parent, ItemIndex hint, const c
     // Roots are kept in root-table order: the hint is the previous root.
     if (hint >= 0) linkKeyAfter(store, kNoItem, hint, key);
   } else {
-    KeyRecord& owner = keyAt(store, parent);
+    KeyRecord& owner = keyRecord(store, parent);
     record.depth = static_cast<uint8_t>(owner.depth + 1);
     // A hint must be a child of the same parent; without a usable one the search
     // starts at the first child, so a key is never left outside its parent's list.
     ItemIndex from = hint;
-    if (from < 0 || keyAt(store, from).parent != parent || keyAt(store, from).name < 0) {
+    if (from < 0 || keyRecord(store, from).parent != parent || keyRecord(store, from).name < 0) {
       from = owner.firstChild;
     }
     if (from < 0) {
@@ -387,23 +383,23 @@ ItemIndex addKey(SnapshotStore& store, ItemIndex parent, ItemIndex hint, const c
 }
 
 ItemIndex removeKey(SnapshotStore& store, ItemIndex key) {
-  KeyRecord& record = keyAt(store, key);
+  KeyRecord& record = keyRecord(store, key);
   // Roots, freed records and keys that still hold items are refused: removing them
   // would strand records outside every list.
   if (record.parent < 0 || record.name < 0) return kNoItem;
   if (record.firstChild >= 0 || record.firstValue >= 0) return kNoItem;
-  KeyRecord& owner = keyAt(store, record.parent);
+  KeyRecord& owner = keyRecord(store, record.parent);
   if (owner.childCount <= 0) return kNoItem;
 
   --owner.childCount;
   const ItemIndex previous = record.prevSibling;
   const ItemIndex next = record.nextSibling;
   if (previous >= 0) {
-    keyAt(store, previous).nextSibling = next;
+    keyRecord(store, previous).nextSibling = next;
   } else if (owner.firstChild == key) {
     owner.firstChild = next;
   }
-  if (next >= 0) keyAt(store, next).prevSibling = previous;
+  if (next >= 0) keyRecord(store, next).prevSibling = previous;
 
   freeDataEntry(store, record.name);
   record = KeyRecord{};
@@ -420,7 +416,7 @@ ItemIndex removeKey(SnapshotStore& store, ItemIndex key) {
 }
 
 ItemIndex removeGhostSubtree(SnapshotStore& store, ItemIndex key) {
-  KeyRecord& record = keyAt(store, key);
+  KeyRecord& record = keyRecord(store, key);
   if (record.name < 0) return kNoItem;  // already free: its link belongs to the free list
   while (record.firstValue >= 0) unlinkValue(store, key, kNoItem, record.firstValue);
   while (record.firstChild >= 0) {
@@ -444,7 +440,7 @@ ItemIndex addValue(SnapshotStore& store, ItemIndex key, const char* name) {
   const int block = blockOf(value);
   const int slot = slotOf(value);
   if (value == store.counts.valueFreeHead) {
-    store.counts.valueFreeHead = valueAt(store, value).next;
+    store.counts.valueFreeHead = valueRecord(store, value).next;
     store.valueFlags[block][slot] = 0;
   } else {
     ++store.counts.valueCount;
@@ -455,11 +451,11 @@ ItemIndex addValue(SnapshotStore& store, ItemIndex key, const char* name) {
   record.name = nameEntry;
   store.baselineLinks[block][slot] = kNoItem;
 
-  DataEntry& entry = entryAt(store, nameEntry);
+  DataEntry& entry = dataEntry(store, nameEntry);
   setEntryKind(entry, ENTRY_VALUE_NAME);
   entry.owner = value;
 
-  KeyRecord& owner = keyAt(store, key);
+  KeyRecord& owner = keyRecord(store, key);
   if (owner.firstValue < 0) {
     owner.firstValue = value;
     record.flags = VF_LAST;
@@ -469,7 +465,7 @@ ItemIndex addValue(SnapshotStore& store, ItemIndex key, const char* name) {
     ItemIndex previous = kNoItem;
     ItemIndex at = owner.firstValue;
     for (;;) {
-      ValueRecord& current = valueAt(store, at);
+      ValueRecord& current = valueRecord(store, at);
       if (compareNames(nameAt(store, current.name), name) > 0) break;
       if (current.flags & VF_LAST) {
         current.flags = static_cast<uint8_t>(current.flags & ~VF_LAST);
@@ -485,7 +481,7 @@ ItemIndex addValue(SnapshotStore& store, ItemIndex key, const char* name) {
     if (at >= 0) {
       record.next = at;
       if (previous >= 0) {
-        valueAt(store, previous).next = value;
+        valueRecord(store, previous).next = value;
       } else {
         owner.firstValue = value;
       }
@@ -498,7 +494,7 @@ ItemIndex addValue(SnapshotStore& store, ItemIndex key, const char* name) {
 
 ItemIndex ownerKeyOfValue(SnapshotStore& store, ItemIndex value) {
   for (;;) {
-    const ValueRecord& record = valueAt(store, value);
+    const ValueRecord& record = valueRecord(store, value);
     if (record.flags & VF_LAST) return record.next;
     if (record.next < 0) return kNoItem;  // freed or damaged record
     value = record.next;
@@ -506,13 +502,13 @@ ItemIndex ownerKeyOfValue(SnapshotStore& store, ItemIndex value) {
 }
 
 ItemIndex removeValue(SnapshotStore& store, ItemIndex value) {
-  if (valueAt(store, value).name < 0) return kNoItem;  // already free
+  if (valueRecord(store, value).name < 0) return kNoItem;  // already free
   const ItemIndex key = ownerKeyOfValue(store, value);
   if (key < 0) return kNoItem;
   ItemIndex previous = kNoItem;
-  ItemIndex at = keyAt(store, key).firstValue;
+  ItemIndex at = keyRecord(store, key).firstValue;
   while (at >= 0 && at != value) {
-    const ValueRecord& record = valueAt(store, at);
+    const ValueRecord& record = valueRecord(store, at);
     if (record.flags & VF_LAST) return kNoItem;  // not in its owner's list
     previous = at;
     at = record.next;
@@ -525,8 +521,8 @@ ItemIndex findChild(SnapshotStore& store, ItemIndex key, const char* name, bool 
   if (!name) name = "";
   if (inValues) {
     if (key < 0) return kNoItem;
-    for (ItemIndex at = keyAt(store, key).firstValue; at >= 0;) {
-      const ValueRecord& record = valueAt(store, at);
+    for (ItemIndex at = keyRecord(store, key).firstValue; at >= 0;) {
+      const ValueRecord& record = valueRecord(store, at);
       if (compareNames(nameAt(store, record.name), name) == 0) {
         return static_cast<ItemIndex>(static_cast<uint32_t>(at) | kValueItemBit);
       }
@@ -537,12 +533,12 @@ ItemIndex findChild(SnapshotStore& store, ItemIndex key, const char* name, bool 
   }
   ItemIndex at;
   if (key >= 0) {
-    at = keyAt(store, key).firstChild;
+    at = keyRecord(store, key).firstChild;
   } else {
     at = store.counts.keyCount > 0 && store.keyBlocks[0] ? 0 : kNoItem;
   }
-  for (; at >= 0; at = keyAt(store, at).nextSibling) {
-    if (compareNames(nameAt(store, keyAt(store, at).name), name) == 0) return at;
+  for (; at >= 0; at = keyRecord(store, at).nextSibling) {
+    if (compareNames(nameAt(store, keyRecord(store, at).name), name) == 0) return at;
   }
   return kNoItem;
 }

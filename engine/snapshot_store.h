@@ -237,10 +237,22 @@ extern const char* const kRootKeyNames[kRootKeyCount];
 extern const uint32_t kRootKeyHandles[kRootKeyCount];
 
 // Accessors. block = index >> 12 (arithmetic), slot = index & 0xFFF. The index must
-// be valid for the store.
-KeyRecord& keyRecord(SnapshotStore& store, ItemIndex key);
-ValueRecord& valueRecord(SnapshotStore& store, ItemIndex value);
-DataEntry& dataEntry(SnapshotStore& store, ItemIndex entry);
+// be valid for the store: they check nothing, because the walks over every record
+// (comparison, file checks) call them once per record. Callers that hold an index of
+// unknown origin test it first (store_walk.h: isKey, isValue, isEntry).
+inline KeyRecord& keyRecord(SnapshotStore& store, ItemIndex key) {
+  return store.keyBlocks[key >> kSlotBits][key & (kSlotsPerBlock - 1)];
+}
+inline ValueRecord& valueRecord(SnapshotStore& store, ItemIndex value) {
+  return store.valueBlocks[value >> kSlotBits][value & (kSlotsPerBlock - 1)];
+}
+inline DataEntry& dataEntry(SnapshotStore& store, ItemIndex entry) {
+  return store.entryBlocks[entry >> kSlotBits][entry & (kSlotsPerBlock - 1)];
+}
+// The store holds records (at least its roots).
+inline bool holdsKeys(const SnapshotStore& store) {
+  return store.counts.keyCount > 0 && store.keyBlocks[0] != nullptr;
+}
 char* entryText(SnapshotStore& store, ItemIndex entry);
 const char* keyName(SnapshotStore& store, ItemIndex key);
 const char* valueName(SnapshotStore& store, ItemIndex value);

@@ -30,17 +30,8 @@ static_assert(kValueLinksOffset % 4 == 0, "baseline links are 4-byte aligned");
 inline int blockOf(ItemIndex index) { return index >> kSlotBits; }
 inline int slotOf(ItemIndex index) { return index & (kSlotsPerBlock - 1); }
 
-inline KeyRecord& keyAt(SnapshotStore& store, ItemIndex key) {
-  return store.keyBlocks[blockOf(key)][slotOf(key)];
-}
-inline ValueRecord& valueAt(SnapshotStore& store, ItemIndex value) {
-  return store.valueBlocks[blockOf(value)][slotOf(value)];
-}
-inline DataEntry& entryAt(SnapshotStore& store, ItemIndex entry) {
-  return store.entryBlocks[blockOf(entry)][slotOf(entry)];
-}
 inline const char* textAt(SnapshotStore& store, ItemIndex entry) {
-  const DataEntry& e = entryAt(store, entry);
+  const DataEntry& e = dataEntry(store, entry);
   return store.pools[entryPool(e)].base + e.text;
 }
 // Names of records whose name entry is missing (never in a well-formed store) read

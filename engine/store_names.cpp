@@ -6,6 +6,7 @@
 #include "engine/memory_pool.h"
 #include "engine/snapshot_store.h"
 #include "engine/store_blocks.h"
+#include "text/cp932.h"
 
 using namespace store_detail;
 
@@ -26,7 +27,7 @@ struct FoldTable {
   uint8_t fold[256];
   constexpr FoldTable() : fold() {
     for (int c = 0; c < 256; ++c) {
-      fold[c] = static_cast<uint8_t>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+      fold[c] = cp932::foldAscii(static_cast<uint8_t>(c));
     }
   }
 };
@@ -53,10 +54,10 @@ ItemIndex takeFittingFreeEntry(SnapshotStore& store, int32_t capacity) {
   ItemIndex previous = kNoItem;
   ItemIndex at = store.counts.entryFreeHead;
   for (int seen = 0; at >= 0 && seen < kFreeEntrySearchLimit; ++seen) {
-    DataEntry& entry = entryAt(store, at);
+    DataEntry& entry = dataEntry(store, at);
     if (entry.chainOrLength == capacity) {
       if (previous >= 0) {
-        entryAt(store, previous).owner = entry.owner;
+        dataEntry(store, previous).owner = entry.owner;
       } else {
         store.counts.entryFreeHead = entry.owner;
       }
@@ -76,7 +77,7 @@ void unlinkFromNameHash(SnapshotStore& store, ItemIndex entry, const DataEntry& 
       *link = e.chainOrLength;
       return;
     }
-    link = &entryAt(store, *link).chainOrLength;
+    link = &dataEntry(store, *link).chainOrLength;
   }
 }
 
@@ -211,7 +212,7 @@ ItemIndex internName(SnapshotStore& store, const char* text, size_t length) {
                               : 0;
     const int pool = poolWithRoom(store, firstPool, size);
     ++store.counts.entryCount;
-    DataEntry& fresh = entryAt(store, entry);
+    DataEntry& fresh = dataEntry(store, entry);
     fresh = DataEntry{};
     setEntryPool(fresh, pool);
     fresh.text = takePoolSpace(store, pool, size);
@@ -220,7 +221,7 @@ ItemIndex internName(SnapshotStore& store, const char* text, size_t length) {
   std::memcpy(buffer, text, length);
   buffer[length] = 0;
 
-  DataEntry& e = entryAt(store, entry);
+  DataEntry& e = dataEntry(store, entry);
   setEntryKind(e, ENTRY_NEW_NAME);
   e.hashOrType = static_cast<uint16_t>(hash);
   e.owner = kNoItem;
@@ -240,7 +241,7 @@ ItemIndex storeValueData(SnapshotStore& store, const uint8_t* bytes, uint32_t le
   const int pool = poolWithRoom(store, store.counts.poolCount > 0 ? store.counts.poolCount - 1 : 0,
                                 size);
   ++store.counts.entryCount;
-  DataEntry& e = entryAt(store, entry);
+  DataEntry& e = dataEntry(store, entry);
   e = DataEntry{};
   setEntryKind(e, dataKindOfType(type));
   setEntryPool(e, pool);
@@ -257,7 +258,7 @@ ItemIndex storeValueData(SnapshotStore& store, const uint8_t* bytes, uint32_t le
 
 void freeDataEntry(SnapshotStore& store, ItemIndex entry) {
   if (entry < 0 || entry >= store.counts.entryCount) return;
-  DataEntry& e = entryAt(store, entry);
+  DataEntry& e = dataEntry(store, entry);
   const int kind = entryKind(e);
   if (kind == ENTRY_FREE) return;  // already on the free list
   if (isNameKind(kind)) {
@@ -275,7 +276,7 @@ void assignValueData(SnapshotStore& store, ItemIndex value, const uint8_t* bytes
                      uint32_t type, bool keepData) {
   if (!bytes) length = 0;
   const uint32_t effective = effectiveDataLength(bytes, length, type);
-  ValueRecord& record = valueAt(store, value);
+  ValueRecord& record = valueRecord(store, value);
   if (record.flags & VF_DATA_KEPT) freeDataEntry(store, record.data);
 
   const uint32_t storedType = type <= 15 ? type : 0;
@@ -286,7 +287,7 @@ void assignValueData(SnapshotStore& store, ItemIndex value, const uint8_t* bytes
     entry = storeValueData(store, bytes, effective, type);
   }
   if (entry >= 0) {
-    entryAt(store, entry).owner = value;
+    dataEntry(store, entry).owner = value;
     flags |= VF_DATA_KEPT;
     record.data = entry;
   } else {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "text/cp932.h"
+
 namespace platform {
 
 namespace {
@@ -15,12 +17,6 @@ constexpr int kRootTotal = 5;
 // A plausible FILETIME (the year 2020) to start the clock from; each change adds 1 s.
 constexpr uint64_t kClockStart = 132223104000000000ull;
 constexpr uint64_t kClockStep = 10000000ull;
-
-bool isLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-
-unsigned char upperAscii(unsigned char c) {
-  return static_cast<unsigned char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
-}
 
 std::vector<std::string> splitPath(const std::string& path) {
   std::vector<std::string> parts;
@@ -42,10 +38,10 @@ int registryNameOrder(const std::string& a, const std::string& b) {
   for (size_t i = 0; i < n; ++i) {
     const unsigned char x = static_cast<unsigned char>(a[i]);
     const unsigned char y = static_cast<unsigned char>(b[i]);
-    const int fx = upperAscii(x);
-    const int fy = upperAscii(y);
+    const int fx = cp932::raiseAscii(x);
+    const int fy = cp932::raiseAscii(y);
     if (fx != fy) return fx - fy;
-    if (isLeadByte(x) && i + 1 < n) {
+    if (cp932::isLeadByte(x) && i + 1 < n) {
       // The trail byte belongs to the character: no case folding.
       ++i;
       const int tx = static_cast<unsigned char>(a[i]);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/registry.h"
+#include "text/cp932.h"
 
 const char kRsvExtensionKey[] = ".rsv";
 const char kRsvFileType[] = "rsvFile_Quillfen_Tarnwick";
@@ -16,8 +17,6 @@ using platform::RegKey;
 constexpr uint32_t kRegSzType = 1;
 // Longest key name the registry allows, and its NUL.
 constexpr uint32_t kKeyNameBytes = 256;
-
-bool isLeadByte(uint8_t byte) { return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC); }
 
 // The default value of `key` as text (trailing NULs removed); false when unreadable.
 bool readDefaultText(RegKey key, std::string& text) {
@@ -40,16 +39,13 @@ bool beginsWithPath(const std::string& text, const char* prefix) {
   const size_t length = std::strlen(prefix);
   if (length == 0 || text.size() < length) return false;
   for (size_t i = 0; i < length; ++i) {
-    char a = text[i];
-    char b = prefix[i];
-    if (isLeadByte(static_cast<uint8_t>(b)) && i + 1 < length) {
-      if (a != b || text[i + 1] != prefix[i + 1]) return false;
+    const char b = prefix[i];
+    if (cp932::isLeadByte(b) && i + 1 < length) {
+      if (text[i] != b || text[i + 1] != prefix[i + 1]) return false;
       ++i;
       continue;
     }
-    if (a >= 'A' && a <= 'Z') a = static_cast<char>(a - 'A' + 'a');
-    if (b >= 'A' && b <= 'Z') b = static_cast<char>(b - 'A' + 'a');
-    if (a != b) return false;
+    if (cp932::foldAscii(text[i]) != cp932::foldAscii(b)) return false;
   }
   return true;
 }

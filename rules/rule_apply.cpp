@@ -5,6 +5,7 @@
 
 #include "engine/registry_reader.h"
 #include "engine/store_walk.h"
+#include "text/cp932.h"
 
 using store_walk::forEachValue;
 using store_walk::isKey;
@@ -38,8 +39,8 @@ bool isFactValue(const ValueRecord& value) {
 
 bool sameName(const char* a, const char* b) {
   for (;; ++a, ++b) {
-    const char x = (*a >= 'A' && *a <= 'Z') ? static_cast<char>(*a - 'A' + 'a') : *a;
-    const char y = (*b >= 'A' && *b <= 'Z') ? static_cast<char>(*b - 'A' + 'a') : *b;
+    const char x = cp932::foldAscii(*a);
+    const char y = cp932::foldAscii(*b);
     if (x != y) return false;
     if (x == '\0') return true;
   }

@@ -4,6 +4,7 @@
 
 #include "engine/memory_pool.h"
 #include "engine/store_walk.h"
+#include "text/cp932.h"
 
 const char kSpecialSettingsName[] = "SPECIAL_SETTINGS";
 const char kSameKeysName[] = "SAME_KEYS";
@@ -37,18 +38,16 @@ const char* nameAt(uint32_t offset) {
   return gRules.nameBlocks[offset >> 16] + (offset & 0xFFFF);
 }
 
-char foldCase(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 bool equalFolded(const char* a, const char* b, size_t length) {
   for (size_t i = 0; i < length; ++i) {
-    if (foldCase(a[i]) != foldCase(b[i])) return false;
+    if (cp932::foldAscii(a[i]) != cp932::foldAscii(b[i])) return false;
   }
   return true;
 }
 
 bool equalNames(const char* a, const char* b) {
   for (;; ++a, ++b) {
-    if (foldCase(*a) != foldCase(*b)) return false;
+    if (cp932::foldAscii(*a) != cp932::foldAscii(*b)) return false;
     if (*a == '\0') return true;
   }
 }

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "search/search_expression.h"
+#include "text/cp932.h"
 
 namespace {
 
@@ -49,7 +50,7 @@ void appendToPool(ExpressionTokenizer& t, char c) {
 // byte goes as a two-byte character, anything else as one byte.
 void copyCharacter(ExpressionTokenizer& t, ExpressionToken& token) {
   uint8_t first = byteAt(t, t.position);
-  if (isCp932LeadByte(first) && t.position + 1 < t.length && t.text[t.position + 1] != '\0') {
+  if (cp932::isLeadByte(first) && t.position + 1 < t.length && t.text[t.position + 1] != '\0') {
     appendToPool(t, t.text[t.position]);
     appendToPool(t, t.text[t.position + 1]);
     t.position += 2;

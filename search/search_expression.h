@@ -95,8 +95,3 @@ bool evaluateSearchExpression(const char* candidate, size_t length);
 // '?' in the term matches any one character. An empty term matches everything.
 bool matchSearchTerm(const char* term, size_t termLength, uint8_t kind, bool wildcard,
                      const char* candidate, size_t length);
-
-// Whether `byte` starts a double-byte character in cp932.
-inline bool isCp932LeadByte(uint8_t byte) {
-  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "search/search_expression.h"
+#include "text/cp932.h"
 
 namespace {
 
@@ -17,13 +18,9 @@ uint8_t byteOf(const char* text, size_t position) {
   return static_cast<uint8_t>(text[position]);
 }
 
-uint8_t foldAscii(uint8_t byte) {
-  return byte >= 'A' && byte <= 'Z' ? static_cast<uint8_t>(byte - 'A' + 'a') : byte;
-}
-
 // Bytes of the character at `position` of a text of `length` bytes.
 size_t characterLength(const char* text, size_t position, size_t length) {
-  return isCp932LeadByte(byteOf(text, position)) && position + 1 < length &&
+  return cp932::isLeadByte(byteOf(text, position)) && position + 1 < length &&
                  text[position + 1] != '\0'
              ? 2
              : 1;
@@ -50,14 +47,14 @@ size_t matchAt(const Term& term, const char* candidate, size_t length, size_t st
     if (term.wildcard && termByte == '?') {
       c += characterLength(candidate, c, length);
       ++t;
-    } else if (isCp932LeadByte(termByte) && t + 1 < term.length) {
+    } else if (cp932::isLeadByte(termByte) && t + 1 < term.length) {
       if (byteOf(candidate, c) != termByte || candidate[c + 1] != term.text[t + 1]) {
         return kNoMatch;
       }
       t += 2;
       c += 2;
     } else {
-      if (foldAscii(byteOf(candidate, c)) != foldAscii(termByte)) return kNoMatch;
+      if (cp932::foldAscii(byteOf(candidate, c)) != cp932::foldAscii(termByte)) return kNoMatch;
       ++t;
       ++c;
     }

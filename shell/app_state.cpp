@@ -9,8 +9,6 @@ HACCEL acceleratorTable = nullptr;
 
 char windowTitle[64] = "";
 char windowClassName[64] = "";
-std::string programFolder;
-std::string programFolderBare;
 std::string helpFilePath;
 
 int toolbarHeight = 0;

@@ -11,15 +11,7 @@
 #include <string>
 
 #include "engine/snapshot_store.h"
-
-// Bits of viewState: what the tree currently shows.
-enum ViewStateBit : uint16_t {
-  VIEW_BASELINE = 0x0001,          // a baseline is loaded
-  VIEW_COMPARISON_FILE = 0x0002,   // a comparison snapshot file is loaded
-  VIEW_LIVE_COMPARED = 0x0004,     // the live registry is the comparison side
-  VIEW_BASELINE_FROM_LIVE = 0x0008,  // the baseline was read from the live registry
-  VIEW_READING = 0x0100,           // the registry is being read
-};
+#include "engine/view_state.h"
 
 // Control ids of the main window's children.
 constexpr int kToolbarId = 999;
@@ -43,8 +35,6 @@ extern HACCEL acceleratorTable;
 
 extern char windowTitle[64];       // string 103
 extern char windowClassName[64];   // string 109
-extern std::string programFolder;      // with its trailing backslash
-extern std::string programFolderBare;  // without it
 extern std::string helpFilePath;
 
 extern int toolbarHeight;
@@ -59,7 +49,7 @@ extern bool shiftDown;
 extern bool initialised;      // start-up got far enough for the shutdown to run
 extern bool insideOwnResize;  // the window procedure is resizing its own window
 
-// Shared by the commands (see command_dispatcher.h).
+// Shared by the command groups (see command_dispatcher.h).
 extern uint16_t viewState;
 extern bool operationBusy;
 extern bool autoCheckOn;

@@ -1,9 +1,5 @@
-// The "ﾌｧｲﾙ(&F)" group: open a baseline or a comparison file, read or compare the
-// registry, save, close, make auto-check data and switch the automatic check.
-//
-// Each command writes its log tag, does its work through the core, and leaves
-// viewState, the labels, the title, the status line and the menu states matching
-// what the tree now shows.
+#include "shell/file_commands.h"
+
 #include <windows.h>
 
 #include <string>
@@ -20,8 +16,9 @@
 #include "rules/rule_files.h"
 #include "rules/rule_store.h"
 #include "shell/app_state.h"
-#include "shell/command_dispatcher.h"
+#include "shell/core_options.h"
 #include "shell/main_window.h"
+#include "shell/menu_enabling.h"
 #include "shell/menu_state.h"
 #include "shell/status_line.h"
 #include "shell/tree_view.h"
@@ -33,26 +30,6 @@ const char kRegistryLabel[] = "レジストリ";
 const char kOldRegistryLabel[] = "旧レジストリ";
 const char kLiveRegistryLabel[] = "現レジストリ情報";
 const char kRegistryTitle[] = "レジストリ情報";
-
-// The commands whose meaning depends on the selected item.
-constexpr int kItemCommands[] = {IDM_SHOW_ALL_IN_KEY, IDM_OPEN_CHANGES_IN_KEY,
-                                 IDM_SHOW_VALUES_IN_KEY, IDM_HIDE_ITEM,
-                                 IDM_CLOSE_LEVEL,     IDM_DESCRIBE_ITEM};
-// The per-item control commands of "設定(&S)".
-constexpr int kControlCommands[] = {IDM_NOT_READ, IDM_NOT_CHECKED, IDM_NOT_DISPLAYED,
-                                    IDM_SAME_NAME_NOT_CHECKED, IDM_AUTOCHECK_TARGET};
-
-void enable(std::initializer_list<int> ids, bool on) {
-  for (int id : ids) setCommandEnabled(id, on);
-}
-
-void greyItemCommands() {
-  for (int id : kItemCommands) setCommandEnabled(id, false);
-}
-
-void greyControlCommands() {
-  for (int id : kControlCommands) setCommandState(id, false, false);
-}
 
 bool keysOnly() { return programOptions.entries[OPT_KEYS_ONLY] != 0; }
 
@@ -79,19 +56,14 @@ void showTitle(const std::string& label, const std::string& second) {
   setWindowTitle(label.c_str(), second.c_str());
 }
 
+bool hasDeletedItems() { return lastCounts.deletedKeys > 0 || lastCounts.deletedValues > 0; }
+
 // The menu after a baseline is shown alone (opened, or made as auto-check data).
 void setBaselineOnlyMenu() {
   setCommandText(IDM_READ_REGISTRY, 1);
-  enable({IDM_CLOSE, IDM_OPEN_COMPARISON, IDM_KEYS_ONLY, IDM_CLOSE_ALL, IDM_CLEAR_ALL_UNCHECKED,
-          IDM_SEARCH, IDM_SEARCH_MISSING_FILES, IDM_MARK, IDM_OPEN_DESCRIBED_ITEMS},
-         true);
-  setCommandEnabled(IDM_DELETED_TO_VALID,
-                    lastCounts.deletedKeys > 0 || lastCounts.deletedValues > 0);
-  enable({IDM_SAVE, IDM_COMPARE_AGAIN, IDM_OPEN_ALL_EXCEPTIONS, IDM_COPY_BASELINE_CONTROLS,
-          IDM_MAKE_AUTOCHECK_DATA, IDM_UNCHECK_MISMATCHES},
-         false);
-  greyItemCommands();
-  greyControlCommands();
+  MenuFacts facts;
+  facts.deletedItems = hasDeletedItems();
+  applyViewMenus(MenuView::kBaselineOnly, facts);
   setCommandText(IDM_OPEN_ALL_EXCEPTIONS, 0);
 }
 
@@ -99,22 +71,14 @@ void setBaselineOnlyMenu() {
 void setNothingShownMenu() {
   setCommandText(IDM_READ_REGISTRY, 0);
   setCommandText(IDM_TOGGLE_AUTOCHECK, 0);
-  setCommandEnabled(IDM_TOGGLE_AUTOCHECK, false);
-  enable({IDM_CLOSE, IDM_SAVE, IDM_OPEN_COMPARISON, IDM_COPY_KEY_NAME, IDM_SEARCH,
-          IDM_SEARCH_MISSING_FILES, IDM_MARK, IDM_COMPARE_AGAIN, IDM_OPEN_ALL_EXCEPTIONS,
-          IDM_OPEN_ALL_CHANGES, IDM_OPEN_ADDED_DELETED, IDM_COPY_KEY_STRUCTURE, IDM_COPY_VALUE,
-          IDM_COPY_KEY_CHANGES, IDM_DESCRIBE_ITEM, IDM_PROPERTIES, IDM_UNCHECK_MISMATCHES,
-          IDM_CLEAR_ALL_UNCHECKED, IDM_DELETED_TO_VALID, IDM_MAKE_AUTOCHECK_DATA,
-          IDM_COPY_BASELINE_CONTROLS, IDM_CLOSE_ALL, IDM_KEYS_ONLY, IDM_OPEN_DESCRIBED_ITEMS,
-          IDM_COPY_ALL_CHANGES, IDM_UNDO_CHANGE},
-         false);
-  greyItemCommands();
-  greyControlCommands();
+  applyViewMenus(MenuView::kNothingShown, MenuFacts{});
   currentItem = kNoItem;
 }
 
 void setOpenChangeCommands(bool changed) {
-  enable({IDM_OPEN_ALL_CHANGES, IDM_OPEN_ADDED_DELETED, IDM_UNCHECK_MISMATCHES}, changed);
+  for (int id : {IDM_OPEN_ALL_CHANGES, IDM_OPEN_ADDED_DELETED, IDM_UNCHECK_MISMATCHES}) {
+    setCommandEnabled(id, changed);
+  }
   setChangeCommands(changed);
 }
 
@@ -214,11 +178,6 @@ void openComparison() {
   rebuildRulesFromSnapshot(false);
   // The counts are taken once the comparison has marked the changes.
   recomputeSizes(currentStore(), 0);
-  enable({IDM_CLOSE, IDM_SAVE, IDM_COMPARE_AGAIN, IDM_COPY_BASELINE_CONTROLS,
-          IDM_OPEN_DESCRIBED_ITEMS, IDM_CLEAR_ALL_UNCHECKED},
-         true);
-  greyItemCommands();
-  greyControlCommands();
 
   showTitle(titleLabel, fileChoice.comparisonName);
   viewState = VIEW_BASELINE | VIEW_COMPARISON_FILE;
@@ -231,7 +190,10 @@ void openComparison() {
   endBusyCursor();
   showTopLevelKeys(0);
   showCounts(lastCounts, keysOnly());
-  setOpenChangeCommands(lastCounts.changes() > 0);
+  MenuFacts facts;
+  facts.changes = lastCounts.changes() > 0;
+  applyViewMenus(MenuView::kFileCompared, facts);
+  setChangeCommands(facts.changes);
   refreshFileMenu();
 }
 
@@ -255,7 +217,6 @@ void readOrCompareRegistry() {
 
   if (result.compared) {
     logOperation(":レジストリの比較");
-    enable({IDM_COMPARE_AGAIN, IDM_UNCHECK_MISMATCHES}, true);
     if (before & VIEW_BASELINE_FROM_LIVE) baselineLabel = kOldRegistryLabel;
     comparisonLabel = kLiveRegistryLabel;
     showTitle(titleLabel, kLiveRegistryLabel);
@@ -263,7 +224,6 @@ void readOrCompareRegistry() {
     if (autoCheckOn) startAutoCheckTimer(programOptions.entries[OPT_AUTOCHECK_MINUTES]);
   } else {
     logOperation(":レジストリ取り込み");
-    enable({IDM_COMPARE_AGAIN, IDM_UNCHECK_MISMATCHES}, false);
     setWindowTitle(kRegistryTitle, nullptr);
     titleLabel = kRegistryTitle;
     baselineLabel = kRegistryLabel;
@@ -284,14 +244,11 @@ void readOrCompareRegistry() {
   }
   autoCheckTriggered = false;
 
-  enable({IDM_OPEN_DESCRIBED_ITEMS, IDM_SEARCH, IDM_SEARCH_MISSING_FILES, IDM_MARK, IDM_CLOSE,
-          IDM_CLOSE_ALL, IDM_COPY_BASELINE_CONTROLS, IDM_CLEAR_ALL_UNCHECKED},
-         true);
   setCommandText(IDM_READ_REGISTRY, 1);
-  enable({IDM_OPEN_ALL_CHANGES, IDM_OPEN_ADDED_DELETED, IDM_UNCHECK_MISMATCHES}, changed);
-  setCommandEnabled(IDM_MAKE_AUTOCHECK_DATA, lastCounts.autoCheckTargets > 0 && !autoCheckOn);
-  greyItemCommands();
-  setCommandEnabled(IDM_OPEN_ALL_EXCEPTIONS, false);
+  MenuFacts facts;
+  facts.changes = changed;
+  facts.autoCheckTargets = lastCounts.autoCheckTargets > 0 && !autoCheckOn;
+  applyViewMenus(result.compared ? MenuView::kLiveCompared : MenuView::kFirstRead, facts);
   refreshFileMenu();
 }
 
@@ -349,7 +306,8 @@ void makeAutoCheckData() {
   clearTree();
   showTopLevelKeys(0);
   setBaselineOnlyMenu();
-  enable({IDM_SAVE, IDM_TOGGLE_AUTOCHECK}, true);
+  setCommandEnabled(IDM_SAVE, true);
+  setCommandEnabled(IDM_TOGGLE_AUTOCHECK, true);
   setCommandText(IDM_TOGGLE_AUTOCHECK, 0);
   if (platform::showMessage("作成した自動チェック用データを保存しますか？", "自動チェック用データ作成",
                             platform::kMsgYesNo) == platform::kAnswerYes) {
@@ -378,32 +336,22 @@ void toggleAutoCheck() {
 
 bool runFileCommand(int id) {
   switch (id) {
-    case IDM_OPEN_BASELINE:
-      openBaseline();
-      return true;
-    case IDM_OPEN_COMPARISON:
-      openComparison();
-      return true;
-    case IDM_READ_REGISTRY:
-      readOrCompareRegistry();
-      return true;
-    case IDM_SAVE:
-      save();
-      return true;
-    case IDM_CLOSE:
-      closeSnapshots();
-      return true;
-    case IDM_MAKE_AUTOCHECK_DATA:
-      makeAutoCheckData();
-      return true;
-    case IDM_TOGGLE_AUTOCHECK:
-      toggleAutoCheck();
-      return true;
-    case IDM_CLEAR_AUTOCHECK_LOG:
-    case IDM_SHOW_AUTOCHECK_LOG:
-      // The auto-check log's commands stay greyed until the log is kept.
-      return true;
-    default:
-      return false;
+    case IDM_OPEN_BASELINE: openBaseline(); break;
+    case IDM_OPEN_COMPARISON: openComparison(); break;
+    case IDM_READ_REGISTRY: readOrCompareRegistry(); break;
+    case IDM_SAVE: save(); break;
+    case IDM_CLOSE: closeSnapshots(); break;
+    case IDM_MAKE_AUTOCHECK_DATA: makeAutoCheckData(); break;
+    case IDM_TOGGLE_AUTOCHECK: toggleAutoCheck(); break;
+    // The auto-check log's commands stay greyed until the log is kept.
+    case IDM_CLEAR_AUTOCHECK_LOG: break;
+    case IDM_SHOW_AUTOCHECK_LOG: break;
+    default: return false;
   }
+  return true;
+}
+
+void stopAutoCheck() {
+  autoCheckOn = false;
+  startAutoCheckTimer(0);
 }

@@ -6,6 +6,7 @@
 
 #include <commctrl.h>
 
+#include "dialogs/version_dialog.h"
 #include "resources/command_ids.h"
 #include "rules/options.h"
 #include "platform/clipboard.h"

@@ -24,7 +24,6 @@
 #include "rules/rule_files.h"
 #include "rules/rule_store.h"
 #include "shell/app_state.h"
-#include "shell/command_dispatcher.h"
 #include "shell/help_file.h"
 #include "shell/main_window.h"
 #include "shell/menu_state.h"
@@ -84,15 +83,7 @@ void registerInstance() {
   instanceMapping = mapping;
 }
 
-void findProgramFolder() {
-  programFolder = platform::programFolder();
-  programFolderBare = programFolder;
-  if (!programFolderBare.empty() &&
-      (programFolderBare.back() == '\\' || programFolderBare.back() == '/')) {
-    programFolderBare.pop_back();
-  }
-  helpFilePath = programFolder + "kestrinHelp.chm";
-}
+void findHelpFile() { helpFilePath = platform::programFolder() + "kestrinHelp.chm"; }
 
 bool registerMainWindowClass(HINSTANCE instance) {
   WNDCLASSEXA windowClass = {};
@@ -173,7 +164,8 @@ void loadSettings() {
   programOptions.windowMaximized = 0;
   loadOptions();
   if (programOptions.dataFolder[0] == '\0') {
-    std::strncpy(programOptions.dataFolder, programFolder.c_str(), kDataFolderBytes - 1);
+    std::strncpy(programOptions.dataFolder, platform::programFolder().c_str(),
+                 kDataFolderBytes - 1);
     programOptions.dataFolder[kDataFolderBytes - 1] = '\0';
   }
 }
@@ -215,7 +207,7 @@ bool startProgram(HINSTANCE instance, const char* commandLine, int showCommand) 
   LoadStringA(instance, IDS_APP_TITLE, windowTitle, sizeof windowTitle);
   LoadStringA(instance, IDS_WINDOW_CLASS, windowClassName, sizeof windowClassName);
   if (!registerMainWindowClass(instance)) return false;
-  findProgramFolder();
+  findHelpFile();
 
   initialiseProgramState();
   noteStartupFile(commandLine ? commandLine : "");

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "shell/app_state.h"
+#include "text/cp932.h"
 
 namespace {
 
@@ -36,16 +37,12 @@ PumpWait runningWait = {nullptr, 0, 0};
 HWND pumpTimerWindow = nullptr;
 UINT_PTR pumpTimerId = 0;
 
-bool isLeadByte(unsigned char byte) {
-  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
-
 // Cuts a text that filled its buffer so that it never ends in half a character.
 void dropHalfCharacter(char* text) {
   const size_t length = std::strlen(text);
   size_t i = 0;
   while (i < length) {
-    if (isLeadByte(static_cast<unsigned char>(text[i]))) {
+    if (cp932::isLeadByte(static_cast<unsigned char>(text[i]))) {
       if (i + 1 >= length) {
         text[i] = '\0';
         return;

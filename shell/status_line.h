@@ -45,7 +45,3 @@ void dispatchWindowMessage(MSG& message);
 bool pumpMessagesFor(UINT milliseconds);
 // Timer 4 ticked: ends the running wait.
 void onPumpTimer();
-
-// The modal dialogs of the "表示(&V)" and help menus.
-void showStatusInformation();  // resource 140, the counts of the current snapshot
-void showVersionDialog();      // resource 103

@@ -17,6 +17,7 @@
 #include "shell/tree_view_internal.h"
 #include "text/operation_log.h"
 #include "text/value_text.h"
+#include "text/cp932.h"
 
 using namespace tree_internal;
 
@@ -32,16 +33,14 @@ DWORD lastOpenTick = 0;
 // tool never counts as running and its command stays greyed.
 bool restoreToolRunning() { return false; }
 
-bool comparisonShown() { return (viewState & (VIEW_COMPARISON_FILE | VIEW_LIVE_COMPARED)) != 0; }
-
-bool isLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+bool comparisonShown() { return viewShowsComparison(viewState); }
 
 // `text` cut to at most `limit` bytes, never inside a double-byte character.
 std::string cutText(const char* text, size_t limit) {
   size_t take = 0;
   while (text[take] != '\0') {
     const size_t step =
-        isLeadByte(static_cast<unsigned char>(text[take])) && text[take + 1] != '\0' ? 2 : 1;
+        cp932::isLeadByte(static_cast<unsigned char>(text[take])) && text[take + 1] != '\0' ? 2 : 1;
     if (take + step > limit) break;
     take += step;
   }

@@ -8,6 +8,7 @@
 #include "shell/tree_view.h"
 #include "shell/tree_view_internal.h"
 #include "text/value_text.h"
+#include "text/cp932.h"
 
 using namespace tree_internal;
 
@@ -21,8 +22,6 @@ constexpr int kMaxGroupingLevels = 3;
 
 const char kValueSeparator[] = " : ";
 constexpr size_t kValueSeparatorLength = sizeof kValueSeparator - 1;
-
-bool isLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
 bool hitDrawingStale(uint16_t flags) {
   return ((flags & VIEW_HIT) && !(flags & VIEW_HIT_IMAGE)) ||
@@ -133,7 +132,7 @@ ItemIndex openKeyByPath(const char* text) {
     bool valueFollows = false;
     while (pos < path.size()) {
       const unsigned char c = static_cast<unsigned char>(path[pos]);
-      if (isLeadByte(c) && pos + 1 < path.size()) {
+      if (cp932::isLeadByte(c) && pos + 1 < path.size()) {
         pos += 2;
         continue;
       }

@@ -92,8 +92,8 @@ TreeTextOptions textOptions() {
   options.showDescriptions = programOptions.entries[OPT_SHOW_DESCRIPTIONS] != 0;
   options.showModified = programOptions.entries[OPT_SHOW_MODIFIED] != 0 && systemKeepsKeyTimes();
   options.liveKeyTimes =
-      (viewState & (VIEW_LIVE_COMPARED | VIEW_BASELINE_FROM_LIVE | VIEW_READING)) != 0;
-  options.liveValueData = (viewState & (VIEW_LIVE_COMPARED | VIEW_BASELINE_FROM_LIVE)) != 0;
+      viewShowsLiveReading(viewState) || (viewState & VIEW_READING) != 0;
+  options.liveValueData = viewShowsLiveReading(viewState);
   if (options.showModified && options.liveKeyTimes) options.today = platform::localTimeNow();
   return options;
 }

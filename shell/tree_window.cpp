@@ -20,8 +20,6 @@ HIMAGELIST treeImages = nullptr;
 WNDPROC previousTreeProc = nullptr;
 // Where the subclass procedure placed the tree last.
 RECT lastPlacement = {-1, -1, -1, -1};
-// The mouse position of the last move over the tree (client co-ordinates).
-LPARAM lastMousePosition = 0;
 
 // Places the tree between the toolbar and the status line when the main window's
 // client area (or the toolbar's height) changed since the last placement.
@@ -52,9 +50,6 @@ LRESULT CALLBACK treeSubclassProc(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_KEYDOWN:
     case WM_KEYUP:
       handleShortcutKey(message, wParam);
-      break;
-    case WM_MOUSEMOVE:
-      lastMousePosition = lParam;
       break;
     default:
       break;

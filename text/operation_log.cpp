@@ -7,6 +7,7 @@
 #include "engine/memory_pool.h"
 #include "platform/clipboard.h"
 #include "platform/message_box.h"
+#include "text/cp932.h"
 
 OperationLog operationLog = {nullptr, 0, 0, 0, 0, 0, 0, false};
 
@@ -52,14 +53,12 @@ void reserveEntryRoom(OperationLog& log) {
   }
 }
 
-bool isLeadByte(uint8_t byte) { return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC); }
-
 // Ends a text that was cut at `length` bytes at a character boundary: a lead byte
 // whose trail byte fell away is dropped too.
 int32_t cutAtCharacter(char* text, int32_t length) {
   int32_t at = 0;
   while (at < length) {
-    if (isLeadByte(static_cast<uint8_t>(text[at]))) {
+    if (cp932::isLeadByte(static_cast<uint8_t>(text[at]))) {
       if (at + 1 >= length) break;
       at += 2;
     } else {

@@ -7,6 +7,7 @@
 #include "engine/store_walk.h"
 #include "resources/tree_images.h"
 #include "text/value_text.h"
+#include "text/cp932.h"
 
 using store_walk::isEntry;
 using store_walk::keyNameOrEmpty;
@@ -30,7 +31,7 @@ class TextBuilder {
     if (limit > room) limit = room;
     size_t take = 0;
     while (text[take] != '\0') {
-      const size_t step = isLeadByte(text[take]) && text[take + 1] != '\0' ? 2 : 1;
+      const size_t step = cp932::isLeadByte(text[take]) && text[take + 1] != '\0' ? 2 : 1;
       if (take + step > limit) break;
       take += step;
     }
@@ -43,11 +44,6 @@ class TextBuilder {
   size_t room() const { return size_ - 1 - used_; }
 
  private:
-  static bool isLeadByte(char c) {
-    const unsigned char b = static_cast<unsigned char>(c);
-    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-  }
-
   char* dest_;
   size_t size_;
   size_t used_ = 0;

@@ -26,9 +26,10 @@ struct TreeTextOptions {
   bool showSizes = true;          // OPT_SHOW_SIZES
   bool showDescriptions = true;   // OPT_SHOW_DESCRIPTIONS: "◆ " before described items
   bool showModified = false;      // OPT_SHOW_MODIFIED, on a system that keeps key times
-  // viewState involves a live registry reading: bit 2, 3 or 8 for key dates.
+  // A live registry reading is shown or running (viewShowsLiveReading or
+  // VIEW_READING): key dates are known.
   bool liveKeyTimes = false;
-  // viewState bit 2 or 3: value data that were not kept are read from the registry.
+  // viewShowsLiveReading: value data that were not kept are read from the registry.
   bool liveValueData = false;
   platform::LocalTime today{};    // the date that counts as "今日"
 };

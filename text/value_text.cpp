@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "engine/snapshot_store.h"
+#include "text/cp932.h"
 
 // The display kinds are the data-entry kinds of the snapshot store.
 static_assert(int{VALUE_KIND_TEXT} == int{ENTRY_DATA_STRING}, "display kind codes are file data");
@@ -14,7 +15,8 @@ static_assert(int{VALUE_KIND_NUMBER} == int{ENTRY_DATA_DWORD}, "display kind cod
 const char kDefaultValueName[] = "(標準)";
 const char kNoValueData[] = "≪値無し≫";
 
-// The end row's name is spelt as the program has always shown it.
+// The end row's name is spelt "Unkown" on purpose: listings, logs and the
+// comparisons users keep of them show this text, so it stays as it is.
 const ValueTypeName kValueTypeNames[kValueTypeNameRows] = {
     {1, "REG_SZ"},
     {7, "REG_MULTI_SZ"},
@@ -37,8 +39,6 @@ constexpr char kHexDigits[] = "0123456789ABCDEF";
 const char* const kItemStateNames[] = {
     "正常", "未読", "非表", "未調", "拒否", "　　", "追加", "削除", "Data", "変化", "追加", "削除",
 };
-
-bool isLeadByte(uint8_t byte) { return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC); }
 
 // Length of the text at `data` up to its NUL, at most `limit` bytes.
 int32_t boundedLength(const uint8_t* data, int32_t limit) {
@@ -194,9 +194,7 @@ constexpr int kDump20Columns = 62;
 bool equalsIgnoringAsciiCase(const char* text, size_t length, const char* lower) {
   if (std::strlen(lower) != length) return false;
   for (size_t i = 0; i < length; ++i) {
-    char c = text[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != lower[i]) return false;
+    if (cp932::foldAscii(text[i]) != lower[i]) return false;
   }
   return true;
 }
@@ -404,7 +402,7 @@ int32_t rundllArgumentOffset(const char* text) {
   while (at < length) {
     const char c = text[at];
     // A double-byte character is taken whole: its trail byte may be '\\' or '~'.
-    if (isLeadByte(static_cast<uint8_t>(c)) && at + 1 < length) {
+    if (cp932::isLeadByte(static_cast<uint8_t>(c)) && at + 1 < length) {
       at += 2;
       continue;
     }
@@ -461,7 +459,7 @@ int32_t filePathLength(const char* text) {
     const char c = text[at];
     if (c == '\0') return static_cast<int32_t>(length);
     if (at == componentStart && c == '.') return 0;
-    if (isLeadByte(static_cast<uint8_t>(c)) && text[at + 1] != '\0') {
+    if (cp932::isLeadByte(static_cast<uint8_t>(c)) && text[at + 1] != '\0') {
       at += 2;
     } else {
       switch (c) {

@@ -4,6 +4,7 @@
 // an allocation the file cannot back.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -228,6 +229,13 @@ TEST_F(SnapshotFileCorruptionTest, BrokenLinksListsAndTextsAreRefused) {
       {"pool remaining negative", i32(at_.poolTable + 8, -1)},
       {"pool remaining beyond a pool", i32(at_.poolTable + 8, 262145)},
       {"no roots", i32(4, 4)},
+      // Same name hash (case folds), so only the root check can tell.
+      {"root named otherwise", Edit([](Bytes& b) {
+         const std::string users("HKEY_USERS");
+         const auto at = std::search(b.begin(), b.end(), users.begin(), users.end());
+         ASSERT_NE(at, b.end());
+         *(at + 9) = 's';
+       })},
       {"negative count", i32(8, -1)},
   };
   for (const auto& damage : damages) {

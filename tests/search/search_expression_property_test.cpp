@@ -18,6 +18,7 @@
 
 #include "platform/memory/recording_messages.h"
 #include "search/search_expression.h"
+#include "text/cp932.h"
 
 namespace {
 
@@ -27,7 +28,7 @@ using Characters = std::vector<std::string>;
 Characters splitCharacters(const std::string& text) {
   Characters out;
   for (size_t i = 0; i < text.size();) {
-    size_t n = isCp932LeadByte(static_cast<uint8_t>(text[i])) && i + 1 < text.size() ? 2 : 1;
+    size_t n = cp932::isLeadByte(text[i]) && i + 1 < text.size() ? 2 : 1;
     out.push_back(text.substr(i, n));
     i += n;
   }
@@ -125,7 +126,7 @@ class ReferenceEvaluator {
         if (quoted) ++at_;
         break;
       }
-      size_t n = isCp932LeadByte(static_cast<uint8_t>(c)) && at_ + 1 < text_.size() ? 2 : 1;
+      size_t n = cp932::isLeadByte(c) && at_ + 1 < text_.size() ? 2 : 1;
       body += text_.substr(at_, n);
       at_ += n;
     }

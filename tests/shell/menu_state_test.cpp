@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "dialogs/status_dialog.h"
+#include "dialogs/version_dialog.h"
 #include "resources/command_ids.h"
 #include "resources/dialog_ids.h"
 #include "rules/options.h"

@@ -1,5 +1,5 @@
-// The version dialog (resource 103): the program icon, the version line and a button
-// that opens the support page in the default browser.
+#include "dialogs/version_dialog.h"
+
 #include <windows.h>
 #include <shellapi.h>
 

@@ -1,5 +1,5 @@
-// The status information dialog (resource 140): the counts of the current snapshot
-// and the labels of the two sides, read-only; "閉じる" and Esc close it.
+#include "dialogs/status_dialog.h"
+
 #include <windows.h>
 
 #include "engine/snapshot_store.h"
