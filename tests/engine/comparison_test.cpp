@@ -252,8 +252,8 @@ TEST_F(ComparisonTest, DataDiffersByTypeEffectiveDataAndLength) {
   EXPECT_EQ(pair("same", kRegSz, true, "same", kRegSz, false), 0);
   EXPECT_EQ(pair("same", kRegSz, false, "other", kRegSz, true), 1);
   EXPECT_EQ(pair(std::string(4, '\0'), 3, false, "", 3, false), 1);  // both digests are 0
-  EXPECT_EQ(pair("abcd", 3, true, "abc", 3, true), 1);  // grown: the longer side decides
-  EXPECT_EQ(pair("abc", 3, true, "abcd", 3, true), 1);
+  EXPECT_EQ(pair(std::string("abc\0", 4), 3, true, "abc", 3, true), 1);  // grown by a 0 byte
+  EXPECT_EQ(pair("abc", 3, true, std::string("abc\0", 4), 3, true), 1);
   EXPECT_EQ(pair(std::string("a\0\0x", 4), kRegMultiSz, true, std::string("a\0\0y", 4), kRegMultiSz,
                  true), 0);
   // Kept data longer than its effective length (as an older file may hold them).

@@ -288,15 +288,5 @@ TEST_F(SnapshotFilePathTest, FailedSavesAndMissingFilesChangeNothingVisible) {
   EXPECT_EQ(current().counts.keyCount, kRootKeyCount);
 }
 
-TEST(SnapshotFileNamePart, CutsAfterTheLastSeparatorOfWholeCharacters) {
-  EXPECT_EQ(snapshotFileNamePart("C:\\data\\snap.rsv"), "snap.rsv");
-  EXPECT_EQ(snapshotFileNamePart("A:snap.rsa"), "snap.rsa");
-  EXPECT_EQ(snapshotFileNamePart("/tmp/x/snap.rsv"), "snap.rsv");
-  EXPECT_EQ(snapshotFileNamePart("snap.rsv"), "snap.rsv");
-  EXPECT_EQ(snapshotFileNamePart("C:\\dir\\"), "");
-  // 0x95 0x5C is one double-byte character whose trail byte equals a backslash.
-  EXPECT_EQ(snapshotFileNamePart("C:\\d\\\x95\x5C.rsv"), "\x95\x5C.rsv");
-}
-
 }  // namespace
 }  // namespace snapshot_file_test

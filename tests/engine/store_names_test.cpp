@@ -15,23 +15,6 @@ std::vector<uint8_t> bytesOf(const char* text, size_t length) {
   return std::vector<uint8_t>(text, text + length);
 }
 
-int sign(int n) { return n < 0 ? -1 : n > 0 ? 1 : 0; }
-
-TEST(NameOrder, FoldsOnlyAsciiCapitalsAndPutsPrefixesFirst) {
-  EXPECT_EQ(compareNames("ABC", "abc"), 0);
-  EXPECT_EQ(sign(compareNames("abc", "abd")), -1);
-  EXPECT_EQ(sign(compareNames("ab", "abc")), -1);
-  EXPECT_EQ(sign(compareNames("abc", "ab")), 1);
-  EXPECT_EQ(sign(compareNames("", "a")), -1);
-  // "_" (0x5F) lies between the capitals and the small letters: after folding it sorts
-  // before every letter but after the digits.
-  EXPECT_EQ(sign(compareNames("_", "A")), -1);
-  EXPECT_EQ(sign(compareNames("9", "_")), -1);
-  // Bytes compare unsigned: lead bytes of cp932 sort after ASCII; they are not folded.
-  EXPECT_EQ(sign(compareNames("\x82\xa0", "z")), 1);
-  EXPECT_EQ(sign(compareNames("\xc0", "\xe0")), -1);
-}
-
 TEST(ValueDigest, MatchesTheKnownVectors) {
   EXPECT_EQ(valueDigest16(reinterpret_cast<const uint8_t*>("abc"), 3), 0x1EE4);
   EXPECT_EQ(valueDigest16(reinterpret_cast<const uint8_t*>("123456789"), 9), 0xBEEF);
@@ -60,47 +43,7 @@ TEST(EffectiveLength, MultiStringEndsAtItsFirstEmptyString) {
   EXPECT_EQ(effectiveDataLength(bytes.data(), 6, 3), 6u);
 }
 
-class StoreNamesTest : public store_test::StoreTest {
- protected:
-  std::vector<ItemIndex> bucket(uint32_t hash) {
-    std::vector<ItemIndex> chain;
-    for (ItemIndex at = store().nameHash[hash]; at >= 0; at = dataEntry(store(), at).chainOrLength) {
-      chain.push_back(at);
-    }
-    return chain;
-  }
-};
-
-TEST_F(StoreNamesTest, FreedNamesAreReusedOnlyByNamesOfExactlyTheirLength) {
-  const ItemIndex hello = internName(store(), "hello", 0);
-  internName(store(), "world", 0);
-  const int32_t usedBefore = store().pools[0].used;
-  freeDataEntry(store(), hello);
-  EXPECT_EQ(store().pools[0].used, usedBefore);  // pool space is never given back
-
-  const ItemIndex shorter = internName(store(), "abcd", 0);
-  EXPECT_NE(shorter, hello);
-  const ItemIndex longer = internName(store(), "abcdef", 0);
-  EXPECT_NE(longer, hello);
-  EXPECT_EQ(store().pools[0].used, usedBefore + 5 + 7);
-
-  const ItemIndex fitting = internName(store(), "Fresh", 0);
-  EXPECT_EQ(fitting, hello);
-  EXPECT_STREQ(entryText(store(), fitting), "Fresh");
-  EXPECT_EQ(store().pools[0].used, usedBefore + 5 + 7);
-  EXPECT_EQ(store().counts.entryFreeHead, kNoItem);
-  EXPECT_EQ(bucket(nameHash12("Fresh", 5)).front(), fitting);
-
-  // The same through keys: a removed key's name buffer serves the next equal-length name.
-  resetStore(store(), true);
-  const ItemIndex key = addKey(store(), 3, kNoItem, "Software");
-  const ItemIndex nameEntry = keyRecord(store(), key).name;
-  removeKey(store(), key);
-  const ItemIndex again = addKey(store(), 3, kNoItem, "Hardware");
-  EXPECT_EQ(keyRecord(store(), again).name, nameEntry);
-  EXPECT_EQ(entryKind(dataEntry(store(), nameEntry)), ENTRY_KEY_NAME);
-  EXPECT_EQ(dataEntry(store(), nameEntry).owner, again);
-}
+using StoreNamesTest = store_test::StoreTest;
 
 TEST_F(StoreNamesTest, NamesFillTheFirstPoolWithRoomAndDataStartsAtTheLastPool) {
   std::string big(200000, 'n');

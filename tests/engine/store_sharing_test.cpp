@@ -142,29 +142,4 @@ TEST_F(StoreSharingTest, ResettingTheSharingCurrentStoreKeepsTheBaselineIntact) 
   EXPECT_TRUE(storesShareBlocks(current(), baseline()));
 }
 
-TEST_F(StoreSharingTest, BlockAccountingAcrossClearsAndAdopts) {
-  const int start = blocksInUse();  // current with roots, baseline name table
-  adoptCurrentAsBaseline();          // the baseline's own table is freed
-  EXPECT_EQ(blocksInUse(), start - 1);
-  adoptCurrentAsBaseline();  // already sharing: nothing freed twice
-  EXPECT_EQ(blocksInUse(), start - 1);
-
-  clearBaselineStore();  // shared: only forgets, then takes a fresh table
-  EXPECT_EQ(blocksInUse(), start);
-  EXPECT_EQ(current().counts.keyCount, kRootKeyCount);
-  EXPECT_STREQ(keyName(current(), 4), "HKEY_USERS");
-
-  // A current store without keys cannot be shared: the baseline just becomes empty.
-  resetCurrentStore(false);
-  adoptCurrentAsBaseline();
-  EXPECT_FALSE(storesShareBlocks(current(), baseline()));
-  EXPECT_NE(baseline().nameHash, current().nameHash);
-  EXPECT_EQ(baseline().counts.keyCount, 0);
-  EXPECT_EQ(blocksInUse(), start - kFreshStoreBlocks + 1);
-
-  destroyStore(current());
-  destroyStore(baseline());
-  EXPECT_EQ(blocksInUse(), start - kFreshStoreBlocks - 1);
-}
-
 }  // namespace

@@ -28,37 +28,6 @@ uint8_t codeAt(const std::string& path) {
   return node < 0 ? 0xFF : ruleNode(node).code;
 }
 
-TEST_F(KeyControlTest, EachOptionSwitchesItsSection) {
-  const struct {
-    const char* section;
-    bool RuleFileSwitches::*option;
-    uint8_t code;
-  } sections[] = {
-      {"[NoReadClass]", &RuleFileSwitches::noClassInfo, CONTROL_NOT_READ},
-      {"[NoReadSame]", &RuleFileSwitches::skipDuplicates, CONTROL_NOT_READ},
-      {"[NoCheck]", &RuleFileSwitches::skipVolatile, CONTROL_NOT_CHECKED},
-      {"[NoCheckHard]", &RuleFileSwitches::skipHardware, CONTROL_NOT_CHECKED},
-  };
-  for (const auto& section : sections) {
-    SCOPED_TRACE(section.section);
-    const std::string text = std::string(section.section) + "\nHKEY_LOCAL_MACHINE\\A\\B\n";
-    // Every other option on: the section still gives nothing.
-    RuleFileSwitches switches = allSwitches(true);
-    switches.*section.option = false;
-    resetRules();
-    KeyControlReport report = parseText(text, switches);
-    EXPECT_EQ(report.switchedOffLines, 1);
-    EXPECT_EQ(ruleNodeCount(), 7);
-    switches = allSwitches(false);
-    switches.*section.option = true;
-    resetRules();
-    report = parseText(text, switches);
-    EXPECT_EQ(report.ruleLines, 1);
-    EXPECT_EQ(codeAt("HKEY_LOCAL_MACHINE|A"), 0);
-    EXPECT_EQ(codeAt("HKEY_LOCAL_MACHINE|A|B"), section.code);
-  }
-}
-
 TEST_F(KeyControlTest, LineSyntax) {
   const std::string text =
       "[NoCheck]\r\n"

@@ -22,23 +22,6 @@ const char kSid1001[] = "S-1-5-21-3623811015-3361044348-30300820-1001";
 
 // ---------------------------------------------------------------- store basics
 
-TEST_F(RuleTest, ResetMakesTheFixedNodesInOrder) {
-  addPath("HKEY_LOCAL_MACHINE|Software", CONTROL_NOT_CHECKED);
-  resetRules();
-  EXPECT_EQ(ruleNodeCount(), 7);
-  EXPECT_EQ(childNames(kNoRule),
-            (std::vector<std::string>{"HKEY_CLASSES_ROOT", "HKEY_CURRENT_CONFIG", "HKEY_CURRENT_USER",
-                                      "HKEY_LOCAL_MACHINE", "HKEY_USERS", "SPECIAL_SETTINGS"}));
-  EXPECT_EQ(childNames(kSpecialSettingsNode), std::vector<std::string>{"SAME_KEYS"});
-  EXPECT_EQ(sameKeysNode(), kSameKeysNode);
-  EXPECT_EQ(ruleNode(kSameKeysNode).depth, 1);
-  for (RuleIndex i = 0; i < 7; ++i) {
-    EXPECT_EQ(ruleNode(i).code, 0);
-    EXPECT_EQ(ruleNode(i).ruleFlags, RULE_KEY);
-  }
-  dumpRules();
-}
-
 TEST_F(RuleTest, AddRuleModes) {
   const RuleIndex hklm = findRuleChild(kNoRule, "hkey_local_machine");
   ASSERT_EQ(hklm, 3);
@@ -259,18 +242,6 @@ TEST_F(RuleLookupTest, ValueRulesAndKeysOfTheSameName) {
       {"HKEY_LOCAL_MACHINE\\B\\Stamp\\Inner", RULE_KEY << 8 | 2},
   };
   EXPECT_EQ(lookUpAll(), expected);
-}
-
-TEST_F(RuleLookupTest, EntriesOfAnEarlierReadNeverMatch) {
-  addPath("HKEY_LOCAL_MACHINE|A|B", CONTROL_NOT_CHECKED);
-  key("HKEY_LOCAL_MACHINE\\A\\B");
-  EXPECT_EQ(lookUpAll().size(), 1u);
-  // A new reading hands the same item indexes to other keys.
-  resetStore(store(), true);
-  key("HKEY_LOCAL_MACHINE\\X\\B");
-  EXPECT_TRUE(lookUpAll().empty());
-  EXPECT_EQ(ruleForItemIn(store(), kNoItem, 3, nullptr), 0);
-  EXPECT_EQ(ruleForItemIn(store(), 999999, kNoItem, "B"), 0);
 }
 
 }  // namespace

@@ -247,28 +247,6 @@ TEST_F(UserControlTest, DamagedFilesAreIgnoredWhole) {
   EXPECT_EQ(dumpRules(), before);
 }
 
-TEST_F(UserControlTest, FilesOnDisk) {
-  // Missing, short and damaged files: no rules, no change.
-  const Dump before = dumpRules();
-  EXPECT_FALSE(loadUserControlFile(file().string()));
-  std::ofstream(file(), std::ios::binary) << "short";
-  EXPECT_FALSE(loadUserControlFile(file().string()));
-  EXPECT_EQ(dumpRules(), before);
-
-  // A file longer than its counts need: the rest is never read.
-  buildUserRules();
-  std::vector<uint8_t> image;
-  encodeUserControl(image);
-  image.resize(image.size() + 100000, 0xEE);
-  std::ofstream(file(), std::ios::binary | std::ios::trunc)
-      .write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
-  const Dump built = dumpRules();
-  resetRules();
-  parseText(kShipped, allSwitches(true));
-  EXPECT_TRUE(loadUserControlFile(file().string()));
-  EXPECT_EQ(dumpRules().size(), built.size() - 2);
-}
-
 TEST_F(UserControlTest, AFailedSaveLeavesTheOldFile) {
   buildUserRules();
   ASSERT_TRUE(saveUserControlFile(file().string()));

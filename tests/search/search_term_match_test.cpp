@@ -97,20 +97,4 @@ class SearchEvaluationTest : public ::testing::Test {
   SearchExpression expression_{};
 };
 
-// A known false right-hand group decides an AND (and a true one an OR) whatever the
-// left term says.
-TEST_F(SearchEvaluationTest, KnownRightGroupDecides) {
-  const EvaluationCase cases[] = {
-      {"a & (b & c)", "ab", false},
-      {"a & (b & c)", "bc", false},
-      {"a & (b & c)", "abc", true},
-      {"a | (b | c)", "c", true},
-      {"a | (b | c)", "a", true},
-      {"a | (b | c)", "x", false},
-      {"a & ~(b)", "a", true},
-      {"~a & ~b", "x", true},
-  };
-  expectCases(cases, sizeof cases / sizeof cases[0]);
-}
-
 }  // namespace

@@ -52,20 +52,6 @@ TEST(ValueTypeNames, DisplayKindsAndStateNames) {
   EXPECT_STREQ(itemStateName(-1), "");
 }
 
-TEST(FormatValueShortText, ExactlyWidthBytesIsWholeOneMoreIsCut) {
-  std::string fits(127, 'a');  // with its NUL: 128 bytes
-  std::vector<uint8_t> data = bytesOf(fits);
-  data.push_back(0);
-  EXPECT_EQ(shortForm(128, data, VALUE_KIND_TEXT), fits);
-
-  std::string longer(128, 'b');
-  data = bytesOf(longer);
-  data.push_back(0);
-  std::string shown = shortForm(128, data, VALUE_KIND_TEXT);
-  EXPECT_EQ(shown, std::string(124, 'b') + "...");
-  EXPECT_EQ(shown.size(), 127u);
-}
-
 TEST(FormatValueShortText, UnterminatedOrEmbeddedNulData) {
   // Registry text without its NUL, exactly as long as the width: it cannot be shown
   // whole in width - 1 characters.
@@ -79,18 +65,6 @@ TEST(FormatValueShortText, UnterminatedOrEmbeddedNulData) {
   data[5] = 0;
   EXPECT_EQ(shortForm(128, data, VALUE_KIND_TEXT), "short");
   EXPECT_EQ(shortForm(128, {}, VALUE_KIND_TEXT), "");
-}
-
-TEST(FormatValueShortMulti, StringsEachFollowedByASpace) {
-  const char list[] = "A\0B\0\0after";
-  std::vector<uint8_t> data(list, list + sizeof list);
-  EXPECT_EQ(shortForm(128, data, VALUE_KIND_MULTI_TEXT), "A B ");
-  // An empty list, and a list of no bytes at all, give an empty (terminated) text.
-  EXPECT_EQ(shortForm(128, {0, 0}, VALUE_KIND_MULTI_TEXT), "");
-  std::unique_ptr<char[]> dest(new char[8]);
-  std::memset(dest.get(), '#', 8);
-  formatValueShort(dest.get(), 8, nullptr, 0, VALUE_KIND_MULTI_TEXT);
-  EXPECT_STREQ(dest.get(), "");
 }
 
 TEST(FormatValueShortMulti, CutWhenTheRestDoesNotFit) {
@@ -248,16 +222,6 @@ std::string grouped(int64_t value, int width) {
   return formatGroupedNumber(buffer.get(), value, width);
 }
 
-TEST(FormatGroupedNumber, RightAlignedWithCommas) {
-  EXPECT_EQ(grouped(0, 7), "      0");
-  EXPECT_EQ(grouped(1234, 7), "  1,234");
-  EXPECT_EQ(grouped(999, 7), "    999");
-  EXPECT_EQ(grouped(123456, 7), "123,456");
-  EXPECT_EQ(grouped(1234567, 9), "1,234,567");
-  EXPECT_EQ(grouped(1234567890, 13), "1,234,567,890");
-  EXPECT_EQ(grouped(-1234, 7), " -1,234");
-}
-
 TEST(FormatGroupedNumber, LeadingDigitsBeyondTheWidthAreDropped) {
   EXPECT_EQ(grouped(1234567, 7), "234,567");
   EXPECT_EQ(grouped(1234567, 8), ",234,567");
@@ -289,15 +253,6 @@ TEST(RundllArgumentOffset, NotARundllCommand) {
   EXPECT_EQ(rundllArgumentOffset(nullptr), 0);
   // The trail byte of "表" (0x95 0x5C) is not a folder separator.
   EXPECT_EQ(rundllArgumentOffset("C:\\\x95\x5Crundll32.exe a.dll,b"), 0);
-}
-
-TEST(FilePathLength, RundllArgumentEndsJustPastTheComma) {
-  EXPECT_EQ(filePathLength("rundll32.exe shell32.dll,Control_RunDLL"), 25);
-  EXPECT_EQ(filePathLength("rundll32 .\\x.dll,E"), 17);
-  EXPECT_EQ(filePathLength("\"rundll32.exe\" \"C:\\x y.dll\",E"), 27);
-  EXPECT_EQ(filePathLength("C:\\WINDOWS\\RUNDLL32.EXE C:\\WINDOWS\\a.dll,E"), 41);
-  EXPECT_EQ(filePathLength("rundll32 a.dll"), 14);  // no comma: to the end
-  EXPECT_EQ(filePathLength("rundll32"), 0);         // nothing after the name
 }
 
 TEST(FilePathLength, QuotedAndUnquotedDrivePathsWithOptions) {
