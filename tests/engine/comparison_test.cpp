@@ -152,6 +152,17 @@ TEST_F(ComparisonTest, NotCheckedValuesAreLinkedButNeverMarked) {
   EXPECT_EQ(rec(find(cur(), kSoft)).state, STATE_NORMAL);
 }
 
+// A controlled key is not compared itself, but what was added below it still counts.
+TEST_F(ComparisonTest, HiddenKeyKeepsItsStateButGetsTheSummary) {
+  key(base(), kSoft + "\\Hidden");
+  key(cur(), kSoft + "\\Hidden", STATE_HIDDEN);
+  key(cur(), kSoft + "\\Hidden\\New");
+  compareAll();
+  const KeyRecord& hidden = rec(find(cur(), kSoft + "\\Hidden"));
+  EXPECT_EQ(hidden.state, STATE_HIDDEN);
+  EXPECT_TRUE(hidden.summary & SUM_STRUCTURE_CHANGED);
+}
+
 TEST_F(ComparisonTest, AddedSubtreeIsMarkedExceptItsControlledParts) {
   key(base(), kSoft);
   key(cur(), kSoft + "\\New\\Sub");
