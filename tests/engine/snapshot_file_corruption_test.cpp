@@ -212,6 +212,10 @@ TEST_F(SnapshotFileCorruptionTest, BrokenLinksListsAndTextsAreRefused) {
          writeU32(b, entryField(vendorName, 12), 0x10000000u + used - 3);
        })},
       {"datum longer than its pool", i32(entryField(keptData, 4), 0x3FFFF)},
+      {"datum without its 0 byte", Edit([&](Bytes& b) {
+         const DataEntry& datum = dataEntry(current(), keptData);
+         b[at_.poolData + datum.text + static_cast<uint32_t>(datum.chainOrLength)] = 'x';
+       })},
       {"unknown entry kind", Edit([&](Bytes& b) {
          b[entryField(vendorName, 0)] =
              static_cast<uint8_t>((b[entryField(vendorName, 0)] & 0xF0) | 9);
