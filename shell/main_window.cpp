@@ -68,7 +68,10 @@ void onMoveOrSize(HWND window, UINT message) {
     rememberPlacement(window);
   }
   if (toolbarWindow) {
+    // WM_SIZE makes the toolbar take the new width; TB_AUTOSIZE then lays the buttons
+    // out again for that width, so the height measured is this resize's, not the last.
     SendMessageA(toolbarWindow, WM_SIZE, 0, 0);
+    SendMessageA(toolbarWindow, TB_AUTOSIZE, 0, 0);
     measureToolbar();
   }
   if (statusWindow) SendMessageA(statusWindow, WM_SIZE, 0, 0);

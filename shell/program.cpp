@@ -114,6 +114,7 @@ void showReadSummary(const StatusCounts& counts) {
 void installCoreHooks() {
   setStatusTextHook(showCoreStatus);
   setMessagePumpHook(pumpForCore);
+  setKeepAliveHook(pumpPendingWindowMessages);
   ReaderHooks hooks;
   hooks.clearTreeView = clearTree;
   hooks.rebuildRuleLookup = rebuildRulesFromBaseline;
@@ -127,6 +128,7 @@ void installCoreHooks() {
 void removeCoreHooks() {
   setStatusTextHook(nullptr);
   setMessagePumpHook(nullptr);
+  setKeepAliveHook(nullptr);
   setReaderHooks(ReaderHooks{});
 }
 
