@@ -93,7 +93,12 @@ kestrin_xvfb_stop() {
 kestrin_build() {
   local preset=$1
   if [ ! -f "$KESTRIN_ROOT/build/$preset/build.ninja" ]; then
-    cmake --preset "$preset" >"$KESTRIN_ROOT/build/configure-$preset.log" 2>&1 || {
+    # ccache speeds rebuilds up where it is installed; nothing needs it.
+    local launcher=()
+    if command -v ccache >/dev/null && [ -z "${CMAKE_CXX_COMPILER_LAUNCHER:-}" ]; then
+      launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+    fi
+    cmake --preset "$preset" "${launcher[@]}" >"$KESTRIN_ROOT/build/configure-$preset.log" 2>&1 || {
       cat "$KESTRIN_ROOT/build/configure-$preset.log" >&2
       return 1
     }

@@ -125,48 +125,6 @@ TEST_F(ClassInfoGroupingTest, UngroupingRestoresOrderDepthsAndSizes) {
   EXPECT_EQ(freed, 28);
 }
 
-TEST_F(ClassInfoGroupingTest, RepeatingEitherDirectionChangesNothing) {
-  ungroupClassInfo(store());  // not grouped: nothing to undo
-  const Names before = outline(store(), 0);
-  const int32_t keyCountBefore = store().counts.keyCount;
-  EXPECT_EQ(store().counts.keyFreeHead, kNoItem);
-
-  groupClassInfo(store());
-  const Names grouped = outline(store(), 0);
-  const int32_t keyCountGrouped = store().counts.keyCount;
-  groupClassInfo(store());
-  EXPECT_EQ(outline(store(), 0), grouped);
-  EXPECT_EQ(store().counts.keyCount, keyCountGrouped);
-
-  ungroupClassInfo(store());
-  ungroupClassInfo(store());
-  EXPECT_EQ(outline(store(), 0), before);
-  EXPECT_EQ(store().counts.keyCount, keyCountBefore + 28);  // indexes stay handed out
-
-  // Grouping again reuses the freed records and gives the same picture.
-  groupClassInfo(store());
-  EXPECT_EQ(outline(store(), 0), grouped);
-  EXPECT_EQ(store().counts.keyCount, keyCountBefore + 28);
-}
-
-TEST_F(ClassInfoGroupingTest, ATreeGroupedTwiceIsUngroupedCompletely) {
-  const Names before = outline(store(), 0);
-  groupClassInfo(store());
-  // Grouping without looking for existing grouping keys, as snapshots saved by older
-  // versions may hold it: the first set lands under the second set's "A".
-  const ItemIndex firstExtensions = groupingKey("!.File Extensions");
-  const ItemIndex firstTypes = groupingKey("!.File Types");
-  rec(firstExtensions).summary &= static_cast<uint8_t>(~SUM_GROUPING_KEY);
-  rec(firstTypes).summary &= static_cast<uint8_t>(~SUM_GROUPING_KEY);
-  groupClassInfo(store());
-  rec(firstExtensions).summary |= SUM_GROUPING_KEY;
-  rec(firstTypes).summary |= SUM_GROUPING_KEY;
-  ASSERT_EQ(rec(firstTypes).parent, letter("A"));
-
-  ungroupClassInfo(store());
-  EXPECT_EQ(outline(store(), 0), before);
-}
-
 TEST_F(ClassInfoGroupingTest, KeysAddedUnderGroupsAfterwardsAreMergedBackInOrder) {
   groupClassInfo(store());
   // A later comparison may add (ghost) keys inside the groups at their sorted places.
@@ -188,27 +146,5 @@ TEST_F(ClassInfoGroupingTest, KeysAddedUnderGroupsAfterwardsAreMergedBackInOrder
 }
 
 using EmptyClassesTest = TreeTest;
-
-TEST_F(EmptyClassesTest, NothingHappensWithoutSubkeys) {
-  const int32_t keyCount = store().counts.keyCount;
-  groupClassInfo(store());
-  EXPECT_EQ(keyRecord(store(), 0).firstChild, kNoItem);
-  EXPECT_EQ(store().counts.keyCount, keyCount);
-  ungroupClassInfo(store());
-  EXPECT_EQ(store().counts.keyCount, keyCount);
-}
-
-TEST(ClassInfoGroupingWithoutRoots, AStoreWithoutKeysIsLeftAlone) {
-  initMemoryPool();
-  auto holder = std::make_unique<SnapshotStore>();
-  initStore(*holder);
-  groupClassInfo(*holder);
-  ungroupClassInfo(*holder);
-  EXPECT_EQ(holder->counts.keyCount, 0);
-  EXPECT_EQ(countItems(*holder, 0), 0);
-  EXPECT_EQ(takeStatusCounts(*holder, false).keys, 0);
-  EXPECT_EQ(buildItemPath(*holder, 0, 0), "");
-  destroyStore(*holder);
-}
 
 }  // namespace

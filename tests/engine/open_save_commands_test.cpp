@@ -220,29 +220,6 @@ TEST_F(OpenSaveCommandsTest, SavesAfterAReadNameTheBaselineOrTheComparison) {
   EXPECT_EQ(fileKindOf(path("second.rsv")), SNAPSHOT_KIND_SNAPSHOT);
 }
 
-TEST_F(OpenSaveCommandsTest, CancelledDialogsChangeNothing) {
-  buildSample();
-  ASSERT_TRUE(loadBaseline(writeImage(current())).loaded);
-  const Bytes before = writeImage(current());
-  fileChoice.baselineName = "base.rsv";
-  fileChoice.comparisonName = "other.rsv";
-  const FileChoiceState saved = fileChoice;
-
-  // No answers queued: every dialog is cancelled.
-  EXPECT_FALSE(openBaselineCommand(kSaveFolder, {}).chosen);
-  EXPECT_FALSE(openComparisonCommand(kSaveFolder, {}).chosen);
-  for (int kind : {SAVE_PLAIN, SAVE_AUTOCHECK_DATA, SAVE_AFTER_FIRST_READ, SAVE_AFTER_COMPARISON}) {
-    EXPECT_EQ(saveCommand(kind, false, kSaveFolder, {}), SaveOutcome::kCancelled);
-  }
-  EXPECT_EQ(requests().size(), 6u);
-  EXPECT_EQ(fileChoice.lastFolder, saved.lastFolder) << "not even the save folder is kept";
-  EXPECT_EQ(fileChoice.baselineName, saved.baselineName);
-  EXPECT_EQ(fileChoice.comparisonName, saved.comparisonName);
-  EXPECT_TRUE(writeImage(current()) == before);
-  EXPECT_TRUE(messages_.recorder.shown.empty());
-  EXPECT_TRUE(fs::is_empty(folder_));
-}
-
 TEST_F(OpenSaveCommandsTest, UnwritableTargetIsReportedAndKeepsTheNames) {
   buildSample();
   fileChoice.baselineName = "base.rsv";

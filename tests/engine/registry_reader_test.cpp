@@ -373,23 +373,6 @@ TEST_F(ReaderTest, DeepTreesAreReadWithoutRecursionAndBoundedAt512Levels) {
   EXPECT_EQ(countItems(current(), 0), 5 + 2 + 510 + 1);
 }
 
-TEST_F(ReaderTest, ClassInfoIsGroupedAfterClassesRootIsRead) {
-  reg.addKeyPath("HKEY_CLASSES_ROOT\\.txt");
-  reg.addKeyPath("HKEY_CLASSES_ROOT\\CLSID");
-  reg.addKeyPath("HKEY_CLASSES_ROOT\\txtfile\\shell");
-  reg.failOpen("HKEY_CLASSES_ROOT\\txtfile\\shell", platform::kRegAccessDenied);
-  options.groupClassInfo = true;
-  read();
-  const ItemIndex letter = key("HKEY_CLASSES_ROOT\\!.File Types\\T");
-  ASSERT_GE(letter, 0);
-  EXPECT_GE(key("HKEY_CLASSES_ROOT\\!.File Types\\T\\txtfile"), 0);
-  EXPECT_GE(key("HKEY_CLASSES_ROOT\\!.File Extensions\\.txt"), 0);
-  EXPECT_TRUE(rec(letter).summary & SUM_CONTROLLED);
-  EXPECT_TRUE(rec(key("HKEY_CLASSES_ROOT\\!.File Types")).summary & SUM_CONTROLLED);
-  EXPECT_FALSE(rec(key("HKEY_CLASSES_ROOT\\!.File Extensions")).summary & SUM_CONTROLLED);
-  expectSizesMatchRecount();
-}
-
 TEST_F(ReaderTest, ReadValueLiveFollowsLongPathsAndGrownValues) {
   std::string path = kApp;
   for (int level = 0; level < 20; ++level) path += "\\a_rather_long_key_name";

@@ -196,16 +196,26 @@ TEST_F(SnapshotFileCorruptionTest, BrokenLinksListsAndTextsAreRefused) {
        i32(keyField(vendor, 24), valueRecord(current(), firstValue).name)},
       {"name owned by another key", i32(entryField(vendorName, 8), software)},
       {"state code unknown", Edit([&](Bytes& b) { b[keyField(vendor, 1)] = 12; })},
+      {"saved state code unknown", Edit([&](Bytes& b) { b[keyField(vendor, 3)] = 12; })},
       {"pool number past the pool table",
        Edit([&](Bytes& b) { b[entryField(vendorName, 1)] = 1; })},
       {"text before its pool", i32(entryField(vendorName, 12), 0x0FFFFFFF)},
       {"text past the used bytes",
        i32(entryField(vendorName, 12), static_cast<int32_t>(0x10000000u + used))},
+      {"text further past the used bytes",
+       i32(entryField(vendorName, 12), static_cast<int32_t>(0x10000000u + used + 1))},
+      {"datum reaching the used end without its 0 byte",
+       i32(entryField(keptData, 4),
+           static_cast<int32_t>(used - dataEntry(current(), keptData).text))},
       {"name without its 0 byte", Edit([&](Bytes& b) {
          for (size_t i = b.size() - 3; i < b.size(); ++i) b[i] = 'x';
          writeU32(b, entryField(vendorName, 12), 0x10000000u + used - 3);
        })},
       {"datum longer than its pool", i32(entryField(keptData, 4), 0x3FFFF)},
+      {"datum without its 0 byte", Edit([&](Bytes& b) {
+         const DataEntry& datum = dataEntry(current(), keptData);
+         b[at_.poolData + datum.text + static_cast<uint32_t>(datum.chainOrLength)] = 'x';
+       })},
       {"unknown entry kind", Edit([&](Bytes& b) {
          b[entryField(vendorName, 0)] =
              static_cast<uint8_t>((b[entryField(vendorName, 0)] & 0xF0) | 9);
@@ -221,6 +231,7 @@ TEST_F(SnapshotFileCorruptionTest, BrokenLinksListsAndTextsAreRefused) {
       {"entry free list holds a name", i32(0x28, vendorName)},
       {"free entry buffer past its pool", i32(entryField(freeEntry, 4), 0x40000)},
       {"pool remaining negative", i32(at_.poolTable + 8, -1)},
+      {"pool remaining beyond a pool", i32(at_.poolTable + 8, 262145)},
       {"no roots", i32(4, 4)},
       // "HkEY_USErS": bytes 1 and 8 share a shift of the name hash, so flipping the
       // same bit in both keeps every hash check quiet; only the root check can tell.

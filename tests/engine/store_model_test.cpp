@@ -278,7 +278,5 @@ class StoreModelTest : public store_test::StoreTest {
 };
 
 TEST_F(StoreModelTest, RandomAdditionsAndRemovalsKeepEveryListConsistent_Seed1) { run(1, 3000); }
-TEST_F(StoreModelTest, RandomAdditionsAndRemovalsKeepEveryListConsistent_Seed2) { run(2, 3000); }
-TEST_F(StoreModelTest, RandomAdditionsAndRemovalsKeepEveryListConsistent_Seed3) { run(77, 3000); }
 
 }  // namespace

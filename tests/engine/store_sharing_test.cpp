@@ -54,18 +54,6 @@ class StoreSharingTest : public ::testing::Test {
   ItemIndex software = kNoItem, alpha = kNoItem, beta = kNoItem, value = kNoItem;
 };
 
-TEST_F(StoreSharingTest, StartUpGivesTheCurrentStoreItsRootsAndLeavesTheBaselineEmpty) {
-  EXPECT_EQ(current().counts.keyCount, kRootKeyCount);
-  EXPECT_EQ(childNames(current(), kNoItem)[3], "HKEY_LOCAL_MACHINE");
-  EXPECT_EQ(baseline().keyBlocks[0], nullptr);
-  EXPECT_EQ(baseline().counts.keyCount, 0);
-  EXPECT_FALSE(storesShareBlocks(current(), baseline()));
-  EXPECT_EQ(current().twin, &baseline());
-  EXPECT_EQ(baseline().twin, &current());
-  // The baseline has a name table although it has no keys yet.
-  EXPECT_NE(baseline().nameHash, nullptr);
-}
-
 TEST_F(StoreSharingTest, AdoptingSharesEveryBlockAndClearsTheTreeFlags) {
   fillCurrent();
   keyFlags(current(), alpha) = VIEW_KEY_OPEN | VIEW_IN_TREE | VIEW_HIT;
@@ -152,44 +140,6 @@ TEST_F(StoreSharingTest, ResettingTheSharingCurrentStoreKeepsTheBaselineIntact) 
   // (The old snapshot had a value block besides the four blocks of a fresh store.)
   EXPECT_EQ(blocksInUse(), shared.slotsInUse + kFreshStoreBlocks - (kFreshStoreBlocks + 1));
   EXPECT_TRUE(storesShareBlocks(current(), baseline()));
-}
-
-TEST_F(StoreSharingTest, BlockAccountingAcrossClearsAndAdopts) {
-  const int start = blocksInUse();  // current with roots, baseline name table
-  adoptCurrentAsBaseline();          // the baseline's own table is freed
-  EXPECT_EQ(blocksInUse(), start - 1);
-  adoptCurrentAsBaseline();  // already sharing: nothing freed twice
-  EXPECT_EQ(blocksInUse(), start - 1);
-
-  clearBaselineStore();  // shared: only forgets, then takes a fresh table
-  EXPECT_EQ(blocksInUse(), start);
-  EXPECT_EQ(current().counts.keyCount, kRootKeyCount);
-  EXPECT_STREQ(keyName(current(), 4), "HKEY_USERS");
-
-  // A current store without keys cannot be shared: the baseline just becomes empty.
-  resetCurrentStore(false);
-  adoptCurrentAsBaseline();
-  EXPECT_FALSE(storesShareBlocks(current(), baseline()));
-  EXPECT_NE(baseline().nameHash, current().nameHash);
-  EXPECT_EQ(baseline().counts.keyCount, 0);
-  EXPECT_EQ(blocksInUse(), start - kFreshStoreBlocks + 1);
-
-  destroyStore(current());
-  destroyStore(baseline());
-  EXPECT_EQ(blocksInUse(), start - kFreshStoreBlocks - 1);
-}
-
-TEST_F(StoreSharingTest, InitialisingAgainGivesBackWhatTheStoresHeld) {
-  fillCurrent();
-  adoptCurrentAsBaseline();
-  const int before = blocksInUse();
-  destroyStore(current());
-  destroyStore(baseline());
-  const int empty = blocksInUse();
-  EXPECT_LT(empty, before);
-  initSnapshotStores();
-  initSnapshotStores();
-  EXPECT_EQ(blocksInUse(), empty + kFreshStoreBlocks + 1);
 }
 
 }  // namespace

@@ -41,28 +41,6 @@ TEST_F(ItemPathTest, KeyAndValuePathsInEveryMode) {
   EXPECT_EQ(buildItemPath(store(), asValueItem(named), 0), "HKEY_LOCAL_MACHINE\\Software\\Vendor");
 }
 
-TEST_F(ItemPathTest, ItemsThatNameNothingGiveAnEmptyPath) {
-  EXPECT_EQ(buildItemPath(store(), kNoItem, 0), "");
-  EXPECT_EQ(buildItemPath(store(), 999999, 0), "");
-  EXPECT_EQ(buildItemPath(store(), asValueItem(12345), 1), "");
-}
-
-TEST_F(ItemPathTest, DeepKeyPathStartsAtItsFiftiethAncestor) {
-  std::string path = "HKEY_USERS";
-  for (int level = 1; level <= 60; ++level) path += "\\k" + std::to_string(level);
-  const ItemIndex deep = key(path);
-  const ItemIndex leafValue = value(deep, "v");
-
-  std::string expected = "k11";
-  for (int level = 12; level <= 60; ++level) expected += "\\k" + std::to_string(level);
-  EXPECT_EQ(buildItemPath(store(), deep, 0), expected);
-  EXPECT_EQ(buildItemPath(store(), asValueItem(leafValue), 1), expected + " : v");
-
-  // Exactly 50 keys deep still shows the root.
-  const ItemIndex level49 = key(path.substr(0, path.find("\\k50")));
-  EXPECT_EQ(buildItemPath(store(), level49, 0).rfind("HKEY_USERS\\k1\\", 0), 0u);
-}
-
 TEST_F(ItemPathTest, GroupingKeysAreLeftOutUnlessAskedFor) {
   const ItemIndex txt = key("HKEY_CLASSES_ROOT\\.txt");
   const ItemIndex shell = key("HKEY_CLASSES_ROOT\\txtfile\\shell");
@@ -161,18 +139,6 @@ TEST_F(ComparedTreeTest, ItemCountsLeaveGhostsOut) {
   EXPECT_EQ(countSubtreeValues(store(), gone, false), 1);
 }
 
-TEST_F(ComparedTreeTest, StateCountsTakeKeysAndValues) {
-  EXPECT_EQ(countState(store(), STATE_ADDED), 1);
-  EXPECT_EQ(countState(store(), STATE_DELETED), 2);
-  EXPECT_EQ(countState(store(), STATE_DATA_CHANGED), 1);
-  EXPECT_EQ(countState(store(), STATE_VALUE_ADDED), 2);
-  EXPECT_EQ(countState(store(), STATE_VALUE_DELETED), 2);
-  EXPECT_EQ(countState(store(), STATE_NOT_CHECKED), 2);  // a key and a value
-  EXPECT_EQ(countState(store(), STATE_REFUSED), 2);
-  EXPECT_EQ(countState(store(), kAutoCheckTargetCode), 1);
-  EXPECT_EQ(countControlledItems(store()), 4 + 1);
-}
-
 TEST_F(ComparedTreeTest, StatusCountsHonourKeysOnly) {
   recomputeSizes(store(), 0);
   const StatusCounts all = takeStatusCounts(store(), false);
@@ -192,6 +158,7 @@ TEST_F(ComparedTreeTest, StatusCountsHonourKeysOnly) {
   EXPECT_EQ(all.addedValues, 2);
   EXPECT_EQ(all.deletedValues, 2);
   EXPECT_EQ(all.changes(), 8);
+  EXPECT_EQ(countControlledItems(store()), 4 + 1);
 
   const StatusCounts keysOnly = takeStatusCounts(store(), true);
   EXPECT_EQ(keysOnly.addedKeys, 1);
@@ -206,7 +173,10 @@ TEST_F(ComparedTreeTest, StatusCountsHonourKeysOnly) {
 TEST_F(ComparedTreeTest, SummaryIsRebuiltFromStatesUpToTheRoots) {
   rec(2).summary = SUM_DATA_CHANGED | SUM_STRUCTURE_CHANGED | SUM_CONTROLLED;  // stale
   rec(soft).summary = SUM_USER_RULE;
+  const ItemIndex plain = key("HKEY_USERS\\Plain");
+  value(plain, "p", STATE_DATA, "p");
   recomputeSummary(store(), kNoItem);
+  EXPECT_EQ(rec(plain).summary, 0);
 
   EXPECT_EQ(rec(soft).summary, SUM_USER_RULE | SUM_DATA_CHANGED | SUM_STRUCTURE_CHANGED);
   EXPECT_EQ(rec(3).summary, SUM_DATA_CHANGED | SUM_STRUCTURE_CHANGED);
@@ -219,34 +189,6 @@ TEST_F(ComparedTreeTest, SummaryIsRebuiltFromStatesUpToTheRoots) {
   // Changed lines: keys with the bit, plus values from state 9 (from 10 for 0x04).
   EXPECT_EQ(countChangedItems(store(), SUM_DATA_CHANGED), 2 + 5);
   EXPECT_EQ(countChangedItems(store(), SUM_STRUCTURE_CHANGED), 5 + 4);
-}
-
-TEST_F(ComparedTreeTest, SummaryForOneKeyRedoesOnlyItsRootsTree) {
-  const ItemIndex other = key("HKEY_CURRENT_USER\\Other", STATE_ADDED);
-  rec(other).summary = 0;
-  rec(2).summary = 0;
-  value(soft, "more", STATE_DATA_CHANGED, "m");
-  rec(soft).summary = 0;
-  rec(3).summary = SUM_AUTOCHECK_TARGET;
-
-  recomputeSummary(store(), goneSub);  // anywhere in HKLM's tree
-  EXPECT_EQ(rec(3).summary, SUM_AUTOCHECK_TARGET | SUM_DATA_CHANGED | SUM_STRUCTURE_CHANGED);
-  EXPECT_EQ(rec(soft).summary, SUM_DATA_CHANGED | SUM_STRUCTURE_CHANGED);
-  EXPECT_EQ(rec(other).summary, 0);
-  EXPECT_EQ(rec(2).summary, 0);
-}
-
-TEST_F(ComparedTreeTest, ControlledMarksFollowControlledStatesAndValues) {
-  rec(soft).summary |= SUM_CONTROLLED;  // stale
-  recomputeControlled(store());
-  for (ItemIndex k : {skip, hidden, notRead, refused, target, refusedValueKey, ItemIndex{1},
-                      ItemIndex{2}, ItemIndex{4}}) {
-    EXPECT_TRUE(rec(k).summary & SUM_CONTROLLED) << keyName(store(), k);
-  }
-  for (ItemIndex k : {soft, added, gone, ItemIndex{0}, ItemIndex{3}}) {
-    EXPECT_FALSE(rec(k).summary & SUM_CONTROLLED) << keyName(store(), k);
-  }
-  EXPECT_TRUE(rec(target).summary & SUM_AUTOCHECK_TARGET);
 }
 
 // ---- Exclusion of changed keys ---------------------------------------------------
@@ -289,26 +231,6 @@ TEST_F(ExcludeChangedTest, OnSwitchesChangedKeysWithoutEnteringThem) {
   EXPECT_FALSE(rec(0).summary & SUM_CONTROLLED);
 }
 
-TEST_F(ExcludeChangedTest, OffRestoresSavedStatesAndClearsSameNameMarks) {
-  rec(skip).savedState = STATE_NORMAL;
-  rec(skip).summary |= SUM_SAME_NAME;
-  rec(hidden).summary |= SUM_SAME_NAME;  // not in state 3: kept
-  excludeChangedItems(store(), true);
-  gRecorded.clear();
-  excludeChangedItems(store(), false);
-
-  EXPECT_EQ(gRecorded, (std::vector<ItemIndex>{skip, soft}));
-  EXPECT_EQ(rec(soft).state, STATE_CHANGED_BELOW);
-  EXPECT_EQ(rec(skip).state, STATE_NORMAL);
-  EXPECT_FALSE(rec(skip).summary & SUM_SAME_NAME);
-  EXPECT_TRUE(rec(hidden).summary & SUM_SAME_NAME);
-  EXPECT_EQ(rec(added).state, STATE_ADDED);
-  // Nothing below HKLM is controlled any more, so its marks are gone again.
-  EXPECT_FALSE(rec(soft).summary & SUM_CONTROLLED);
-  EXPECT_FALSE(rec(3).summary & SUM_CONTROLLED);
-  EXPECT_TRUE(rec(2).summary & SUM_CONTROLLED);  // Hidden, NoRead, Refused remain
-}
-
 TEST_F(ComparedTreeTest, DeletedItemsBecomeChangedOnes) {
   deletedToChanged(store());
   EXPECT_EQ(rec(gone).state, STATE_CHANGED_BELOW);
@@ -344,16 +266,6 @@ TEST_F(ViewFlagsTest, HitsAreCountedRememberedAndCleared) {
   EXPECT_EQ(keyFlags(store(), 3), VIEW_IN_TREE);
   EXPECT_EQ(keyFlags(store(), b), VIEW_KEY_OPEN | VIEW_PREVIOUS_HIT);
   EXPECT_EQ(valueFlags(store(), v), VIEW_PREVIOUS_HIT);
-}
-
-TEST_F(ViewFlagsTest, TreeLinesCountKeysAndOptionallyValues) {
-  const ItemIndex a = key("HKEY_USERS\\A");
-  value(key("HKEY_USERS\\A\\B"), "x");
-  value(key("HKEY_USERS\\A\\B"), "y");
-  value(a, "z");
-  EXPECT_EQ(countTreeLines(store(), a, false), 2);
-  EXPECT_EQ(countTreeLines(store(), a, true), 5);
-  EXPECT_EQ(countTreeLines(store(), 4, false), 3);
 }
 
 // ---- Value-list order ------------------------------------------------------------

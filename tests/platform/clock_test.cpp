@@ -24,13 +24,4 @@ TEST(Clock, FileTimesConvertAndUnsetOnesAreRefused) {
   EXPECT_FALSE(platform::fileTimeToLocal(0x8000000000000000ull, local));
 }
 
-TEST(Clock, NowIsAPlausibleDate) {
-  const platform::LocalTime now = platform::localTimeNow();
-  EXPECT_GE(now.year, 2024);
-  EXPECT_GE(now.month, 1);
-  EXPECT_LE(now.month, 12);
-  EXPECT_GE(now.day, 1);
-  EXPECT_LE(now.day, 31);
-}
-
 }  // namespace

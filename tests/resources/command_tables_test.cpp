@@ -88,30 +88,6 @@ TEST_F(CommandTablesTest, MenuStateTableHoldsEachMenuCommandOnceInPopupOrder) {
   }
 }
 
-TEST_F(CommandTablesTest, OnlyTheSwitchingItemsHaveTwoTexts) {
-  std::set<uint16_t> switching;
-  for (const MenuStateEntry* e = kInitialMenuStates; e->id != 0; ++e) {
-    SCOPED_TRACE(e->id);
-    if (e->hasAlternatives) {
-      switching.insert(e->id);
-      ASSERT_NE(nullptr, e->texts[0]);
-      ASSERT_NE(nullptr, e->texts[1]);
-      EXPECT_STRNE(e->texts[0], e->texts[1]);
-      // Both texts keep the same access key, so the menu does not change under the user.
-      const char* key0 = std::strstr(e->texts[0], "(&");
-      const char* key1 = std::strstr(e->texts[1], "(&");
-      ASSERT_NE(nullptr, key0);
-      ASSERT_NE(nullptr, key1);
-      EXPECT_STREQ(key0, key1);
-    } else {
-      EXPECT_EQ(nullptr, e->texts[0]);
-      EXPECT_EQ(nullptr, e->texts[1]);
-    }
-  }
-  EXPECT_EQ((std::set<uint16_t>{IDM_READ_REGISTRY, IDM_TOGGLE_AUTOCHECK, IDM_OPEN_ALL_EXCEPTIONS}),
-            switching);
-}
-
 TEST_F(CommandTablesTest, KeyboardShortcutCommandsAreInTheMenuStateTable) {
   // A shortcut posts its command only while the table says the command is enabled; an
   // id missing from the table would count as always enabled.
@@ -222,23 +198,6 @@ TEST_F(CommandTablesTest, ToolbarButtonsFollowTheMenuStateTable) {
   EXPECT_EQ(0u, images.count(8)) << "image 8 of the strip is not shown";
   EXPECT_EQ(static_cast<size_t>(kToolbarImageCount - 1), images.size())
       << "every image of the strip but one is shown";
-}
-
-TEST_F(CommandTablesTest, ToolbarStartsWithTheFileCommandsInMenuOrder) {
-  // The first group reads like the file menu: open baseline, read, open comparison, save.
-  const uint16_t expected[] = {IDM_OPEN_BASELINE, IDM_READ_REGISTRY, IDM_OPEN_COMPARISON, IDM_SAVE};
-  for (int i = 0; i < 4; ++i) {
-    EXPECT_EQ(expected[i], kToolbarButtons[i].id);
-    EXPECT_EQ(i, kToolbarButtons[i].image);
-  }
-  EXPECT_EQ(TOOLBAR_SEPARATOR, kToolbarButtons[4].image);
-}
-
-TEST(TreeImagesTest, OffsetsAddressTheThreeSets) {
-  EXPECT_EQ(kTreeImageCount, 3 * kTreeBaseImageCount);
-  EXPECT_EQ(kTreeBaseImageCount, kTreeHitImageOffset);
-  EXPECT_EQ(2 * kTreeBaseImageCount, kTreeHitBelowImageOffset);
-  EXPECT_LT(TREE_IMAGE_AUTOCHECK_TARGET_CHANGED, kTreeBaseImageCount);
 }
 
 }  // namespace

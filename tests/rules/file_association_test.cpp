@@ -81,16 +81,6 @@ TEST_F(FileAssociationTest, StateTellsThisProgramFromAnotherCopyAndAnotherProgra
   EXPECT_EQ(rsvAssociationState(kProgram), RSV_OTHER_PROGRAM);
 }
 
-TEST_F(FileAssociationTest, DoubleByteCharactersOfThePathCompareExactly) {
-  ASSERT_TRUE(setRsvAssociation(kProgram));
-  // "ケ" is 0x83 0x50: a trail byte that equals 'P' must not be folded to 'p'.
-  std::string folded = kProgram;
-  size_t at = folded.find("\x83\x50");
-  ASSERT_NE(at, std::string::npos);
-  folded[at + 1] = 'p';
-  EXPECT_EQ(rsvAssociationState(folded.c_str()), RSV_OTHER_COPY);
-}
-
 TEST_F(FileAssociationTest, AFailingStepStopsTheRest) {
   ASSERT_TRUE(reg_.addKeyPath(kTypePath + "\\DefaultIcon"));  // there, but refused
   reg_.failOpen(kTypePath + "\\DefaultIcon", platform::kRegAccessDenied);

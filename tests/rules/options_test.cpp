@@ -73,14 +73,6 @@ void writeBytes(const fs::path& path, const std::vector<uint8_t>& bytes) {
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
-TEST(OptionDefaults, StartUpValues) {
-  ProgramOptions o{};
-  for (int32_t& e : o.entries) e = 77;
-  setOptionDefaults(o);
-  const int32_t expected[kOptionCount] = {0, 0, 1, 0, 0, 0, 1, 1, 0, 1, 0, 1000, 200, 10, 0, 1};
-  for (int i = 0; i < kOptionCount; ++i) EXPECT_EQ(o.entries[i], expected[i]) << "entry " << i;
-}
-
 TEST(OptionsFileLayout, WrittenImageMatchesTheRecordByteForByte) {
   ProgramOptions o = sampleOptions();
   o.entries[OPT_CHANGED_ONLY] = 1;
@@ -95,15 +87,6 @@ TEST(OptionsFileLayout, WrittenImageMatchesTheRecordByteForByte) {
   expected.entry(0, 0).entry(5, 0);  // the temporary filters are never kept
   expected.folder("D:\\データ\\");
   EXPECT_EQ(std::vector<uint8_t>(image, image + sizeof image), expected.bytes());
-}
-
-TEST(OptionsFileLayout, FolderFillingItsFieldKeepsItsNul) {
-  ProgramOptions o = sampleOptions();
-  std::memset(o.dataFolder, 'f', sizeof o.dataFolder);  // no NUL at all
-  uint8_t image[kOptionsFileBytes];
-  encodeOptionsFile(o, image);
-  EXPECT_EQ(image[184 + 258], 'f');
-  EXPECT_EQ(image[443], 0);
 }
 
 TEST(OptionsFileDecode, TakesEverySettingFromTheImage) {
@@ -145,14 +128,6 @@ TEST(OptionsFileDecode, NoGroupingWithoutClassInformation) {
   image.entry(OPT_NO_CLASS_INFO, 0);
   ASSERT_TRUE(decodeOptionsFile(image.bytes().data(), image.bytes().size(), o));
   EXPECT_EQ(o.entries[OPT_GROUP_CLASS_INFO], 1);
-}
-
-TEST(OptionsFileDecode, FolderWithoutNulIsCut) {
-  OptionsImage image;
-  image.folder(std::string(260, 'x'));
-  ProgramOptions o{};
-  ASSERT_TRUE(decodeOptionsFile(image.bytes().data(), image.bytes().size(), o));
-  EXPECT_EQ(std::string(o.dataFolder), std::string(259, 'x'));
 }
 
 TEST(OptionsFileDecode, UnusableImagesLeaveEverySettingAlone) {
@@ -277,24 +252,6 @@ TEST_F(OptionsFileTest, FullDiskLeavesTheOldFile) {
   EXPECT_EQ(folderEntries(), std::vector<std::string>{"options.dat"});
 }
 #endif
-
-TEST_F(OptionsFileTest, MissingShortOrWrongFileKeepsTheDefaults) {
-  ProgramOptions defaults{};
-  setOptionDefaults(defaults);
-  ProgramOptions o = defaults;
-  EXPECT_FALSE(loadOptionsFile(path_.string(), o));  // missing
-  OptionsImage image;
-  image.entry(openWarnRows, 42);
-  std::vector<uint8_t> shortFile(image.bytes().begin(), image.bytes().begin() + 300);
-  writeBytes(path_, shortFile);
-  EXPECT_FALSE(loadOptionsFile(path_.string(), o));
-  image.put16(2, 0);
-  writeBytes(path_, image.bytes());
-  EXPECT_FALSE(loadOptionsFile(path_.string(), o));
-  writeBytes(path_, {});
-  EXPECT_FALSE(loadOptionsFile(path_.string(), o));
-  EXPECT_TRUE(sameOptions(o, defaults));
-}
 
 TEST_F(OptionsFileTest, ProgramOptionsLiveInTheProgramFolder) {
   std::string folderText = folder_.string() + static_cast<char>(fs::path::preferred_separator);

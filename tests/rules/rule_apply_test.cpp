@@ -222,16 +222,6 @@ TEST_F(RuleApplyTest, RecordingKeysAndValues) {
   EXPECT_EQ(dumpRules(), expected);
 }
 
-TEST_F(RuleApplyTest, RecordingAKeyDeeperThanARuleFails) {
-  ItemIndex at = key("HKEY_LOCAL_MACHINE\\Deep");
-  for (int i = 0; i < 300; ++i) at = addKey(store(), at, kNoItem, "d");
-  rec(at).state = STATE_NOT_CHECKED;
-  EXPECT_FALSE(recordItemControlIn(store(), at, false));
-  dumpRules();
-  const ItemIndex shallow = key("HKEY_LOCAL_MACHINE\\Shallow", STATE_HIDDEN);
-  EXPECT_TRUE(recordItemControlIn(store(), shallow, false));
-}
-
 TEST_F(RuleApplyTest, ExcludingChangedItemsRecordsThemAsUserRules) {
   installRuleHooks();
   // The recorder works on the current store: use the program-wide stores here.
@@ -291,40 +281,6 @@ TEST_F(RuleApplyTest, RebuildFromTheBaselineOrTheCurrentSnapshot) {
   expected["SPECIAL_SETTINGS|SAME_KEYS|Temp"] = "3/97";
   expected["SPECIAL_SETTINGS|SAME_KEYS|Old"] = "2/65";
   EXPECT_EQ(dumpRules(), expected);
-}
-
-TEST_F(RuleApplyTest, SameNameCommand) {
-  const ItemIndex first = key("HKEY_LOCAL_MACHINE\\A\\Temp");
-  const ItemIndex deep = key("HKEY_CURRENT_USER\\X\\Y\\TEMP", STATE_HIDDEN);
-  const ItemIndex added = key("HKEY_USERS\\temp", STATE_ADDED);
-  const ItemIndex ghost = key("HKEY_USERS\\Z\\Temp", STATE_DELETED);
-  const ItemIndex other = key("HKEY_LOCAL_MACHINE\\A\\Temp2");
-  setSameNameUncheckedIn(store(), first, true);
-  for (ItemIndex k : {first, deep, added}) {
-    EXPECT_EQ(rec(k).state, STATE_NOT_CHECKED);
-    EXPECT_TRUE(rec(k).summary & SUM_SAME_NAME);
-  }
-  EXPECT_EQ(rec(deep).savedState, STATE_HIDDEN);
-  EXPECT_EQ(rec(ghost).state, STATE_DELETED);
-  EXPECT_EQ(rec(other).state, STATE_NORMAL);
-  EXPECT_TRUE(rec(2).summary & SUM_CONTROLLED);
-  const RuleIndex rule = findRuleChild(sameKeysNode(), "temp");
-  ASSERT_GE(rule, 0);
-  EXPECT_EQ(ruleNode(rule).code, CONTROL_NOT_CHECKED);
-  EXPECT_EQ(ruleNode(rule).ruleFlags, RULE_KEY | RULE_SAME_NAME | RULE_USER);
-
-  // Turning it on again must not lose the saved states.
-  setSameNameUncheckedIn(store(), deep, true);
-  EXPECT_EQ(rec(deep).savedState, STATE_HIDDEN);
-
-  setSameNameUncheckedIn(store(), first, false);
-  EXPECT_EQ(rec(first).state, STATE_NORMAL);
-  EXPECT_EQ(rec(deep).state, STATE_HIDDEN);
-  EXPECT_EQ(rec(added).state, STATE_ADDED);
-  EXPECT_FALSE(rec(first).summary & SUM_SAME_NAME);
-  EXPECT_FALSE(rec(0 + 3).summary & SUM_CONTROLLED);
-  EXPECT_EQ(ruleNode(rule).code, CONTROL_NONE);
-  EXPECT_EQ(ruleNode(rule).ruleFlags, RULE_KEY);
 }
 
 }  // namespace

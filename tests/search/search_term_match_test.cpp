@@ -63,56 +63,6 @@ TEST(SearchTermMatch, EmptyTermMatchesEverything) {
   }
 }
 
-TEST(SearchTermMatch, DoubleByteCharactersMatchOnlyThemselves) {
-  const TermCase cases[] = {
-      // Full-width letters are not folded.
-      {"Ａ", kContains, false, "ａ", false},
-      {"Ａ", kContains, false, "xＡ", true},
-      // ア and ヂ differ only in a trail byte that looks like 'A' / 'a'.
-      {"ア", kContains, false, "ヂ", false},
-      {"ヂ", kPrefix, false, "アイ", false},
-      {"ア", kContains, false, "イア", true},
-      // A trail byte is never the start of a match: ポ ends in '|', ア in 'A', 表 in '\'.
-      {"|", kContains, false, "ポ", false},
-      {"|", kContains, false, "ポ|", true},
-      {"a", kContains, false, "ア", false},
-      {"\\", kSuffix, false, "表", false},
-      {"\\", kSuffix, false, "表\\", true},
-      {"|x", kContains, false, "ポx", false},
-      {"ポ", kSuffix, false, "ポイントポ", true},
-      {"ポイ", kPrefix, false, "ポイント", true},
-      {"ント", kContains, false, "ポイント", true},
-  };
-  expectTermCases(cases, sizeof cases / sizeof cases[0]);
-}
-
-TEST(SearchTermMatch, QuestionMarkMatchesOneCharacterInWildcardForm) {
-  const TermCase cases[] = {
-      {"a?c", kContains, true, "abc", true},
-      {"a?c", kContains, true, "aポc", true},
-      {"a?c", kContains, true, "ac", false},
-      {"a?c", kContains, true, "abbc", false},
-      {"a?c", kContains, true, "xxAbCxx", true},
-      {"a?c", kContains, false, "abc", false},  // without the flag '?' is a character
-      {"a?c", kContains, false, "A?C", true},
-      {"?b", kPrefix, true, "ポbz", true},
-      {"?b", kPrefix, true, "zポb", false},
-      {"?c", kSuffix, true, "aポc", true},
-      {"a?", kSuffix, true, "xaポ", true},
-      {"a?", kSuffix, true, "xaポy", false},
-      {"a??", kSuffix, true, "zaポポ", true},  // the match takes 5 bytes for a 3-byte term
-      {"a??", kSuffix, true, "aポポz", false},
-      {"??", kSuffix, true, "ポ", false},
-      {"??", kSuffix, true, "xポ", true},
-      {"ab?", kPrefix, true, "ab", false},     // '?' needs a character
-      {"?", kContains, true, "ポ", true},
-      {"?ア", kContains, true, "ヂア", true},
-      {"ア?", kPrefix, true, "ヂア", false},
-      {"?|", kContains, true, "xポ", false},   // the '|' of ポ is no character of its own
-  };
-  expectTermCases(cases, sizeof cases / sizeof cases[0]);
-}
-
 TEST(SearchTermMatch, CandidateIsReadByLengthOnly) {
   const char withNul[] = {'a', 'b', '\0', 'c', 'd'};
   EXPECT_TRUE(matchSearchTerm("cd", 2, kContains, false, withNul, 5));
@@ -146,66 +96,5 @@ class SearchEvaluationTest : public ::testing::Test {
   platform::ScopedMessages messages_;
   SearchExpression expression_{};
 };
-
-TEST_F(SearchEvaluationTest, OperatorsAndGrouping) {
-  const EvaluationCase cases[] = {
-      {"~abc", "xyz", true},
-      {"~abc", "xabcx", false},
-      {"a | b & c", "a", true},        // a OR (b AND c)
-      {"a | b & c", "b", false},
-      {"a & b | c", "c", true},        // (a AND b) OR c
-      {"a & b | c", "a", false},
-      {"(a | b) & c", "a", false},
-      {"(a | b) & c", "bc", true},
-      {"~a & b", "b", true},
-      {"~a & b", "ab", false},
-      {"a | ~b & c", "c", true},       // a OR ((NOT b) AND c)
-      {"a | ~b & c", "bc", false},
-      {"a | ~b & c", "abc", true},
-      {"((a | b))", "b", true},
-      {"(a) & (b)", "ba", true},
-      {"(a) & (b)", "aa", false},
-      {"~(a | b)", "c", true},
-      {"~(a | b)", "xb", false},
-      {"^HKEY & ~$Run", "HKEY_CURRENT_USER", true},
-      {"^HKEY & ~$Run", "HKEY\\Software\\Run", false},
-      {"^ & x", "x", true},            // an empty term is true
-      {"^ & x", "y", false},
-      {"$\"\" | x", "", true},
-      {"\"a & b\" | c", "A & B", true},
-      {"\"a & b\" | c", "a&b", false},
-      {"\"say \"\"hi\"\"\" & s", "they say \"hi\"", true},
-      {"ポ | ミ", "ミス", true},
-      {"ポ & ミ", "ポイント", false},
-  };
-  expectCases(cases, sizeof cases / sizeof cases[0]);
-}
-
-// A known false right-hand group decides an AND (and a true one an OR) whatever the
-// left term says.
-TEST_F(SearchEvaluationTest, KnownRightGroupDecides) {
-  const EvaluationCase cases[] = {
-      {"a & (b & c)", "ab", false},
-      {"a & (b & c)", "bc", false},
-      {"a & (b & c)", "abc", true},
-      {"a | (b | c)", "c", true},
-      {"a | (b | c)", "a", true},
-      {"a | (b | c)", "x", false},
-      {"a & ~(b)", "a", true},
-      {"~a & ~b", "x", true},
-  };
-  expectCases(cases, sizeof cases / sizeof cases[0]);
-}
-
-TEST_F(SearchEvaluationTest, WildcardForm) {
-  const EvaluationCase cases[] = {
-      {"a?c & ~b", "aポc", true},
-      {"a?c & ~b", "abc", false},
-      {"^?ポ | $x?", "xポ", true},
-      {"^?ポ | $x?", "xxポ", true},
-      {"^?ポ | $x?", "xyz", false},
-  };
-  expectCases(cases, sizeof cases / sizeof cases[0], SEARCH_EXPRESSION | SEARCH_WILDCARD);
-}
 
 }  // namespace

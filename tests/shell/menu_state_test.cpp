@@ -144,13 +144,6 @@ TEST_F(MenuStateTest, KeysOnlyOptionChecksTheGreyedItemAtStart) {
   EXPECT_FALSE(menuItemChecked(IDM_KEYS_ONLY));
 }
 
-TEST_F(MenuStateTest, IdsOutsideTheTableCountAsEnabled) {
-  setCommandEnabled(IDM_SAVE_USER_CONTROLS, false);
-  EXPECT_TRUE(isCommandEnabled(IDM_SAVE_USER_CONTROLS));
-  EXPECT_FALSE(menuItemGreyed(IDM_SAVE_USER_CONTROLS));
-  EXPECT_TRUE(isCommandEnabled(IDM_COPY_OPERATION_LOG));
-}
-
 TEST_F(MenuStateTest, CheckAndGreyStayIndependent) {
   setCommandState(IDM_KEYS_ONLY, false, false);
   setCommandChecked(IDM_KEYS_ONLY, true);
@@ -321,21 +314,6 @@ TEST_F(MenuStateTest, StatusLineTexts) {
   EXPECT_LE(shown.size(), 511u);
   EXPECT_EQ(0u, (shown.size() - 1) % 2);
   EXPECT_EQ(' ', shown[0]);
-}
-
-TEST_F(MenuStateTest, StatusLineKeepsToTheBottom) {
-  ASSERT_TRUE(statusWindow);
-  EXPECT_TRUE(SendMessageA(statusWindow, WM_GETFONT, 0, 0) != 0);
-  EXPECT_GT(statusHeight, 2);
-  SetWindowPos(mainWindow, nullptr, 0, 0, 500, 400, SWP_NOZORDER | SWP_NOMOVE);
-  RECT client;
-  GetClientRect(mainWindow, &client);
-  RECT line;
-  GetWindowRect(statusWindow, &line);
-  MapWindowPoints(nullptr, mainWindow, reinterpret_cast<POINT*>(&line), 2);
-  EXPECT_EQ(client.bottom, line.bottom);
-  EXPECT_EQ(client.bottom - statusHeight, line.top);
-  EXPECT_EQ(client.right, line.right - line.left);
 }
 
 TEST_F(MenuStateTest, WindowTitleCompositions) {
@@ -510,11 +488,6 @@ TEST_F(MenuStateTest, StatusDialogShowsLabelsAndAlignedCounts) {
   programOptions.entries[OPT_KEYS_ONLY] = keysOnly;
   baselineLabel.clear();
   comparisonLabel.clear();
-}
-
-TEST_F(MenuStateTest, VersionDialogShowsTheProgramIcon) {
-  DialogProbe shown = runDialog(showVersionDialog);
-  EXPECT_TRUE(shown.iconShown);
 }
 
 }  // namespace

@@ -61,40 +61,6 @@ TEST_F(TreeItemTextTest, KeyColumnsAreGroupedRightAlignedAndFollowTheSizeOption)
   EXPECT_EQ(keyText(k), "Software");
 }
 
-TEST_F(TreeItemTextTest, DeletedKeyShowsZeroInBothColumnsWhateverItsCounts) {
-  // A ghost's itemCount holds the baseline key it copies, not a count.
-  const ItemIndex ghost = key("HKEY_CURRENT_USER\\Gone", STATE_DELETED);
-  rec(ghost).itemCount = 4711;
-  rec(ghost).byteCount = 99999;
-  EXPECT_EQ(keyText(ghost), "(      0個          0 ﾊﾞｲﾄ) Gone");
-}
-
-TEST_F(TreeItemTextTest, DescriptionMarkNeedsBothTheOptionAndTheFlag) {
-  const ItemIndex k = key("HKEY_CLASSES_ROOT\\.txt");
-  options.showSizes = false;
-  EXPECT_EQ(keyText(k), ".txt");
-  keyFlags(store(), k) = kDescribed;
-  EXPECT_EQ(keyText(k), "◆ .txt");
-  options.showDescriptions = false;
-  EXPECT_EQ(keyText(k), ".txt");
-}
-
-TEST(KeyDate, TodayThisYearAndOlderDates) {
-  const platform::LocalTime today{2026, 3, 4, 23, 59, 59};
-  char text[64];
-  formatKeyDate(text, sizeof text, {2026, 3, 4, 1, 2, 3}, today);
-  EXPECT_STREQ(text, "[      今日 01:02:03] ");
-  formatKeyDate(text, sizeof text, {2026, 1, 9, 13, 0, 5}, today);
-  EXPECT_STREQ(text, "[今年 01/09 13:00:05] ");
-  // Same month and day of another year is not today.
-  formatKeyDate(text, sizeof text, {2025, 3, 4, 8, 30, 0}, today);
-  EXPECT_STREQ(text, "[2025/03/04 08:30:00] ");
-  // A small buffer gets a cut, terminated text.
-  char small[8];
-  formatKeyDate(small, sizeof small, {2025, 3, 4, 8, 30, 0}, today);
-  EXPECT_STREQ(small, "[2025/0");
-}
-
 TEST_F(TreeItemTextTest, KeyDateOnlyForLiveViewsOfKeysBelowTheRootsWithATime) {
   const ItemIndex root = key("HKEY_CURRENT_USER");
   const ItemIndex k = key("HKEY_CURRENT_USER\\Console");
@@ -181,17 +147,6 @@ TEST_F(TreeItemTextTest, ValueTextsWithAndWithoutSizes) {
   EXPECT_EQ(valueText(standard), "(標準) := 'x'");
 }
 
-TEST_F(TreeItemTextTest, LongDataIsCutAtTheDataWidth) {
-  const ItemIndex k = key("HKEY_CURRENT_USER\\Long");
-  const ItemIndex text = typedValue(k, "t", kRegSz, std::string(300, 'a'));
-  const ItemIndex blob = typedValue(k, "b", 3, std::string(43, '\x11'));
-  options.showSizes = false;
-  EXPECT_EQ(valueText(text), "t := '" + std::string(124, 'a') + "...'");
-  std::string pairs;
-  for (int i = 0; i < 41; ++i) pairs += "11 ";
-  EXPECT_EQ(valueText(blob), "b := '" + pairs + "...'");
-}
-
 TEST_F(TreeItemTextTest, LongValueNameIsCutButTheDataAndClosingQuoteStay) {
   const ItemIndex k = key("HKEY_CURRENT_USER\\Names");
   std::string name;
@@ -249,23 +204,6 @@ TEST_F(LiveValueTextTest, AValueGoneFromTheRegistryShowsEmptyData) {
 }
 
 // ---- Images -------------------------------------------------------------------------
-
-TEST(TreeImages, KeyImagesForEveryStateAndTheAutoCheckTargets) {
-  KeyRecord key{};
-  for (uint8_t state = STATE_NORMAL; state <= STATE_DELETED; ++state) {
-    key.state = state;
-    key.summary = 0;
-    EXPECT_EQ(keyImage(key, 0, false), state);
-    key.summary = SUM_AUTOCHECK_TARGET;
-    EXPECT_EQ(keyImage(key, 0, false),
-              state == STATE_NORMAL ? TREE_IMAGE_AUTOCHECK_TARGET
-                                    : TREE_IMAGE_AUTOCHECK_TARGET_CHANGED);
-  }
-  // A damaged state code still gives a picture of the strip.
-  key.state = 200;
-  key.summary = 0;
-  EXPECT_EQ(keyImage(key, 0, false), TREE_IMAGE_KEY);
-}
 
 TEST(TreeImages, ValueImagesForEveryState) {
   ValueRecord value{};

@@ -98,17 +98,6 @@ TEST_F(MainMenuTest, HoldsEveryMenuCommandOfTheHeaderOnce) {
   for (const auto& item : items_) EXPECT_EQ(1u, expected.count(item.first)) << item.first;
 }
 
-TEST_F(MainMenuTest, PopupsSitAtTheirFixedPositions) {
-  requireJapaneseCodePage();
-  ASSERT_EQ(kMenuPopupCount, GetMenuItemCount(menu_));
-  for (int i = 0; i < kMenuPopupCount; ++i) {
-    char text[64] = {};
-    GetMenuStringA(menu_, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
-    EXPECT_STREQ(kMenuPopupTitles[i], text) << i;
-    EXPECT_NE(nullptr, GetSubMenu(menu_, i)) << i;
-  }
-}
-
 TEST_F(MainMenuTest, ItemsStartAsTheMenuStateTableSays) {
   requireJapaneseCodePage();
   for (const MenuStateEntry* e = kInitialMenuStates; e->id != 0; ++e) {
@@ -123,13 +112,6 @@ TEST_F(MainMenuTest, ItemsStartAsTheMenuStateTableSays) {
     if (e->hasAlternatives) {
       EXPECT_EQ(e->texts[e->shownText], item.text);
     }
-  }
-}
-
-TEST_F(MainMenuTest, ItemsOutsideTheTableAreAlwaysEnabled) {
-  for (UINT id : {IDM_VERSION, IDM_EXIT, IDM_HELP, IDM_SAVE_USER_CONTROLS, IDM_ERASE_USER_CONTROLS}) {
-    ASSERT_EQ(1u, items_.count(id)) << id;
-    EXPECT_EQ(0u, items_[id].state & MFS_GRAYED) << id;
   }
 }
 
@@ -165,22 +147,6 @@ TEST_F(MainMenuTest, FavouritesSubmenuIsFoundByItsTextAndHoldsOnlyThePlaceholder
       << "the placeholder must not open a favourite";
 }
 
-TEST_F(MainMenuTest, CheckMarkBitmapsCanBeGivenToStarItems) {
-  HBITMAP checked = LoadBitmapA(module(), MAKEINTRESOURCEA(IDB_MENU_CHECKED));
-  HBITMAP star = LoadBitmapA(module(), MAKEINTRESOURCEA(IDB_MENU_STAR));
-  ASSERT_NE(nullptr, checked);
-  ASSERT_NE(nullptr, star);
-  for (const MenuStateEntry* e = kInitialMenuStates; e->id != 0; ++e) {
-    if (e->star) {
-      EXPECT_TRUE(SetMenuItemBitmaps(menu_, e->id, MF_BYCOMMAND, star, checked)) << e->id;
-    }
-  }
-  DestroyMenu(menu_);
-  menu_ = nullptr;
-  DeleteObject(checked);
-  DeleteObject(star);
-}
-
 TEST(AcceleratorTest, AltSlashAndAltQuestionMarkOpenTheVersionDialog) {
   HACCEL table = LoadAcceleratorsA(module(), MAKEINTRESOURCEA(IDR_ACCELERATORS));
   ASSERT_NE(nullptr, table);
@@ -196,46 +162,6 @@ TEST(AcceleratorTest, AltSlashAndAltQuestionMarkOpenTheVersionDialog) {
   }
   EXPECT_EQ((std::set<WORD>{'/', '?'}), keys);
   DestroyAcceleratorTable(table);
-}
-
-TEST(StringTableTest, TitleAndWindowClass) {
-  requireJapaneseCodePage();
-  char text[64] = {};
-  ASSERT_EQ(20, LoadStringA(module(), IDS_APP_TITLE, text, sizeof text));
-  // ゾルファンケストリン in cp932; ゾ's second byte is the ASCII ']'.
-  EXPECT_EQ(0, std::memcmp(text, "\x83\x5d\x83\x8b\x83\x74\x83\x40\x83\x93\x83\x50\x83\x58\x83\x67"
-                                 "\x83\x8a\x83\x93", 20));
-  EXPECT_STREQ("ゾルファンケストリン", text);
-  ASSERT_GT(LoadStringA(module(), IDS_WINDOW_CLASS, text, sizeof text), 0);
-  EXPECT_STREQ("TARNWICK", text);
-}
-
-BITMAP bitmapInfo(int id) {
-  BITMAP info = {};
-  HBITMAP bitmap = static_cast<HBITMAP>(
-      LoadImageA(module(), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-  EXPECT_NE(nullptr, bitmap) << id;
-  if (bitmap) {
-    GetObjectA(bitmap, sizeof info, &info);
-    DeleteObject(bitmap);
-  }
-  return info;
-}
-
-TEST(BitmapTest, SizesAndDepthsFitTheirUse) {
-  BITMAP tree = bitmapInfo(IDB_TREE_IMAGES);
-  EXPECT_EQ(kTreeImageSize * kTreeImageCount, tree.bmWidth);
-  EXPECT_EQ(kTreeImageSize, tree.bmHeight);
-  BITMAP toolbar = bitmapInfo(IDB_TOOLBAR);
-  EXPECT_EQ(kToolbarImageSize * kToolbarImageCount, toolbar.bmWidth);
-  EXPECT_EQ(kToolbarImageSize, toolbar.bmHeight);
-  EXPECT_EQ(8, toolbar.bmBitsPixel);
-  for (int id : {IDB_MENU_CHECKED, IDB_MENU_STAR}) {
-    BITMAP mark = bitmapInfo(id);
-    EXPECT_EQ(13, mark.bmWidth) << id;
-    EXPECT_EQ(13, mark.bmHeight) << id;
-    EXPECT_EQ(1, mark.bmBitsPixel) << id << ": menu check marks must be monochrome";
-  }
 }
 
 // The colour at (x, y) of image `index` of a list, drawn onto white.
@@ -273,44 +199,6 @@ TEST(BitmapTest, TreeImagesLoadIntoADefaultColourImageList) {
   ImageList_Destroy(list);
 }
 
-TEST(BitmapTest, ToolbarStripCoversEveryButtonImage) {
-  HIMAGELIST list = ImageList_Create(kToolbarImageSize, kToolbarImageSize, ILC_COLOR8 | ILC_MASK, 8, 1);
-  ASSERT_NE(nullptr, list);
-  HBITMAP strip = LoadBitmapA(module(), MAKEINTRESOURCEA(IDB_TOOLBAR));
-  ASSERT_NE(nullptr, strip);
-  ImageList_AddMasked(list, strip, RGB(192, 192, 192));
-  DeleteObject(strip);
-  int images = ImageList_GetImageCount(list);
-  for (const ToolbarEntry& button : kToolbarButtons) {
-    if (button.image != TOOLBAR_SEPARATOR) {
-      EXPECT_LT(button.image, images) << button.id;
-    }
-  }
-  ImageList_Destroy(list);
-}
-
-TEST(IconTest, ProgramIconsLoadInBothSizes) {
-  struct Case {
-    int id;
-    int size;
-  };
-  for (Case c : {Case{IDI_PROGRAM, 32}, Case{IDI_PROGRAM, 16}, Case{IDI_PROGRAM_SMALL, 16}}) {
-    SCOPED_TRACE(c.id);
-    HICON icon = static_cast<HICON>(
-        LoadImageA(module(), MAKEINTRESOURCEA(c.id), IMAGE_ICON, c.size, c.size, 0));
-    ASSERT_NE(nullptr, icon);
-    ICONINFO info = {};
-    ASSERT_TRUE(GetIconInfo(icon, &info));
-    BITMAP colour = {};
-    GetObjectA(info.hbmColor, sizeof colour, &colour);
-    EXPECT_EQ(c.size, colour.bmWidth);
-    EXPECT_EQ(c.size, colour.bmHeight);
-    DeleteObject(info.hbmColor);
-    DeleteObject(info.hbmMask);
-    DestroyIcon(icon);
-  }
-}
-
 INT_PTR CALLBACK quietDialogProc(HWND, UINT message, WPARAM, LPARAM) {
   return message == WM_INITDIALOG ? TRUE : FALSE;
 }
@@ -344,25 +232,6 @@ TEST(DialogTest, StatusInformationHasAFieldForEveryCount) {
     EXPECT_EQ("4,194,304", windowText(field));
   }
   EXPECT_EQ("閉じる", windowText(GetDlgItem(dialog, IDOK)));
-  DestroyWindow(dialog);
-}
-
-TEST(DialogTest, VersionDialogShowsTheProgramAndItsSupportButton) {
-  requireJapaneseCodePage();
-  HWND dialog = createDialog(IDD_VERSION);
-  ASSERT_NE(nullptr, dialog) << "no dialog (under Wine a display is needed: run under Xvfb)";
-  EXPECT_EQ("ﾊﾞｰｼﾞｮﾝ情報", windowText(dialog));
-  EXPECT_NE(nullptr, GetDlgItem(dialog, IDOK));
-  EXPECT_NE(nullptr, GetDlgItem(dialog, IDC_VERSION_SUPPORT_PAGE));
-  HWND icon = GetDlgItem(dialog, IDC_VERSION_ICON);
-  ASSERT_NE(nullptr, icon);
-  EXPECT_NE(nullptr, reinterpret_cast<HICON>(SendMessageA(icon, STM_GETICON, 0, 0)));
-  // The version line is one of the dialog's static texts.
-  bool found = false;
-  for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    if (windowText(child) == "ゾルファンケストリン　 Version 1.2.05") found = true;
-  }
-  EXPECT_TRUE(found);
   DestroyWindow(dialog);
 }
 
