@@ -318,6 +318,13 @@ TEST_F(ComparedTreeTest, DeletedItemsBecomeChangedOnes) {
   EXPECT_EQ(rec(added).state, STATE_ADDED);
 }
 
+TEST_F(ComparedTreeTest, AGhostExcludedFromCheckingStaysValidWhenIncludedAgain) {
+  rec(gone).state = STATE_NOT_CHECKED;  // as "不一致項目を非チェックに設定" leaves it
+  deletedToChanged(store());
+  excludeChangedItems(store(), false);
+  EXPECT_EQ(rec(gone).state, STATE_CHANGED_BELOW);
+}
+
 // ---- Display flags and tree handles ----------------------------------------------
 
 using ViewFlagsTest = TreeTest;
