@@ -34,6 +34,12 @@ ItemIndex selectedKey() {
   return key;
 }
 
+// "例外状態を全て開く" has something to open while items are controlled.
+void refreshExceptionsCommand() {
+  setCommandEnabled(IDM_OPEN_ALL_EXCEPTIONS,
+                    searchResultsShown || countControlledItems(store()) > 0);
+}
+
 // After a per-item toggle: the item's rule, its image, the controlled marks, the
 // selection's menu states; a baseline shown alone can now be saved with its controls.
 void finishItemToggle(ItemIndex reference) {
@@ -43,6 +49,7 @@ void finishItemToggle(ItemIndex reference) {
   recomputeControlled(store());
   refreshItemImage(reference, isValue);
   updateSelectionCommands(reference);
+  refreshExceptionsCommand();
   if (viewState == VIEW_STATE_BASELINE_ONLY) setCommandEnabled(IDM_SAVE, true);
 }
 
@@ -53,6 +60,7 @@ void closeKey(ItemIndex key) { openSubtree(key, 0, 0); }
 void rebuildAfterControls() {
   recomputeControlled(store());
   greyItemCommands();
+  refreshExceptionsCommand();
   rebuildTree();
 }
 

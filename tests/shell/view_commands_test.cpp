@@ -266,6 +266,7 @@ TEST_F(ViewCommandsTest, ControlCommandsChangeStatesChecksRulesAndTheUserFile) {
   runCommand(IDM_UNCHECK_MISMATCHES);
   EXPECT_EQ(statusText(), " 比較エラーになっている項目を「チェックしない」に設定");
   EXPECT_EQ(keyRecord(currentStore(), find(kCurrentUser, "Wide")).state, STATE_NOT_CHECKED);
+  EXPECT_FALSE(menuItemGreyed(IDM_OPEN_ALL_EXCEPTIONS));
   runCommand(IDM_OPEN_ALL_EXCEPTIONS);
   EXPECT_EQ(newestLog(), ":全て開く");
   EXPECT_TRUE(expanded(find(kCurrentUser, "Soft")));
