@@ -5,12 +5,13 @@
 
 #include "resources/dialog_ids.h"
 #include "resources/resource_ids.h"
+#include "resources/version.h"
 #include "shell/app_state.h"
 #include "shell/status_line.h"
 
 namespace {
 
-constexpr char kSupportPage[] = "https://example.invalid/kestrin/";
+constexpr char kSupportPage[] = KESTRIN_SUPPORT_PAGE;
 
 INT_PTR CALLBACK versionDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
   switch (message) {

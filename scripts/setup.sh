@@ -5,7 +5,7 @@
 KESTRIN_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 KESTRIN_PACKAGES=(cmake ninja-build g++ googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64 xvfb locales
-  fonts-ipafont-gothic imagemagick x11-utils)
+  fonts-ipafont-gothic imagemagick x11-utils fp-utils zip unzip python3)
 
 kestrin_setup() {
   local missing=()

@@ -1,10 +1,11 @@
 // Screenshot tour: runs the real program in this process and photographs its main
 // screens, so that what the window shows can be looked at without a person at the
-// keyboard. Seven pictures of the whole screen, written as 24-bit BMP files:
+// keyboard. Eight pictures of the whole screen, written as 24-bit BMP files:
 //   first_read.bmp          the first read of the registry, HKEY_CURRENT_USER opened
 //   comparison.bmp          a comparison with changes under HKCU\Software\KestrinScreens
 //   right_click_menu.bmp    the right-click menu of a changed value
 //   status_information.bmp  the status information dialog
+//   help_window.bmp         the help file's window, opened by the help command
 //   open_all_changes.bmp    the tree after "変化分を全て開く"
 //   options_general.bmp     the option sheet, page "全般"
 //   options_other.bmp       the option sheet, page "その他"
@@ -14,7 +15,7 @@
 // The program keeps its settings in a scratch folder of its own, message boxes are
 // answered OK and file dialogs cancelled through the platform seams. The test key is
 // created at the start and deleted at the end (also when a step fails). Exit code 0
-// when all seven pictures were written; otherwise 1 with the reason on stderr and in
+// when all eight pictures were written; otherwise 1 with the reason on stderr and in
 // <output folder>\tour_errors.txt (a virtual desktop does not pass the exit code on).
 #include <windows.h>
 #include <commctrl.h>
@@ -34,6 +35,7 @@
 #include "platform/message_box.h"
 #include "resources/command_ids.h"
 #include "shell/app_state.h"
+#include "shell/help_file.h"
 #include "shell/main_window.h"
 #include "shell/menu_state.h"
 #include "shell/program_driver.h"
@@ -226,6 +228,9 @@ void makeScratchFolder() {
   // The control rules the program ships with lie beside this program in the build.
   const std::string rules = platform::programFolder() + "keyCtrl.txt";
   CopyFileA(rules.c_str(), (scratchFolder + "keyCtrl.txt").c_str(), FALSE);
+  // So does the help file, which the help command looks for beside the program.
+  const std::string help = platform::programFolder() + "kestrinHelp.chm";
+  CopyFileA(help.c_str(), (scratchFolder + "kestrinHelp.chm").c_str(), FALSE);
 }
 
 void removeScratchFolder() { program_driver::removeScratchFolder(scratchFolder); }
@@ -433,6 +438,30 @@ bool statusInformation() {
   return modalCapture.ok;
 }
 
+// The help command opens the HTML Help window in this thread; it is photographed once
+// it and its contents pane are drawn, and closed again.
+bool helpWindow() {
+  SendMessageA(mainWindow, WM_COMMAND, IDM_HELP, 0);
+  HWND help = nullptr;
+  if (!pumpUntil([&help] { return (help = visibleThreadWindowOfClass("HH Parent")) != nullptr; },
+                 10000)) {
+    report("the help command opened no help window (is kestrinHelp.chm built?)");
+    return false;
+  }
+  SetForegroundWindow(help);
+  RedrawWindow(help, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  pumpUntil([help] {
+    MSG message;
+    return !needsPaint(help) && !PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
+  });
+  GdiFlush();
+  const bool ok = captureScreen("help_window.bmp");
+  closeHelpWindows();
+  pumpPending();
+  return ok;
+}
+
 bool openAllChanges() {
   // However many changes the live registry shows, all of them are opened.
   messageAnswers.answers.push_back(platform::kAnswerYes);
@@ -495,7 +524,7 @@ bool tour() {
     report("the window was not painted");
     return false;
   }
-  return firstRead() && comparison() && rightClickMenu() && statusInformation() &&
+  return firstRead() && comparison() && rightClickMenu() && statusInformation() && helpWindow() &&
          openAllChanges() && optionPages();
 }
 
