@@ -66,6 +66,7 @@ class ViewCommandsTest : public ::testing::Test {
     ASSERT_TRUE(session.running());
     session.messages.shown.clear();
     session.messages.answers.clear();
+    setOptionDefaults(programOptions);  // whatever options.dat a folder held before
   }
   // Writes the snapshot `build` makes (five roots first) and opens it with `command`.
   void open(int command, const char* name, const Build& build) {
@@ -320,7 +321,6 @@ void driveSheet(std::vector<std::function<void()>> steps) {
 TEST_F(ViewCommandsTest, OptionSheetRefusesBadNumbersAndRegroupsAShownComparison) {
   openComparison(2);
   programOptions.entries[OPT_NO_CLASS_INFO] = 1;
-  const ProgramOptions before = programOptions;
   optionsDirty = false;
   session.dialogs.answers.push_back(std::string("C:\\data\\Save-Folder-Path"));
   bool groupingFollowed = false;
@@ -353,7 +353,7 @@ TEST_F(ViewCommandsTest, OptionSheetRefusesBadNumbersAndRegroupsAShownComparison
   driveSheet({otherPage, [] { type(IDC_OPTIONS_LEVEL_ROWS, "500"), press(PSBTN_CANCEL); }});
   EXPECT_EQ(std::memcmp(&accepted, &programOptions, sizeof accepted), 0);
   EXPECT_EQ(newestLog(), ":オプション設定,キャンセル");
-  programOptions = before;
+  optionsDirty = false;  // the test's settings are not the next run's
   runCommand(IDM_CLOSE);
 }
 
