@@ -27,11 +27,15 @@ ItemIndex valueIndexOf(ItemIndex reference) {
   return static_cast<ItemIndex>(static_cast<uint32_t>(reference) & ~kValueItemBit);
 }
 
-// The selected key, or -1 when a value or nothing is selected.
-ItemIndex selectedKey() {
+// The selected key, or -1 when a value or nothing is selected. A refused key and an
+// auto-check target take no other control (their commands are greyed, see
+// updateSelectionCommands); the auto-check toggle asks with `anyControl`.
+ItemIndex selectedKey(bool anyControl = false) {
   const ItemIndex key = currentItem;
   if (key < 0 || !store_walk::isKey(store(), key)) return kNoItem;
-  return key;
+  const KeyRecord& record = keyRecord(store(), key);
+  const bool fixed = record.state == STATE_REFUSED || (record.summary & SUM_AUTOCHECK_TARGET);
+  return fixed && !anyControl ? kNoItem : key;
 }
 
 // "例外状態を全て開く" has something to open while items are controlled.
@@ -123,7 +127,7 @@ void toggleSameNameNotChecked() {
 }
 
 void toggleAutoCheckTarget() {
-  const ItemIndex key = selectedKey();
+  const ItemIndex key = selectedKey(true);
   if (key == kNoItem) return;
   KeyRecord& record = keyRecord(store(), key);
   const bool on = (record.summary & SUM_AUTOCHECK_TARGET) == 0;

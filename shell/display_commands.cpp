@@ -102,6 +102,8 @@ void toggleKeysOnly() {
 }
 
 void compareAgain() {
+  // Only a baseline with a second side has anything to compare.
+  if (!viewShowsComparison(viewState)) return;
   logOperation(":再比較");
   clearSearchMarks();
   runComparison();
