@@ -19,6 +19,15 @@ bool commandAvailable(int id) {
     case IDM_CLOSE:
     case IDM_MAKE_AUTOCHECK_DATA:
     case IDM_TOGGLE_AUTOCHECK:
+    case IDM_CLEAR_AUTOCHECK_LOG:
+    case IDM_SHOW_AUTOCHECK_LOG:
+    // "編集(&E)"
+    case IDM_COPY_KEY_NAME:
+    case IDM_COPY_KEY_STRUCTURE:
+    case IDM_COPY_VALUE:
+    case IDM_CLEAR_CLIPBOARD:
+    case IDM_COPY_KEY_CHANGES:
+    case IDM_COPY_ALL_CHANGES:
     // "表示(&V)"; the properties, the file properties and the item descriptions come
     // with their dialogs and guide files.
     case IDM_STATUS_INFORMATION:
