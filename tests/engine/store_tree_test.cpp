@@ -319,7 +319,8 @@ TEST_F(ComparedTreeTest, DeletedItemsBecomeChangedOnes) {
 }
 
 TEST_F(ComparedTreeTest, AGhostExcludedFromCheckingStaysValidWhenIncludedAgain) {
-  rec(gone).state = STATE_NOT_CHECKED;  // as "不一致項目を非チェックに設定" leaves it
+  rec(gone).savedState = STATE_DELETED;  // as "不一致項目を非チェックに設定" leaves it
+  rec(gone).state = STATE_NOT_CHECKED;
   deletedToChanged(store());
   excludeChangedItems(store(), false);
   EXPECT_EQ(rec(gone).state, STATE_CHANGED_BELOW);
