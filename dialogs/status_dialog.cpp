@@ -15,8 +15,8 @@ namespace {
 constexpr int kNumberWidth = 9;
 
 void setNumber(HWND dialog, int control, int64_t value) {
-  char text[kNumberWidth + 1];
-  SetDlgItemTextA(dialog, control, formatGroupedNumber(text, value, kNumberWidth));
+  char text[kGroupedNumberBytes];
+  SetDlgItemTextA(dialog, control, formatGroupedNumber(text, sizeof text, value, kNumberWidth));
 }
 
 void fillStatusControls(HWND dialog) {

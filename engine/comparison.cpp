@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "engine/progress_hooks.h"
 #include "engine/store_walk.h"
 
 using store_walk::isEntry;
@@ -16,6 +17,8 @@ namespace {
 constexpr uint8_t kTypeBits = 0xF0;
 // Roots are a short sibling chain; a longer one is damage.
 constexpr int kMaxRootChain = 64;
+// Keys between clock readings of the progress pacer (well under 1 ms of comparing).
+constexpr uint32_t kKeysPerClockComparing = 1024;
 
 inline const char* textOf(SnapshotStore& store, ItemIndex entry) {
   if (!isEntry(store, entry)) return "";
@@ -115,6 +118,7 @@ class Comparer {
   SnapshotStore& base_;
   const CompareOptions& options_;
   int64_t budget_;
+  ProgressPacer pacer_{kKeysPerClockComparing};
 };
 
 // The first baseline key from `key` on that is not a ghost: ghosts in the baseline
@@ -304,6 +308,9 @@ uint8_t Comparer::compareKey(ItemIndex c, ItemIndex b) {
   std::vector<Frame> frames{startFrame(c, b)};
   uint8_t result = 0;
   while (!frames.empty() && step()) {
+    // The window stays alive on a large comparison; a quit request is seen by the
+    // command once the comparison ends.
+    if (pacer_.due()) keepWindowAlive();
     Frame& frame = frames.back();
     bool descended = false;
     while (frame.curChild != kNoItem && step()) {

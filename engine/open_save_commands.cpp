@@ -48,16 +48,39 @@ bool askForFile(platform::FileDialogRequest& request, const std::string& saveFol
   return true;
 }
 
-OpenOutcome openCommand(const char* title, const std::string& saveFolder,
-                        SnapshotLoadResult (*load)(const char*, const SnapshotFileOptions&),
-                        const SnapshotFileOptions& options, std::string& displayName) {
+OpenOutcome loadChosen(const std::string& path,
+                       SnapshotLoadResult (*load)(const char*, const SnapshotFileOptions&),
+                       const SnapshotFileOptions& options, std::string& displayName) {
   OpenOutcome outcome;
-  std::string path;
-  if (!chooseFileToOpen(title, saveFolder, path)) return outcome;
   outcome.chosen = true;
   outcome.load = load(path.c_str(), options);
   if (outcome.load.loaded) displayName = outcome.load.displayName;
   return outcome;
+}
+
+OpenOutcome openCommand(const char* title, const std::string& saveFolder,
+                        SnapshotLoadResult (*load)(const char*, const SnapshotFileOptions&),
+                        const SnapshotFileOptions& options, std::string& displayName) {
+  std::string path;
+  if (!chooseFileToOpen(title, saveFolder, path)) return OpenOutcome();
+  return loadChosen(path, load, options, displayName);
+}
+
+// ".rsa", in any case, ends `name`.
+bool hasAutoCheckExtension(const std::string& name) {
+  static const char kExtension[] = ".rsa";
+  const size_t length = sizeof kExtension - 1;
+  if (name.size() < length) return false;
+  for (size_t i = 0; i < length; ++i) {
+    if (cp932::foldAscii(name[name.size() - length + i]) != kExtension[i]) return false;
+  }
+  return true;
+}
+
+// The name without its extension ('.' is never a trail byte).
+std::string withoutExtension(const std::string& name) {
+  const size_t dot = name.rfind('.');
+  return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
 }  // namespace
@@ -69,6 +92,13 @@ bool noteStartupFile(const char* commandLine) {
   fileChoice.startupFilePending = named;
   fileChoice.startupFileArgument = named ? commandLine : "";
   return named;
+}
+
+bool takeStartupFile(std::string& path) {
+  if (!fileChoice.startupFilePending) return false;
+  fileChoice.startupFilePending = false;
+  path = unquoteStartupArgument(fileChoice.startupFileArgument);
+  return true;
 }
 
 std::string unquoteStartupArgument(const std::string& argument) {
@@ -92,10 +122,13 @@ std::string folderOfChosenPath(const std::string& path) {
 }
 
 std::string defaultSaveName(int kind, bool comparisonShown, const platform::LocalTime& now) {
-  if (comparisonShown) return fileChoice.comparisonName;
-  if (kind != SAVE_AFTER_FIRST_READ && kind != SAVE_AFTER_COMPARISON) {
-    return fileChoice.baselineName;
+  if (kind == SAVE_AUTOCHECK_DATA) {
+    // A snapshot file's name would let the reduced data replace that snapshot.
+    const std::string& name = comparisonShown ? fileChoice.comparisonName : fileChoice.baselineName;
+    return hasAutoCheckExtension(name) ? name : withoutExtension(name);
   }
+  if (comparisonShown) return fileChoice.comparisonName;
+  if (kind == SAVE_PLAIN) return fileChoice.baselineName;
   char stamp[64];
   std::snprintf(stamp, sizeof stamp, "32-%02d%02d%02d-%02d%02d-", now.year % 100, now.month,
                 now.day, now.hour, now.minute);
@@ -103,12 +136,6 @@ std::string defaultSaveName(int kind, bool comparisonShown, const platform::Loca
 }
 
 bool chooseFileToOpen(const char* title, const std::string& saveFolder, std::string& path) {
-  if (fileChoice.startupFilePending) {
-    fileChoice.startupFilePending = false;
-    path = unquoteStartupArgument(fileChoice.startupFileArgument);
-    fileChoice.lastFolder = folderOfChosenPath(path);
-    return true;
-  }
   platform::FileDialogRequest request;
   request.save = false;
   request.title = title != nullptr ? title : "";
@@ -141,6 +168,11 @@ bool chooseFileToSave(int kind, bool comparisonShown, const std::string& saveFol
 OpenOutcome openBaselineCommand(const std::string& saveFolder, const SnapshotFileOptions& options) {
   return openCommand("基準保存ファイルを開く", saveFolder, loadBaselineFile, options,
                      fileChoice.baselineName);
+}
+
+OpenOutcome openGivenBaselineFile(const std::string& path, const SnapshotFileOptions& options) {
+  fileChoice.lastFolder = folderOfChosenPath(path);
+  return loadChosen(path, loadBaselineFile, options, fileChoice.baselineName);
 }
 
 OpenOutcome openComparisonCommand(const std::string& saveFolder,

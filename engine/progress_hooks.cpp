@@ -1,8 +1,17 @@
 #include "engine/progress_hooks.h"
 
+#include <chrono>
+
 namespace {
 StatusTextHook statusTextHook = nullptr;
 MessagePumpHook messagePumpHook = nullptr;
+KeepAliveHook keepAliveHook = nullptr;
+
+int64_t nowMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
 }  // namespace
 
 void setStatusTextHook(StatusTextHook hook) { statusTextHook = hook; }
@@ -13,3 +22,18 @@ void showStatusText(const char* text) {
 }
 
 bool pumpPendingMessages() { return messagePumpHook != nullptr && messagePumpHook(); }
+
+void setKeepAliveHook(KeepAliveHook hook) { keepAliveHook = hook; }
+bool keepWindowAlive() { return keepAliveHook != nullptr && keepAliveHook(); }
+
+ProgressPacer::ProgressPacer(uint32_t callsPerClock)
+    : callsPerClock_(callsPerClock > 0 ? callsPerClock : 1), last_(nowMs()) {}
+
+bool ProgressPacer::due() {
+  if (++calls_ < callsPerClock_) return false;
+  calls_ = 0;
+  const int64_t now = nowMs();
+  if (now - last_ < kProgressIntervalMs) return false;
+  last_ = now;
+  return true;
+}

@@ -11,6 +11,7 @@
 #include "engine/view_state.h"
 #include "platform/message_box.h"
 #include "platform/system_error.h"
+#include "text/value_text.h"
 
 using platform::RegKey;
 using store_walk::isEntry;
@@ -30,6 +31,8 @@ constexpr uint32_t kDataBufferGranule = 1024;
 // The registry nests keys at most 512 levels deep; deeper keys can only be reached
 // through a link that points back up, and would be read forever.
 constexpr int kMaxReadDepth = 512;
+// Keys between clock readings of the progress pacer (about 1 ms of reading).
+constexpr uint32_t kKeysPerClockReading = 8;
 constexpr size_t kMaxErrorTextChars = 128;
 // readValueLive: the buffer for a value whose stored length is 0, the attempts made
 // while the value keeps growing, and the most it ever takes.
@@ -154,6 +157,13 @@ struct ReadSession {
   DataBuffer data;
   char name[kNameBufferBytes] = {};
   const char* rootName = "";
+  // Progress: the key being read at the first two levels, the keys read so far, and
+  // whether the program was asked to quit while the window was kept alive.
+  std::string topPath;
+  std::string progressPath;
+  int64_t keysRead = 0;
+  ProgressPacer pacer{kKeysPerClockReading};
+  bool quitting = false;
 };
 
 // A key whose subkeys are being enumerated.
@@ -290,10 +300,15 @@ void readNextSubKey(ReadSession& s, std::vector<KeyFrame>& frames) {
     childFull = (keyRecord(s.baseline, childCounterpart).summary & SUM_AUTOCHECK_TARGET) != 0;
   }
   if (frame.depth == 0) {
-    std::string status = s.rootName;
-    status += '\\';
-    status += s.name;
-    showStatusText(status.c_str());
+    s.topPath = s.rootName;
+    s.topPath += '\\';
+    s.topPath += s.name;
+    s.progressPath = s.topPath;
+    showStatusText(s.topPath.c_str());
+  } else if (frame.depth == 1) {
+    s.progressPath = s.topPath;
+    s.progressPath += '\\';
+    s.progressPath += s.name;
   }
   const int childDepth = frame.depth + 1;
   if (childDepth > kMaxReadDepth) {
@@ -339,15 +354,36 @@ void endKey(ReadSession& s, std::vector<KeyFrame>& frames) {
 }
 
 // Reads root `root` with everything below it.
+// Every 100 ms: the key being read and the count in the status line, and the window
+// kept alive. Called between steps, where the store holds no half-made record.
+void reportReadProgress(ReadSession& s) {
+  char count[kGroupedNumberBytes];
+  formatGroupedNumber(count, sizeof count, s.keysRead, 0);
+  const std::string text = s.progressPath + "　(" + count + " キー)";
+  showStatusText(text.c_str());
+  if (keepWindowAlive()) s.quitting = true;
+}
+
+// Closes what a quit request left open; the keys keep what was read of them.
+void abandonFrames(ReadSession& s, std::vector<KeyFrame>& frames) {
+  for (const KeyFrame& frame : frames) {
+    if (frame.ownsHandle) s.reg.closeKey(frame.handle);
+  }
+  frames.clear();
+}
+
 void readRoot(ReadSession& s, ItemIndex root, RegKey handle, bool full, ItemIndex counterpart) {
   std::vector<KeyFrame> frames;
   beginKey(s, frames, root, handle, false, full, counterpart, 0);
   while (!frames.empty()) {
     if (frames.back().nextSubKey < frames.back().subKeyCount) {
       readNextSubKey(s, frames);
+      ++s.keysRead;
     } else {
       endKey(s, frames);
     }
+    if (s.pacer.due()) reportReadProgress(s);
+    if (s.quitting) abandonFrames(s, frames);
   }
 }
 
@@ -545,7 +581,7 @@ ReadResult readRegistry(const ReaderOptions& options) {
       if (compare) compareStores(current, baseline, root, options.compare);
       result.rootsRead = root + 1;
       if (gHooks.showRoot != nullptr) gHooks.showRoot(root);
-      if (pumpPendingMessages()) {
+      if (session.quitting || pumpPendingMessages()) {
         result.stoppedEarly = root + 1 < kRootKeyCount;
         break;
       }

@@ -57,8 +57,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t size) {
   int64_t number = 0;
   for (int32_t i = 0; i < length && i < 8; ++i) number = (number << 8) | data[i];
   const int groupWidth = width % 16;
-  std::unique_ptr<char[]> grouped(new char[static_cast<size_t>(groupWidth) + 1]);
-  formatGroupedNumber(grouped.get(), number, groupWidth);
-  require(std::strlen(grouped.get()) == static_cast<size_t>(groupWidth));
+  char grouped[kGroupedNumberBytes];
+  formatGroupedNumber(grouped, sizeof grouped, number, groupWidth);
+  require(std::strlen(grouped) >= static_cast<size_t>(groupWidth));
+  require(std::strchr(grouped, '#') == nullptr);
   return 0;
 }

@@ -18,8 +18,6 @@ uint32_t autoCheckCountdown = 0;
 uint32_t autoCheckReload = 0;
 bool autoCheckTriggered = false;
 
-bool ctrlDown = false;
-bool shiftDown = false;
 bool initialised = false;
 bool insideOwnResize = false;
 

@@ -21,7 +21,7 @@ constexpr int kStatusLineId = 10002;
 // Timers of the main window.
 constexpr UINT_PTR kAutoCheckTimer = 2;   // 10 s ticks of the auto-check countdown
 constexpr UINT_PTR kPumpTimer = 4;        // ends a pumpMessagesFor wait
-constexpr UINT_PTR kStartupFileTimer = 5; // opens the command-line file once
+constexpr UINT_PTR kStartupFileTimer = 5; // opens a file given from outside
 constexpr UINT kAutoCheckTickMs = 10000;
 constexpr UINT kStartupFileDelayMs = 500;
 
@@ -44,8 +44,6 @@ extern uint32_t autoCheckCountdown;  // ten-second ticks left until the next che
 extern uint32_t autoCheckReload;     // ticks per check interval
 extern bool autoCheckTriggered;      // the timer started the current read
 
-extern bool ctrlDown;
-extern bool shiftDown;
 extern bool initialised;      // start-up got far enough for the shutdown to run
 extern bool insideOwnResize;  // the window procedure is resizing its own window
 

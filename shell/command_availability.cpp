@@ -28,6 +28,7 @@ bool commandAvailable(int id) {
     case IDM_CLEAR_CLIPBOARD:
     case IDM_COPY_KEY_CHANGES:
     case IDM_COPY_ALL_CHANGES:
+    case IDM_UNDO_CHANGE:
     // "表示(&V)"; the properties, the file properties and the item descriptions come
     // with their dialogs and guide files.
     case IDM_STATUS_INFORMATION:

@@ -2,6 +2,7 @@
 
 #include "resources/command_ids.h"
 #include "shell/app_state.h"
+#include "shell/deferred_commands.h"
 #include "shell/edit_commands.h"
 #include "shell/favourites_commands.h"
 #include "shell/file_commands.h"
@@ -35,4 +36,6 @@ void dispatchCommand(int id) {
     runMenulessCommand(id);
   }
   operationBusy = false;
+  // What the program started by itself meanwhile (the automatic check, a given file).
+  runOwedCommands();
 }

@@ -2,6 +2,7 @@
 
 #include "resources/command_ids.h"
 #include "shell/clipboard_commands.h"
+#include "shell/undo_commands.h"
 
 // Each command of the group is one line here, calling the function that does its work.
 // Commands not built yet are greyed (command_availability.cpp), so they never arrive.
@@ -13,6 +14,7 @@ bool runEditCommand(int id) {
     case IDM_CLEAR_CLIPBOARD: clearClipboard(); break;
     case IDM_COPY_KEY_CHANGES: copyKeyChanges(); break;
     case IDM_COPY_ALL_CHANGES: copyAllChanges(); break;
+    case IDM_UNDO_CHANGE: undoSelectedChange(); break;
     default: return false;
   }
   return true;

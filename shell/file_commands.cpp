@@ -18,6 +18,7 @@
 #include "shell/app_state.h"
 #include "shell/auto_check_log_commands.h"
 #include "shell/core_options.h"
+#include "shell/deferred_commands.h"
 #include "shell/main_window.h"
 #include "shell/menu_enabling.h"
 #include "shell/menu_state.h"
@@ -83,18 +84,28 @@ void setOpenChangeCommands(bool changed) {
   setChangeCommands(changed);
 }
 
-// 32771: a snapshot file becomes the baseline.
-void openBaseline() {
+// The display names describe the snapshots shown; a name whose snapshot is gone
+// must not be proposed by a later save.
+void forgetBaselineFileName() { fileChoice.baselineName.clear(); }
+void forgetComparisonFileName() { fileChoice.comparisonName.clear(); }
+
+// 32771: a snapshot file becomes the baseline: the one chosen in the open dialog, or
+// `givenPath` (from outside the program) without a dialog.
+void openBaseline(const std::string* givenPath) {
   stopAutoCheck();
   refreshFileMenu();
   clearSearchResults();
   setWindowTitle("基準データ", nullptr);
 
-  const OpenOutcome outcome = openBaselineCommand(saveFolder(), currentFileOptions());
+  const OpenOutcome outcome =
+      givenPath ? openGivenBaselineFile(*givenPath, currentFileOptions())
+                : openBaselineCommand(saveFolder(), currentFileOptions());
   if (!outcome.chosen || !outcome.load.loaded) {
     logOperation(":基準ファイル,中止");
     if (outcome.chosen) {
       // The failed load left five empty roots and no baseline: nothing is shown.
+      forgetBaselineFileName();
+      forgetComparisonFileName();
       viewState = 0;
       baselineLabel.clear();
       comparisonLabel.clear();
@@ -111,6 +122,7 @@ void openBaseline() {
     return;
   }
   logOperation(":基準ファイル");
+  forgetComparisonFileName();
   titleLabel = fileChoice.baselineName;
   baselineLabel = fileChoice.baselineName;
   comparisonLabel.clear();
@@ -163,6 +175,7 @@ void openComparison() {
     // The failed load left five empty roots on the current side; the baseline is
     // still loaded, so it is shown alone again, as after opening it.
     logOperation(":比較ファイル,中止");
+    forgetComparisonFileName();
     clearTree();
     shareBaselineWithCurrent();
     prepareCounts();
@@ -200,6 +213,23 @@ void openComparison() {
   refreshFileMenu();
 }
 
+// The save dialog that follows a reading the user asked for. The saved file's name
+// becomes the name of what was saved: the baseline after a first read, the
+// comparison after a comparison.
+void saveAfterRead(bool compared) {
+  const SaveOutcome outcome =
+      saveCommand(compared ? SAVE_AFTER_COMPARISON : SAVE_AFTER_FIRST_READ,
+                  (viewState & VIEW_COMPARISON_FILE) != 0, saveFolder(), currentFileOptions());
+  if (outcome != SaveOutcome::kWritten) return;
+  if (compared) {
+    comparisonLabel = fileChoice.comparisonName;
+  } else {
+    titleLabel = fileChoice.baselineName;
+    baselineLabel = fileChoice.baselineName;
+  }
+  showTitle(titleLabel, comparisonLabel);
+}
+
 // 32777: read the registry; with a baseline loaded the reading is compared with it.
 void readOrCompareRegistry() {
   clearSearchResults();
@@ -220,6 +250,7 @@ void readOrCompareRegistry() {
 
   if (result.compared) {
     logOperation(":レジストリの比較");
+    forgetComparisonFileName();
     if (before & VIEW_BASELINE_FROM_LIVE) baselineLabel = kOldRegistryLabel;
     comparisonLabel = kLiveRegistryLabel;
     showTitle(titleLabel, kLiveRegistryLabel);
@@ -231,6 +262,8 @@ void readOrCompareRegistry() {
     }
   } else {
     logOperation(":レジストリ取り込み");
+    forgetBaselineFileName();
+    forgetComparisonFileName();
     setWindowTitle(kRegistryTitle, nullptr);
     titleLabel = kRegistryTitle;
     baselineLabel = kRegistryLabel;
@@ -246,8 +279,7 @@ void readOrCompareRegistry() {
   refreshClipboardCommand();
 
   if (programOptions.entries[OPT_AUTO_SAVE_DIALOG] && !autoCheckTriggered) {
-    saveCommand(result.compared ? SAVE_AFTER_COMPARISON : SAVE_AFTER_FIRST_READ,
-                (viewState & VIEW_COMPARISON_FILE) != 0, saveFolder(), currentFileOptions());
+    saveAfterRead(result.compared);
   }
   autoCheckTriggered = false;
 
@@ -280,6 +312,8 @@ void save() {
 void closeSnapshots() {
   logOperation("閉じる");
   setStatusTextPlain("");
+  forgetBaselineFileName();
+  forgetComparisonFileName();
   baselineLabel.clear();
   comparisonLabel.clear();
   titleLabel.clear();
@@ -321,6 +355,9 @@ void makeAutoCheckData() {
                             platform::kMsgYesNo) == platform::kAnswerYes) {
     saveCommand(SAVE_AUTOCHECK_DATA, false, saveFolder(), currentFileOptions());
   }
+  // The baseline is now the data, no longer the file it came from.
+  forgetBaselineFileName();
+  forgetComparisonFileName();
 }
 
 // 32815: start or stop the automatic check.
@@ -345,7 +382,7 @@ void toggleAutoCheck() {
 
 bool runFileCommand(int id) {
   switch (id) {
-    case IDM_OPEN_BASELINE: openBaseline(); break;
+    case IDM_OPEN_BASELINE: openBaseline(nullptr); break;
     case IDM_OPEN_COMPARISON: openComparison(); break;
     case IDM_READ_REGISTRY: readOrCompareRegistry(); break;
     case IDM_SAVE: save(); break;
@@ -361,5 +398,26 @@ bool runFileCommand(int id) {
 
 void stopAutoCheck() {
   autoCheckOn = false;
+  forgetOwedAutoCheck();
   startAutoCheckTimer(0);
+}
+
+void runAutomaticCheck() {
+  autoCheckTriggered = true;
+  readOrCompareRegistry();
+}
+
+void openGivenBaseline(const std::string& path) {
+  // The file came from outside, unasked for here: a comparison on screen, perhaps
+  // not yet saved, is not replaced without the user's word.
+  if (viewState & (VIEW_COMPARISON_FILE | VIEW_LIVE_COMPARED)) {
+    const std::string question =
+        "表示中の比較結果を閉じて、次のファイルを基準データとして開きますか？\n" + path;
+    if (platform::showMessage(question.c_str(), "基準ファイルを開く", platform::kMsgYesNo) !=
+        platform::kAnswerYes) {
+      logOperation(":基準ファイル,中止");
+      return;
+    }
+  }
+  openBaseline(&path);
 }

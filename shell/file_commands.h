@@ -6,8 +6,16 @@
 // what the tree now shows.
 #pragma once
 
+#include <string>
+
 // Runs `id` when it belongs to the group; false otherwise.
 bool runFileCommand(int id);
 
 // Stops the auto-check timer and clears autoCheckOn.
 void stopAutoCheck();
+
+// The program's own commands (deferred_commands.h runs them while no command runs):
+// the automatic check, a reading marked as started by the timer; and the opening of
+// a file given from outside as the baseline, asking first when a comparison is shown.
+void runAutomaticCheck();
+void openGivenBaseline(const std::string& path);

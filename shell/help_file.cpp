@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <string>
+
+#include "platform/message_box.h"
 #include "shell/app_state.h"
 
 namespace {
@@ -9,6 +12,10 @@ namespace {
 constexpr int kHtmlHelpOrdinal = 14;
 constexpr UINT kHtmlHelpDisplayTopic = 0x0000;
 constexpr UINT kHtmlHelpCloseAll = 0x0012;
+
+const char kHelpCaption[] = "ゾルファン";
+const char kHelpFileMissing[] = "ヘルプファイルが見つかりません。";
+const char kHelpViewerMissing[] = "ヘルプを表示するプログラム (hhctrl.ocx) が見つかりません。";
 
 using HtmlHelpFunction = HWND(WINAPI*)(HWND, LPCSTR, UINT, DWORD_PTR);
 
@@ -23,9 +30,20 @@ HtmlHelpFunction htmlHelp(bool load) {
 }  // namespace
 
 void showHelpFile() {
-  if (HtmlHelpFunction help = htmlHelp(true)) {
-    help(mainWindow, helpFilePath.c_str(), kHtmlHelpDisplayTopic, 0);
+  const DWORD attributes = GetFileAttributesA(helpFilePath.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    const std::string text = kHelpFileMissing + std::string("\r\n") + helpFilePath;
+    platform::showMessage(text.c_str(), kHelpCaption,
+                          platform::kMsgOk | platform::kMsgIconWarning);
+    return;
   }
+  HtmlHelpFunction help = htmlHelp(true);
+  if (!help) {
+    platform::showMessage(kHelpViewerMissing, kHelpCaption,
+                          platform::kMsgOk | platform::kMsgIconWarning);
+    return;
+  }
+  help(mainWindow, helpFilePath.c_str(), kHtmlHelpDisplayTopic, 0);
 }
 
 void closeHelpWindows() {

@@ -2,6 +2,10 @@
 // tree view (which normally has the focus); a matched key posts its command, but
 // only while the command is not greyed, so a shortcut never reaches a command the
 // menu refuses.
+//
+// Ctrl and Shift are asked of the system as each key arrives, never followed from
+// key messages: a modal window (the file dialog of Ctrl+O and Ctrl+S) takes the
+// key-up, and a flag of our own would then stay down.
 #include <windows.h>
 
 #include "resources/command_ids.h"
@@ -27,24 +31,20 @@ constexpr Shortcut kShortcuts[] = {
 
 void postCommand(int id) { PostMessageA(mainWindow, WM_COMMAND, static_cast<WPARAM>(id), 0); }
 
+// The state of a modifier when the key message being handled was made.
+bool isKeyDown(int virtualKey) { return (GetKeyState(virtualKey) & 0x8000) != 0; }
+
 }  // namespace
 
 void handleShortcutKey(UINT message, WPARAM key) {
-  if (key == VK_CONTROL) {
-    ctrlDown = message == WM_KEYDOWN;
-    return;
-  }
-  if (key == VK_SHIFT) {
-    shiftDown = message == WM_KEYDOWN;
-    return;
-  }
-  if (message != WM_KEYDOWN) return;
-  if (ctrlDown && shiftDown && key == 'D') {
+  if (message != WM_KEYDOWN || key == VK_CONTROL || key == VK_SHIFT) return;
+  const bool ctrl = isKeyDown(VK_CONTROL);
+  if (ctrl && isKeyDown(VK_SHIFT) && key == 'D') {
     postCommand(IDM_COPY_OPERATION_LOG);
     return;
   }
   for (const Shortcut& shortcut : kShortcuts) {
-    if (shortcut.key != key || shortcut.ctrl != ctrlDown) continue;
+    if (shortcut.key != key || shortcut.ctrl != ctrl) continue;
     if (isCommandEnabled(shortcut.id)) postCommand(shortcut.id);
     return;
   }

@@ -13,6 +13,8 @@
 #include "platform/message_box.h"
 #include "shell/app_state.h"
 #include "shell/command_dispatcher.h"
+#include "shell/deferred_commands.h"
+#include "shell/file_handover.h"
 #include "shell/help_file.h"
 #include "shell/menu_state.h"
 #include "shell/status_line.h"
@@ -68,7 +70,10 @@ void onMoveOrSize(HWND window, UINT message) {
     rememberPlacement(window);
   }
   if (toolbarWindow) {
+    // WM_SIZE makes the toolbar take the new width; TB_AUTOSIZE then lays the buttons
+    // out again for that width, so the height measured is this resize's, not the last.
     SendMessageA(toolbarWindow, WM_SIZE, 0, 0);
+    SendMessageA(toolbarWindow, TB_AUTOSIZE, 0, 0);
     measureToolbar();
   }
   if (statusWindow) SendMessageA(statusWindow, WM_SIZE, 0, 0);
@@ -111,14 +116,9 @@ void onAutoCheckTick() {
                   static_cast<int>(autoCheckCountdown % 6) * 10);
     return;
   }
-  if (operationBusy) {
-    autoCheckCountdown = 1;
-    setStatusText("自動チェック保留中（操作完了待ち）");
-    return;
-  }
-  autoCheckTriggered = true;
-  PostMessageA(mainWindow, WM_COMMAND, IDM_READ_REGISTRY, 0);
-  autoCheckCountdown = autoCheckReload;
+  // Due: the check runs now, or as soon as the running command ends; the reading
+  // restarts the countdown.
+  requestAutoCheck();
 }
 
 void onTimer(HWND window, UINT_PTR timer) {
@@ -130,8 +130,7 @@ void onTimer(HWND window, UINT_PTR timer) {
       onPumpTimer();
       break;
     case kStartupFileTimer:
-      KillTimer(window, kStartupFileTimer);
-      PostMessageA(window, WM_COMMAND, IDM_OPEN_BASELINE, 0);
+      onGivenFileTimer(window);
       break;
     default:
       break;
@@ -183,6 +182,8 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_TIMER:
       onTimer(window, wParam);
       return 0;
+    case WM_COPYDATA:
+      return receiveHandedFile(window, reinterpret_cast<const COPYDATASTRUCT*>(lParam));
     case WM_MOUSEWHEEL:
       if (treeWindow) return SendMessageA(treeWindow, message, wParam, lParam);
       break;

@@ -127,6 +127,24 @@ void loadCheckBitmaps() {
   menu_tables::starBitmap = LoadBitmapA(hInstance, MAKEINTRESOURCEA(IDB_MENU_STAR));
 }
 
+// Greys every item of `menu` and its popups whose command the program cannot carry
+// out yet (command_availability.h).
+void greyUnavailableItems(HMENU menu) {
+  if (!menu) return;
+  const int count = GetMenuItemCount(menu);
+  for (int position = 0; position < count; ++position) {
+    MENUITEMINFOA info = {};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_ID | MIIM_SUBMENU | MIIM_FTYPE;
+    if (!GetMenuItemInfoA(menu, static_cast<UINT>(position), TRUE, &info)) continue;
+    if (info.hSubMenu) {
+      greyUnavailableItems(info.hSubMenu);
+    } else if (!(info.fType & MFT_SEPARATOR) && !commandAvailable(static_cast<int>(info.wID))) {
+      EnableMenuItem(menu, static_cast<UINT>(position), MF_BYPOSITION | MF_GRAYED);
+    }
+  }
+}
+
 }  // namespace
 
 void initMenuStates() {
@@ -165,8 +183,9 @@ void setUpMenus() {
                          menu_tables::checkedBitmap);
     }
   }
-  // Last-write times exist only on the NT family, the one family this build runs on,
-  // so "更新日時表示(&T)" stays enabled.
+  // Items outside the table are greyed too when their work is not in the program yet:
+  // no item is ever drawn enabled and does nothing.
+  if (mainWindow) greyUnavailableItems(GetMenu(mainWindow));
   redrawMenuBar();
   menusSetUp = true;
   favouritesPosition = findFavouritesPosition();

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <string>
 
+#include "engine/instance_handover.h"
 #include "engine/memory_pool.h"
 #include "engine/open_save_commands.h"
 #include "engine/progress_hooks.h"
@@ -24,6 +25,8 @@
 #include "rules/rule_files.h"
 #include "rules/rule_store.h"
 #include "shell/app_state.h"
+#include "shell/deferred_commands.h"
+#include "shell/file_handover.h"
 #include "shell/help_file.h"
 #include "shell/main_window.h"
 #include "shell/menu_state.h"
@@ -38,18 +41,10 @@ constexpr uint32_t kInstanceMappingBytes = 256;
 
 HANDLE instanceMapping = nullptr;
 
-// The name of the single-instance mapping: the program's full path with every
-// backslash turned into a slash (a backslash would name a kernel namespace).
-std::string instanceName() {
-  std::string name = platform::programPath();
-  for (char& c : name) {
-    if (c == '\\') c = '/';
-  }
-  return name;
-}
+std::string instanceName() { return singleInstanceName(platform::programPath()); }
 
 // True when another instance of this executable runs; that instance's window is
-// then brought to the front.
+// then brought to the front and given the command-line file, if any.
 bool anotherInstanceRuns() {
   HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, instanceName().c_str());
   if (!mapping) return false;
@@ -58,7 +53,10 @@ bool anotherInstanceRuns() {
     uint32_t handleValue = 0;
     std::memcpy(&handleValue, view, sizeof handleValue);
     HWND other = reinterpret_cast<HWND>(static_cast<uintptr_t>(handleValue));
-    if (IsWindow(other) && IsWindowVisible(other)) SetForegroundWindow(other);
+    if (IsWindow(other) && IsWindowVisible(other)) {
+      SetForegroundWindow(other);
+      handStartupFileTo(other);
+    }
     UnmapViewOfFile(view);
   }
   CloseHandle(mapping);
@@ -114,6 +112,7 @@ void showReadSummary(const StatusCounts& counts) {
 void installCoreHooks() {
   setStatusTextHook(showCoreStatus);
   setMessagePumpHook(pumpForCore);
+  setKeepAliveHook(pumpPendingWindowMessages);
   ReaderHooks hooks;
   hooks.clearTreeView = clearTree;
   hooks.rebuildRuleLookup = rebuildRulesFromBaseline;
@@ -127,6 +126,7 @@ void installCoreHooks() {
 void removeCoreHooks() {
   setStatusTextHook(nullptr);
   setMessagePumpHook(nullptr);
+  setKeepAliveHook(nullptr);
   setReaderHooks(ReaderHooks{});
 }
 
@@ -140,6 +140,7 @@ void initialiseProgramState() {
   initOperationLog();
   initSnapshotStores();
   resetFileChoice();
+  forgetOwedCommands();
   viewState = 0;
   operationBusy = false;
   autoCheckOn = false;
@@ -180,6 +181,7 @@ void shutdownOnce() {
     KillTimer(mainWindow, kStartupFileTimer);
   }
   if (optionsDirty) saveOptions();
+  forgetOwedCommands();
   // From here on the tree's notifications must not reach the stores being released.
   viewState = 0;
   operationBusy = true;
@@ -243,7 +245,7 @@ bool startProgram(HINSTANCE instance, const char* commandLine, int showCommand) 
   UpdateWindow(window);
 
   setUpMenus();
-  if (fileChoice.startupFilePending) SetTimer(window, kStartupFileTimer, kStartupFileDelayMs, nullptr);
+  scheduleStartupFile(window);
   registerInstance();
   installFaultRecovery();
   acceleratorTable = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));

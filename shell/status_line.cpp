@@ -265,6 +265,19 @@ bool pumpMessagesFor(UINT milliseconds) {
   return false;
 }
 
+bool pumpPendingWindowMessages() {
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      // Taken off the queue: put it back so the main loop (or an outer wait) ends too.
+      PostQuitMessage(static_cast<int>(message.wParam));
+      return true;
+    }
+    dispatchWindowMessage(message);
+  }
+  return false;
+}
+
 void onPumpTimer() {
   if (runningWait.tick) *runningWait.tick = true;
 }

@@ -45,3 +45,6 @@ void dispatchWindowMessage(MSG& message);
 bool pumpMessagesFor(UINT milliseconds);
 // Timer 4 ticked: ends the running wait.
 void onPumpTimer();
+// Handles the messages pending now, without waiting (the keep-alive pump of long
+// operations). True when WM_QUIT arrived; it is posted again for the main loop.
+bool pumpPendingWindowMessages();

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -16,6 +17,8 @@
 namespace {
 
 constexpr size_t kErrorTextBytes = 512;
+// Pixels between the last row of buttons and the tree.
+constexpr int kToolbarMargin = 2;
 
 bool hasToolbarButton(int id) {
   if (id <= 0) return false;
@@ -83,11 +86,29 @@ bool createToolbar(HWND owner) {
 
 void measureToolbar() {
   RECT outer;
-  if (toolbarWindow && GetWindowRect(toolbarWindow, &outer)) {
-    toolbarHeight = outer.bottom - outer.top;
-  } else {
+  if (!toolbarWindow || !GetWindowRect(toolbarWindow, &outer)) {
     toolbarHeight = 0;
+    return;
   }
+  int height = outer.bottom - outer.top;
+  // A narrow window wraps the buttons into rows, and the control may keep blank space
+  // below the last row (the height of wrapped separators); the tree starts just under
+  // the last row of buttons and covers that space.
+  LONG lowest = 0;
+  const int count = static_cast<int>(SendMessageA(toolbarWindow, TB_BUTTONCOUNT, 0, 0));
+  for (int index = 0; index < count; ++index) {
+    TBBUTTON button = {};
+    RECT rect;
+    if (!SendMessageA(toolbarWindow, TB_GETBUTTON, index, reinterpret_cast<LPARAM>(&button)) ||
+        (button.fsStyle & BTNS_SEP) ||
+        !SendMessageA(toolbarWindow, TB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&rect))) {
+      continue;
+    }
+    MapWindowPoints(toolbarWindow, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+    if (rect.bottom > lowest) lowest = rect.bottom;
+  }
+  if (lowest > outer.top) height = std::min<int>(height, lowest - outer.top + kToolbarMargin);
+  toolbarHeight = height;
 }
 
 void setToolbarButton(int id, bool enabled, bool checked) {

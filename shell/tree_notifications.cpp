@@ -9,6 +9,7 @@
 
 #include "engine/store_walk.h"
 #include "resources/command_ids.h"
+#include "restore/undo_request.h"
 #include "rules/options.h"
 #include "shell/app_state.h"
 #include "shell/menu_state.h"
@@ -29,9 +30,7 @@ constexpr size_t kMaxFilePathBytes = 259;
 
 DWORD lastOpenTick = 0;
 
-// The undo hand-over to the restore tool is not part of this program yet, so the
-// tool never counts as running and its command stays greyed.
-bool restoreToolRunning() { return false; }
+bool restoreToolRunning() { return restore::isRestoreToolRunning(); }
 
 bool comparisonShown() { return viewShowsComparison(viewState); }
 
@@ -167,10 +166,9 @@ void onSelectionChanged(const NMTREEVIEWA& info) {
     logOperation("v:キー選択:%x", static_cast<unsigned>(reference));
   }
   updateSelectionCommands(reference);
-  const ItemIndex key = keyOfReference(reference);
-  if (!isValueReference(reference) && key >= 0 && keyRecord(store(), key).parent >= 0) {
-    showItemPath(reference);
-  }
+  // A top-level key shows its own name too, so the path of the item selected before
+  // never stays in the status line.
+  if (!isValueReference(reference)) showItemPath(reference);
 }
 
 LRESULT onRightClick() {

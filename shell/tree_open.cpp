@@ -8,12 +8,14 @@
 #include <optional>
 #include <vector>
 
+#include "engine/progress_hooks.h"
 #include "engine/store_walk.h"
 #include "rules/options.h"
 #include "shell/app_state.h"
 #include "shell/status_line.h"
 #include "shell/tree_view.h"
 #include "shell/tree_view_internal.h"
+#include "text/operation_log.h"
 #include "text/tree_item_text.h"
 
 using namespace tree_internal;
@@ -25,6 +27,8 @@ constexpr int kValuesOnlyMask = 0x8000;
 // Fills with more children than this turn drawing off meanwhile.
 constexpr int32_t kQuietFillChildren = 64;
 constexpr UINT kCollapseWaitMs = 100;
+// Keys opened between clock readings of the progress pacer.
+constexpr uint32_t kKeysPerClockOpening = 16;
 
 uint8_t summaryMask(int mask) { return static_cast<uint8_t>(mask & 0xFF); }
 
@@ -53,13 +57,15 @@ HTREEITEM lastChildKeyItem(ItemIndex key) {
 // `existing`.
 template <class Wanted, class Existing>
 void placeValues(ItemIndex key, HTREEITEM afterKeys, Wanted&& wanted, Existing&& existing) {
+  // TVI_LAST: the key had no child items, so every value goes to the end.
+  const bool append = afterKeys == TVI_LAST;
   HTREEITEM last = afterKeys;
   store_walk::forEachValue(store(), key, [&](ItemIndex value, const ValueRecord& record) {
     HTREEITEM item = valueItem(value);
     if (item) {
       existing(value, record);
     } else if (wanted(value, record)) {
-      item = insertValueItem(value, key, last ? last : TVI_FIRST);
+      item = insertValueItem(value, key, append ? TVI_LAST : last ? last : TVI_FIRST);
     }
     if (item) last = item;
   });
@@ -77,6 +83,11 @@ void fillKey(ItemIndex key, int mode, int mask, std::vector<ItemIndex>* refreshN
   std::optional<RedrawPause> pause;
   if (many) pause.emplace();
 
+  // A key filled for the first time has no child items: every item then goes to the
+  // end, which the control takes without looking up an insertion point (looking one
+  // up costs a search of all items on some systems, making a large fill quadratic).
+  const bool fresh = SendMessageA(treeWindow, TVM_GETNEXTITEM, TVGN_CHILD,
+                                  reinterpret_cast<LPARAM>(keyItem(key))) == 0;
   HTREEITEM last = nullptr;
   if (record.firstChild >= 0 && !(mask & kValuesOnlyMask)) {
     forEachChildKey(key, [&](ItemIndex child) {
@@ -89,7 +100,7 @@ void fillKey(ItemIndex key, int mode, int mask, std::vector<ItemIndex>* refreshN
             if (refreshNext) refreshNext->push_back(child);
           }
         } else if (!item && (mode == 1 || (childRecord.summary & classes))) {
-          item = insertKeyItem(child, last ? last : TVI_FIRST);
+          item = insertKeyItem(child, fresh ? TVI_LAST : last ? last : TVI_FIRST);
         }
       }
       if (item) last = item;
@@ -100,7 +111,7 @@ void fillKey(ItemIndex key, int mode, int mask, std::vector<ItemIndex>* refreshN
 
   if (valuesShown() && record.firstValue >= 0) {
     placeValues(
-        key, last,
+        key, fresh ? TVI_LAST : last,
         [&](ItemIndex, const ValueRecord& value) {
           if (mode == 0 || !valuePassesFilter(value, filter)) return false;
           return mode == 1 || (valueChangeClass(value.state) & classes) != 0;
@@ -117,6 +128,14 @@ void fillKey(ItemIndex key, int mode, int mask, std::vector<ItemIndex>* refreshN
 void openKeyItem(ItemIndex key) {
   expandItem(keyItem(key), TVE_EXPAND);
   setKeyOpen(key, true);
+}
+
+// Expands filled keys, given parents first, children before their parents: the
+// control lays out the visible items again on every expansion of a visible item, so
+// expanding top-down costs the square of the depth; an item under a closed parent is
+// expanded without that, and the last expansion lays everything out once.
+void openDeepestFirst(const std::vector<ItemIndex>& keys) {
+  for (auto it = keys.rbegin(); it != keys.rend(); ++it) openKeyItem(*it);
 }
 
 // Forgets the items of `key`'s subtree without telling the window (the caller then
@@ -199,16 +218,25 @@ void rebuildTree() {
   RedrawPause pause;
   clearTree();
   showTopLevelKeys(0);
+  std::vector<ItemIndex> filled;
   for (ItemIndex key : open) {
     if (!keyItem(key)) continue;  // its parent is not shown any more
     fillKey(key, 1, 0, nullptr);
-    openKeyItem(key);
+    filled.push_back(key);
   }
+  openDeepestFirst(filled);
 }
 
 void openSubtree(ItemIndex key, int mode, int mask) {
   if (!validKey(key)) return;
   SnapshotStore& s = store();
+  // Opening a large subtree keeps the window answering; the items it inserts are
+  // drawn once, at the end.
+  ProgressPacer pacer(kKeysPerClockOpening);
+  auto keepAlive = [&] {
+    if (pacer.due()) keepWindowAlive();
+  };
+  std::vector<ItemIndex> opened;  // filled keys, parents first
   ++quietExpand;
   {
     RedrawPause pause;
@@ -227,7 +255,8 @@ void openSubtree(ItemIndex key, int mode, int mask) {
         store_walk::walkKeys(s, key, false, [&](ItemIndex at) {
           if (!keyItem(at)) return false;
           fillKey(at, 1, 0, nullptr);
-          openKeyItem(at);
+          opened.push_back(at);
+          keepAlive();
           return mode == 1;
         });
         break;
@@ -236,13 +265,15 @@ void openSubtree(ItemIndex key, int mode, int mask) {
         store_walk::walkKeys(s, key, false, [&](ItemIndex at) {
           if (!keyItem(at) || !(keyRecord(s, at).summary & summaryMask(mask))) return false;
           fillKey(at, mode, mask, nullptr);
-          openKeyItem(at);
+          opened.push_back(at);
+          keepAlive();
           return mode == 3;
         });
         break;
       default:
         break;
     }
+    openDeepestFirst(opened);
   }
   --quietExpand;
 }
@@ -349,4 +380,23 @@ int revealSearchHits(ItemIndex firstKey, bool insert) {
         }
       });
   return total;
+}
+
+bool openSelectedSubtree() {
+  const auto selected = reinterpret_cast<HTREEITEM>(
+      SendMessageA(treeWindow, TVM_GETNEXTITEM, TVGN_CARET, 0));
+  const ItemIndex reference = referenceOfItem(selected);
+  if (viewState == 0 || reference == kNoItem || isValueReference(reference) ||
+      !validKey(reference)) {
+    return false;
+  }
+  // Another command pumping messages: the key is swallowed, as its commands would be.
+  if (operationBusy) return true;
+  operationBusy = true;
+  logOperation("v:全て開く:%x", static_cast<unsigned>(reference));
+  beginBusyCursor();
+  openSubtree(reference, 1, 0);
+  endBusyCursor();
+  operationBusy = false;
+  return true;
 }

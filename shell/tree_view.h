@@ -56,6 +56,10 @@ void showKey(ItemIndex key, int mode);
 void openSubtree(ItemIndex key, int mode, int mask);
 // openSubtree on every top-level key; mode 3 with the changed-only filter on.
 void openAllTopLevel(int mode, int mask);
+// The keypad '*' on the selected key: its whole subtree opened in one pass with drawing
+// paused (the control's own expansion redraws after every level). False when the
+// selection is not a key, so the control may handle the key itself.
+bool openSelectedSubtree();
 // Closes a key and removes its children's items, except values whose change class
 // and keys whose summary meet `keepMask` (0 removes everything).
 void removeChildren(ItemIndex key, int keepMask);

@@ -48,6 +48,9 @@ LRESULT CALLBACK treeSubclassProc(HWND window, UINT message, WPARAM wParam, LPAR
       placeTree(window);
       break;
     case WM_KEYDOWN:
+      if (wParam == VK_MULTIPLY && openSelectedSubtree()) return 0;
+      handleShortcutKey(message, wParam);
+      break;
     case WM_KEYUP:
       handleShortcutKey(message, wParam);
       break;

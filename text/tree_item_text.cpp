@@ -103,11 +103,11 @@ char* formatKeyItemText(char* dest, SnapshotStore& store, ItemIndex key,
   if (options.showSizes) {
     // A ghost key's counts describe the baseline key it copies, not itself.
     const bool ghost = record.state == STATE_DELETED;
-    char items[8];
-    char bytes[11];
-    formatGroupedNumber(items, ghost ? 0 : record.itemCount, 7);
-    formatGroupedNumber(bytes, ghost ? 0 : record.byteCount, 10);
-    char sizes[64];
+    char items[kGroupedNumberBytes];
+    char bytes[kGroupedNumberBytes];
+    formatGroupedNumber(items, sizeof items, ghost ? 0 : record.itemCount, 7);
+    formatGroupedNumber(bytes, sizeof bytes, ghost ? 0 : record.byteCount, 10);
+    char sizes[96];
     std::snprintf(sizes, sizeof sizes, "(%s個 %s ﾊﾞｲﾄ) ", items, bytes);
     out.append(sizes);
   }
@@ -136,9 +136,9 @@ char* formatValueItemText(char* dest, SnapshotStore& store, ItemIndex value,
   formatValueData(data, store, value, record, options);
 
   if (options.showSizes) {
-    char size[8];
-    formatGroupedNumber(size, valueDataLength(store, value), 7);
-    char column[32];
+    char size[kGroupedNumberBytes];
+    formatGroupedNumber(size, sizeof size, valueDataLength(store, value), 7);
+    char column[48];
     std::snprintf(column, sizeof column, "(%s ﾊﾞｲﾄ) ", size);
     out.append(column);
   }

@@ -1,5 +1,6 @@
 #include "text/value_text.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -367,25 +368,33 @@ char* formatHexDump20(char* dest, const uint8_t* data, int32_t length, int kind)
   return hexDump(dest, data, length, 20, "%6d: ", kDump20Columns);
 }
 
-char* formatGroupedNumber(char* buffer, int64_t value, int width) {
+char* formatGroupedNumber(char* buffer, size_t size, int64_t value, int width) {
+  if (buffer == nullptr || size == 0) return buffer;
   if (width < 0) width = 0;
-  buffer[width] = '\0';
+  // The digits from the right end of a scratch field, commas between the groups.
+  char digits[kGroupedNumberMaxChars];
+  int at = kGroupedNumberMaxChars;
   const bool negative = value < 0;
   uint64_t rest = negative ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
-  int at = width;
-  int digits = 0;
+  int count = 0;
   do {
-    if (digits > 0 && digits % 3 == 0) {
-      if (at == 0) break;
-      buffer[--at] = ',';
-    }
-    if (at == 0) break;
-    buffer[--at] = static_cast<char>('0' + rest % 10);
+    if (count > 0 && count % 3 == 0) digits[--at] = ',';
+    digits[--at] = static_cast<char>('0' + rest % 10);
     rest /= 10;
-    ++digits;
+    ++count;
   } while (rest != 0);
-  if (negative && rest == 0 && at > 0) buffer[--at] = '-';
-  while (at > 0) buffer[--at] = ' ';
+  if (negative) digits[--at] = '-';
+  const int length = kGroupedNumberMaxChars - at;
+  const int field = std::max(width, length);
+  if (static_cast<size_t>(field) >= size) {
+    // Too small a buffer: say so visibly rather than show another number.
+    std::memset(buffer, '#', size - 1);
+    buffer[size - 1] = '\0';
+    return buffer;
+  }
+  std::memset(buffer, ' ', static_cast<size_t>(field - length));
+  std::memcpy(buffer + (field - length), digits + at, static_cast<size_t>(length));
+  buffer[field] = '\0';
   return buffer;
 }
 

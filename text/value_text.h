@@ -98,11 +98,17 @@ size_t hexDump10Size(int32_t length);
 char* formatHexDump20(char* dest, const uint8_t* data, int32_t length, int kind);
 size_t hexDump20Size(int32_t length, int kind);
 
-// `value` right-aligned in exactly `width` characters plus a NUL (so `buffer` needs
-// width + 1 bytes), with "," between groups of three digits. Leading digits that do
-// not fit are dropped; nothing is ever written outside the width. A negative value
-// gets a "-" before its digits when it fits. Returns `buffer`.
-char* formatGroupedNumber(char* buffer, int64_t value, int width);
+// Room for any 64-bit number with its commas and sign, and the NUL.
+constexpr int kGroupedNumberMaxChars = 26;
+constexpr size_t kGroupedNumberBytes = kGroupedNumberMaxChars + 1;
+
+// `value` right-aligned in at least `width` characters, with "," between groups of
+// three digits and a "-" before a negative one, then a NUL. A number wider than
+// `width` widens its field: it is never cut to a different number. `buffer` holds
+// `size` bytes; a width or number that does not fit it (never the case for a buffer
+// of max(width, kGroupedNumberMaxChars) + 1 bytes) gives "#" characters instead of
+// a wrong number. Returns `buffer`.
+char* formatGroupedNumber(char* buffer, size_t size, int64_t value, int width);
 
 // 0, or the offset of the first argument after a rundll32 program name at the start
 // of `text` (quoted or not, "rundll32" or "rundll32.exe" in any letter case).

@@ -1,14 +1,16 @@
-// Timing of opening a key with 10,000 subkeys in the tree, as a user opens it: the
-// real program runs in this process on an in-memory registry whose
-// HKEY_CURRENT_USER\Big holds "Sub00000".."Sub09999" (one value each). After the
-// read (command 32777) the key "Big" is revealed and selected, and each run sends the
+// Timing of opening a key with 10,000 and one with 100,000 subkeys in the tree, as a
+// user opens them: the real program runs in this process on an in-memory registry
+// whose HKEY_CURRENT_USER\Big10000 and Big100000 hold "Sub000000".. (one value each).
+// After the
+// read (command 32777) each key is revealed and selected, and each run sends the
 // tree the Right arrow key, which opens the selected item through the tree's own
-// open notification; the run ends when the 10,000 items are inserted and the tree
-// has painted once. Between runs the tree is rebuilt from the top-level keys, so
-// every run opens a key that has never been open in the tree.
+// open notification; the run ends when the items are inserted and the tree has
+// painted once. Between runs the tree is rebuilt from the top-level keys, so every
+// run opens a key that has never been open in the tree.
 //
 // Usage: tree_timing [runs]   (default 5). Prints
-//   figure tree.open_10000_s <s> s     median time of one open
+//   figure tree.open_10000_s <s> s      median time of one open of 10,000 subkeys
+//   figure tree.open_100000_s <s> s     the same for 100,000 subkeys
 #include <windows.h>
 #include <commctrl.h>
 
@@ -37,7 +39,7 @@
 
 namespace {
 
-constexpr int kSubkeyCount = 10000;
+constexpr int kSubkeyCounts[] = {10000, 100000};
 constexpr DWORD kTimeoutMs = 120000;
 
 using program_driver::pumpPending;
@@ -52,12 +54,14 @@ double median(std::vector<double> values) {
   return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
 }
 
-void fillRegistry(platform::MemoryRegistry& registry) {
-  const std::string big = "HKEY_CURRENT_USER\\Big";
+std::string bigKeyName(int count) { return "Big" + std::to_string(count); }
+
+void fillRegistry(platform::MemoryRegistry& registry, int count) {
+  const std::string big = "HKEY_CURRENT_USER\\" + bigKeyName(count);
   registry.addKeyPath(big);
   char name[16];
-  for (int i = 0; i < kSubkeyCount; ++i) {
-    std::snprintf(name, sizeof name, "Sub%05d", i);
+  for (int i = 0; i < count; ++i) {
+    std::snprintf(name, sizeof name, "Sub%06d", i);
     registry.putValue(big + "\\" + name, "Data", kRegSz, std::string("value ") + name + '\0');
   }
 }
@@ -84,7 +88,7 @@ bool showBigClosed(ItemIndex big) {
 
 // One open of "Big" by the Right arrow key; seconds until its children are in the
 // tree and painted, or a negative number when the open did not fill the key.
-double timedOpen(ItemIndex big) {
+double timedOpen(ItemIndex big, int count) {
   HTREEITEM item = treeItemOf(big);
   SetFocus(treeWindow);
   const auto start = std::chrono::steady_clock::now();
@@ -94,9 +98,9 @@ double timedOpen(ItemIndex big) {
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   SendMessageA(treeWindow, WM_KEYUP, VK_RIGHT, 0);
   const int children = childItemCount(item);
-  if (children != kSubkeyCount) {
+  if (children != count) {
     std::fprintf(stderr, "tree_timing: \"Big\" shows %d children after opening, not %d\n",
-                 children, kSubkeyCount);
+                 children, count);
     return -1;
   }
   return seconds;
@@ -108,7 +112,7 @@ int main(int argc, char** argv) {
   const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
 
   platform::MemoryRegistry registry;
-  fillRegistry(registry);
+  for (int count : kSubkeyCounts) fillRegistry(registry, count);
   platform::setRegistrySeam(&registry);
   platform::RecordingMessages messages;
   platform::RecordingFileDialogs dialogs;
@@ -120,31 +124,35 @@ int main(int argc, char** argv) {
   platform::overrideProgramLocation(program.c_str(), folder.c_str());
 
   bool ok = startProgram(GetModuleHandleA(nullptr), "", SW_SHOWNORMAL) || fail("start-up failed");
-  ItemIndex big = kNoItem;
   if (ok) {
     SendMessageA(mainWindow, WM_COMMAND, IDM_READ_REGISTRY, 0);
     ok = pumpUntil([] { return !operationBusy && !(viewState & VIEW_READING); }) ||
          fail("the read did not end");
   }
-  if (ok) {
-    const ItemIndex user = findChild(currentStore(), kNoItem, "HKEY_CURRENT_USER", false);
-    big = user == kNoItem ? kNoItem : findChild(currentStore(), user, "Big", false);
-    ok = big != kNoItem || fail("the read has no HKEY_CURRENT_USER\\Big");
-  }
-  if (ok && keyRecord(currentStore(), big).childCount != kSubkeyCount) {
-    ok = fail("the read did not take all 10,000 subkeys of \"Big\"");
-  }
-
-  std::vector<double> times;
-  for (int run = 0; ok && run < runs; ++run) {
-    ok = showBigClosed(big);
-    if (!ok) break;
-    const double seconds = timedOpen(big);
-    ok = seconds >= 0;
+  std::vector<double> medians;
+  for (int count : kSubkeyCounts) {
+    ItemIndex big = kNoItem;
     if (ok) {
-      std::printf("run %d: %.3f s\n", run + 1, seconds);
-      times.push_back(seconds);
+      const ItemIndex user = findChild(currentStore(), kNoItem, "HKEY_CURRENT_USER", false);
+      big = user == kNoItem ? kNoItem
+                            : findChild(currentStore(), user, bigKeyName(count).c_str(), false);
+      ok = big != kNoItem || fail("the read lacks a key of the timing");
     }
+    if (ok && keyRecord(currentStore(), big).childCount != count) {
+      ok = fail("the read did not take all subkeys of a key of the timing");
+    }
+    std::vector<double> times;
+    for (int run = 0; ok && run < runs; ++run) {
+      ok = showBigClosed(big);
+      if (!ok) break;
+      const double seconds = timedOpen(big, count);
+      ok = seconds >= 0;
+      if (ok) {
+        std::printf("%d subkeys, run %d: %.3f s\n", count, run + 1, seconds);
+        times.push_back(seconds);
+      }
+    }
+    if (ok) medians.push_back(median(times));
   }
   for (const platform::ShownMessage& shown : messages.shown) {
     std::fprintf(stderr, "tree_timing: message box answered OK: [%s] %s\n", shown.caption.c_str(),
@@ -161,6 +169,7 @@ int main(int argc, char** argv) {
   program_driver::removeScratchFolder(folder);
 
   if (!ok) return 1;
-  std::printf("figure tree.open_10000_s %.3f s\n", median(times));
+  std::printf("figure tree.open_10000_s %.3f s\n", medians[0]);
+  std::printf("figure tree.open_100000_s %.3f s\n", medians[1]);
   return 0;
 }

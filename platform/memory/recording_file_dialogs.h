@@ -4,6 +4,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@ class RecordingFileDialogs : public FileDialogSeam {
  public:
   bool choose(const FileDialogRequest& request, std::string& path) override {
     requests.push_back(request);
+    if (whileShown) whileShown(request);
     if (answers.empty()) return false;
     std::optional<std::string> answer = answers.front();
     answers.pop_front();
@@ -25,6 +27,9 @@ class RecordingFileDialogs : public FileDialogSeam {
   }
 
   std::vector<FileDialogRequest> requests;
+  // Runs while a dialog is up, where a real dialog's own loop would handle the
+  // window's messages (timers, keys) before the answer comes.
+  std::function<void(const FileDialogRequest&)> whileShown;
   std::deque<std::optional<std::string>> answers;
 };
 

@@ -95,40 +95,46 @@ TEST_F(OpenSaveCommandsTest, FirstDialogStartsInTheSaveFolderLaterOnesWhereTheLa
   EXPECT_TRUE(messages_.recorder.shown.empty());
 }
 
-TEST_F(OpenSaveCommandsTest, QuotedCommandLineFileOpensOnceWithoutADialog) {
+// The command-line file is opened by the start-up open alone: the user's own open
+// always asks, even while the file is still pending.
+TEST_F(OpenSaveCommandsTest, CommandLineFileIsOpenedOnlyAsTheGivenFile) {
   buildSample();
   const std::string file = path("association.rsv");
   ASSERT_TRUE(writeSnapshotFile(file.c_str(), SNAPSHOT_KIND_SNAPSHOT, {}));
   initSnapshotStores();
 
   ASSERT_TRUE(noteStartupFile(("\"" + file + "\"").c_str()));
-  const OpenOutcome opened = openBaselineCommand(kSaveFolder, {});
-  EXPECT_TRUE(opened.chosen);
-  EXPECT_TRUE(opened.load.loaded);
-  EXPECT_EQ(fileChoice.baselineName, "association.rsv");
-  EXPECT_TRUE(requests().empty());
-  EXPECT_FALSE(fileChoice.startupFilePending);
-
   cancel();
   EXPECT_FALSE(openBaselineCommand(kSaveFolder, {}).chosen);
   EXPECT_EQ(requests().size(), 1u);
+  EXPECT_TRUE(fileChoice.startupFilePending);
+
+  std::string given;
+  ASSERT_TRUE(takeStartupFile(given));
+  EXPECT_EQ(given, file);
+  EXPECT_FALSE(takeStartupFile(given)) << "once";
+  const OpenOutcome opened = openGivenBaselineFile(given, {});
+  EXPECT_TRUE(opened.chosen);
+  EXPECT_TRUE(opened.load.loaded);
   EXPECT_EQ(fileChoice.baselineName, "association.rsv");
+  EXPECT_EQ(fileChoice.lastFolder, folderOfChosenPath(file));
+  EXPECT_EQ(requests().size(), 1u);
+  fileChoice.baselineName = "auto.RSA";
+  EXPECT_EQ(defaultSaveName(SAVE_AUTOCHECK_DATA, false, {}), "auto.RSA");
 }
 
-TEST_F(OpenSaveCommandsTest, CommandLineNeedsMoreThanEightCharactersAndSetsTheFolder) {
+TEST_F(OpenSaveCommandsTest, CommandLineNeedsMoreThanEightCharacters) {
+  std::string given;
   EXPECT_FALSE(noteStartupFile(nullptr));
   EXPECT_FALSE(noteStartupFile("C:\\a.rsv"));  // eight characters
-  EXPECT_FALSE(fileChoice.startupFilePending);
+  EXPECT_FALSE(takeStartupFile(given));
   EXPECT_TRUE(noteStartupFile("\"C:\\a b\\x.rsv\""));
   EXPECT_FALSE(noteStartupFile("-opt"));
-  EXPECT_FALSE(fileChoice.startupFilePending) << "a later short command line clears the flag";
+  EXPECT_FALSE(takeStartupFile(given)) << "a later short command line clears the flag";
 
   ASSERT_TRUE(noteStartupFile("C:\\ab.rsv"));  // nine characters, unquoted
-  std::string chosen;
-  ASSERT_TRUE(chooseFileToOpen("t", kSaveFolder, chosen));
-  EXPECT_EQ(chosen, "C:\\ab.rsv");
-  EXPECT_EQ(fileChoice.lastFolder, "C:");
-  EXPECT_TRUE(requests().empty());
+  ASSERT_TRUE(takeStartupFile(given));
+  EXPECT_EQ(given, "C:\\ab.rsv");
 
   EXPECT_EQ(unquoteStartupArgument("\"C:\\a b\\x.rsv\""), "C:\\a b\\x.rsv");
   EXPECT_EQ(unquoteStartupArgument("\"C:\\x.rsv"), "C:\\x.rs") << "the last character goes";
@@ -144,10 +150,11 @@ TEST_F(OpenSaveCommandsTest, DefaultNamesFollowTheKindAndTheFilesShown) {
   fileChoice.comparisonName = "other.rsv";
   const platform::LocalTime late{2026, 12, 31, 23, 59, 59};
   EXPECT_EQ(defaultSaveName(SAVE_AFTER_FIRST_READ, false, late), "32-261231-2359-読込");
-  for (int kind : {SAVE_PLAIN, SAVE_AUTOCHECK_DATA}) {
-    EXPECT_EQ(defaultSaveName(kind, false, now), "base.rsv") << kind;
-  }
-  for (int kind : {SAVE_PLAIN, SAVE_AUTOCHECK_DATA, SAVE_AFTER_FIRST_READ, SAVE_AFTER_COMPARISON}) {
+  EXPECT_EQ(defaultSaveName(SAVE_PLAIN, false, now), "base.rsv");
+  // Auto-check data never takes a snapshot file's name: the dialog adds "rsa".
+  EXPECT_EQ(defaultSaveName(SAVE_AUTOCHECK_DATA, false, now), "base");
+  EXPECT_EQ(defaultSaveName(SAVE_AUTOCHECK_DATA, true, now), "other");
+  for (int kind : {SAVE_PLAIN, SAVE_AFTER_FIRST_READ, SAVE_AFTER_COMPARISON}) {
     EXPECT_EQ(defaultSaveName(kind, true, now), "other.rsv") << kind;
   }
 

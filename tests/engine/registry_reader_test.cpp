@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "engine/progress_hooks.h"
 #include "engine/store_walk.h"
 #include "tests/engine/registry_test_support.h"
 #include "tests/engine/store_test_support.h"
@@ -304,6 +308,50 @@ TEST_F(ReaderTest, StatusPerTopLevelSubkeyAndAQuitStopsAfterTheRoot) {
             (std::vector<std::string>{"HKEY_CLASSES_ROOT\\.txt", "レジストリ読み込み完了"}));
   EXPECT_LT(key(kUser + "\\Console"), 0);
   EXPECT_LT(key("HKEY_LOCAL_MACHINE\\SOFTWARE"), 0);
+}
+
+// The keep-alive pump of a read: how often it ran, and whether it reports a quit.
+int keepAlives = 0;
+bool quitOnKeepAlive = false;
+bool countKeepAlive() {
+  ++keepAlives;
+  return quitOnKeepAlive;
+}
+// A status text per top-level subkey that takes as long as the pacing interval, so
+// the pacer is due within the next few keys however fast the rest of the read is.
+void slowStatus(const char* text) {
+  registry_test::recordStatus(text);
+  std::this_thread::sleep_for(std::chrono::milliseconds(kProgressIntervalMs + 5));
+}
+
+TEST_F(ReaderTest, LongReadsKeepTheWindowAliveShowProgressAndStopOnAQuit) {
+  for (const char* top : {"A", "B", "C"}) {
+    for (int i = 0; i < 40; ++i) reg.addKeyPath(kUser + "\\" + top + "\\sub" + std::to_string(i));
+  }
+  reg.addKeyPath("HKEY_LOCAL_MACHINE\\SOFTWARE");
+  setStatusTextHook(&slowStatus);
+  setKeepAliveHook(&countKeepAlive);
+  keepAlives = 0;
+  quitOnKeepAlive = false;
+  ReadResult result = read();
+  EXPECT_FALSE(result.stoppedEarly);
+  EXPECT_GE(keepAlives, 2);
+  const auto& texts = registry_test::recordedStatus();
+  // Progress names the key being read and the keys read so far.
+  EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [](const std::string& text) {
+    return text.rfind(kUser + "\\A", 0) == 0 && text.find(" キー)") != std::string::npos;
+  }));
+
+  // A quit request arriving through the keep-alive pump ends the read at once, with
+  // every handle closed.
+  keepAlives = 0;
+  quitOnKeepAlive = true;
+  result = read();
+  EXPECT_TRUE(result.stoppedEarly);
+  EXPECT_EQ(keepAlives, 1);
+  EXPECT_EQ(reg.openHandleCount(), 0);
+  EXPECT_LT(key("HKEY_LOCAL_MACHINE\\SOFTWARE"), 0);
+  EXPECT_LT(key(kUser + "\\C\\sub39"), 0);
 }
 
 TEST_F(ReaderTest, DeepTreesAreReadWithoutRecursionAndBoundedAt512Levels) {

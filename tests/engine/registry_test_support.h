@@ -53,6 +53,7 @@ class RegistryReadTest : public ::testing::Test {
     setControlRuleHook(nullptr);
     setReaderHooks(ReaderHooks{});
     setMessagePumpHook(nullptr);
+    setKeepAliveHook(nullptr);
     setStatusTextHook(&recordStatus);
     recordedStatus().clear();
   }
@@ -62,6 +63,7 @@ class RegistryReadTest : public ::testing::Test {
     setReaderHooks(ReaderHooks{});
     setStatusTextHook(nullptr);
     setMessagePumpHook(nullptr);
+    setKeepAliveHook(nullptr);
   }
 
   ReadResult read() { return readRegistry(options); }

@@ -4,17 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "engine/open_save_commands.h"
 #include "engine/snapshot_store.h"
 #include "resources/command_ids.h"
+#include "rules/options.h"
 #include "shell/app_state.h"
 #include "shell/menu_state.h"
+#include "shell/program_driver.h"
 #include "shell/tree_view.h"
 #include "tests/shell/shell_fixture.h"
-#include "text/operation_log.h"
 
 namespace {
 
@@ -58,16 +58,6 @@ ItemIndex findPath(std::initializer_list<const char*> names) {
 ItemIndex findValue(ItemIndex key, const char* name) {
   const ItemIndex value = findChild(currentStore(), key, name, true);
   return value == kNoItem ? kNoItem : static_cast<ItemIndex>(value & 0x7FFFFFFF);
-}
-
-// How often `tag` stands in the operation log (the ring holds far more than a test
-// writes, so nothing is dropped meanwhile).
-int logCount(const char* tag) {
-  if (!operationLog.buffer) return 0;
-  const std::string ring(operationLog.buffer, operationLog.capacity);
-  int count = 0;
-  for (size_t at = ring.find(tag); at != std::string::npos; at = ring.find(tag, at + 1)) ++count;
-  return count;
 }
 
 bool fileExists(const std::string& path) {
@@ -197,6 +187,7 @@ TEST_F(FileCommandsTest, ReadChangeCompareSaveCloseAndOpenAgain) {
   EXPECT_FALSE(menuItemGreyed(IDM_SAVE));
 
   runCommand(IDM_CLOSE);
+  EXPECT_EQ(defaultSaveName(SAVE_PLAIN, false, {}), "") << "a closed file's name is forgotten";
   RegDeleteTreeA(HKEY_CURRENT_USER, kTestKey);
 }
 
@@ -266,7 +257,11 @@ TEST_F(FileCommandsTest, DamagedFilesLeaveASoundView) {
 // starts at once with the interval of the options, and the toggle stops it.
 TEST_F(FileCommandsTest, AutoCheckDataIsMadeSavedAndStartsTheCheckWhenOpened) {
   ASSERT_TRUE(session.running());
+  programOptions.entries[OPT_AUTO_SAVE_DIALOG] = 1;  // the first read, saved at once
+  session.dialogs.answers.push_back(session.scratchPath("first.rsv"));
   runCommand(IDM_READ_REGISTRY);
+  programOptions.entries[OPT_AUTO_SAVE_DIALOG] = 0;
+  EXPECT_EQ(windowText(mainWindow), std::string("first.rsv - ") + kProgramTitle);
   const ItemIndex target = findPath({"HKEY_CURRENT_USER", "Environment"});
   ASSERT_NE(target, kNoItem);
   keyRecord(currentStore(), target).summary |= SUM_AUTOCHECK_TARGET;
@@ -281,6 +276,7 @@ TEST_F(FileCommandsTest, AutoCheckDataIsMadeSavedAndStartsTheCheckWhenOpened) {
   EXPECT_EQ(session.messages.shown.back().text, "作成した自動チェック用データを保存しますか？");
   EXPECT_EQ(session.messages.shown.back().caption, "自動チェック用データ作成");
   EXPECT_EQ(session.dialogs.requests.back().defaultExtension, "rsa");
+  EXPECT_EQ(session.dialogs.requests.back().fileName, "first") << "never a .rsv name";
   EXPECT_TRUE(fileExists(data));
   EXPECT_EQ(statusText(), " 自動チェック用データ作成完了");
   EXPECT_EQ(viewState, VIEW_BASELINE);
@@ -304,29 +300,35 @@ TEST_F(FileCommandsTest, AutoCheckDataIsMadeSavedAndStartsTheCheckWhenOpened) {
 
 TEST_F(FileCommandsTest, SaveShortcutDuringAReadIsDropped) {
   ASSERT_TRUE(session.running());
+  programOptions.entries[OPT_SHOW_SIZES] = 0;  // key texts start with the key's name
   runCommand(IDM_READ_REGISTRY);  // save is enabled from now on
   ASSERT_FALSE(menuItemGreyed(IDM_SAVE));
   const size_t requestsBefore = session.dialogs.requests.size();
   const int savesLogged = logCount(":保存");
   // Ctrl+S reaches the tree while the next read pumps its messages.
-  PostMessageA(treeWindow, WM_KEYDOWN, VK_CONTROL, 0);
+  setKeyDown(VK_CONTROL, true);
   PostMessageA(treeWindow, WM_KEYDOWN, 'S', 0);
   PostMessageA(treeWindow, WM_KEYUP, 'S', 0);
-  PostMessageA(treeWindow, WM_KEYUP, VK_CONTROL, 0);
   runCommand(IDM_READ_REGISTRY);
   pumpPending();
   EXPECT_EQ(session.dialogs.requests.size(), requestsBefore);
   EXPECT_EQ(logCount(":保存"), savesLogged) << "a dropped command leaves no trace";
   EXPECT_FALSE(operationBusy);
-  EXPECT_FALSE(ctrlDown);
 
-  // Ctrl+S when nothing runs does ask for a file.
-  session.dialogs.answers.push_back(std::nullopt);
-  SendMessageA(treeWindow, WM_KEYDOWN, VK_CONTROL, 0);
-  SendMessageA(treeWindow, WM_KEYDOWN, 'S', 0);
-  SendMessageA(treeWindow, WM_KEYUP, 'S', 0);
-  SendMessageA(treeWindow, WM_KEYUP, VK_CONTROL, 0);
+  // Ctrl+S when nothing runs asks for a file. The dialog's own loop takes the Ctrl
+  // key-up; S then only searches the tree for a key.
+  session.dialogs.whileShown = [](auto&) { setKeyDown(VK_CONTROL, false); };
+  typeInTree('S', 0);
   EXPECT_TRUE(pumpUntil([&] { return session.dialogs.requests.size() == requestsBefore + 1; }));
+  session.dialogs.whileShown = nullptr;
+  HTREEITEM machine = childItems(TVI_ROOT).at(3);
+  TreeView_SelectItem(treeWindow, machine);
+  TreeView_Expand(treeWindow, machine, TVE_EXPAND);
+  typeInTree('S', 's');
+  pumpPending();
+  EXPECT_EQ(session.dialogs.requests.size(), requestsBefore + 1);
+  EXPECT_EQ(itemText(TreeView_GetSelection(treeWindow)).substr(0, 1), "S");
+  programOptions.entries[OPT_SHOW_SIZES] = 1;
   runCommand(IDM_CLOSE);
 }
 
@@ -335,16 +337,17 @@ TEST_F(FileCommandsTest, ShortcutOfAGreyedCommandPostsNothing) {
   runCommand(IDM_CLOSE);
   setCommandEnabled(IDM_OPEN_BASELINE, false);
   const size_t requestsBefore = session.dialogs.requests.size();
-  SendMessageA(treeWindow, WM_KEYDOWN, VK_CONTROL, 0);
-  SendMessageA(treeWindow, WM_KEYDOWN, 'O', 0);
-  SendMessageA(treeWindow, WM_KEYUP, VK_CONTROL, 0);
+  setKeyDown(VK_CONTROL, true);
+  typeInTree('O', 0);
+  setKeyDown(VK_CONTROL, false);
   pumpPending();
   EXPECT_EQ(session.dialogs.requests.size(), requestsBefore);
   setCommandEnabled(IDM_OPEN_BASELINE, true);
 }
 
 // The command line names a snapshot file (as the .rsv association passes it): it is
-// opened as the baseline half a second after start, without a dialog, once.
+// opened as the baseline half a second after start, once, after an open dialog the
+// user brought up first and never in its place.
 TEST_F(FileCommandsTest, CommandLineFileOpensOnceWithoutADialog) {
   // A snapshot to open: the registry read, saved.
   session.ensureRunning();
@@ -359,14 +362,15 @@ TEST_F(FileCommandsTest, CommandLineFileOpensOnceWithoutADialog) {
   ASSERT_GT(commandLine.size(), 8u);
   ASSERT_TRUE(session.start(commandLine.c_str()));
   const size_t requestsBefore = session.dialogs.requests.size();
-  EXPECT_TRUE(pumpUntil([] { return viewState == VIEW_BASELINE; }, 10000));
-  EXPECT_EQ(session.dialogs.requests.size(), requestsBefore);
-  EXPECT_EQ(windowText(mainWindow), std::string("s.rsv - ") + kProgramTitle);
-
-  // The next open asks.
-  session.dialogs.answers.push_back(std::nullopt);
+  session.dialogs.whileShown = [](auto&) {
+    pumpUntil([] { return !fileChoice.startupFilePending; }, 3000);  // the file is due
+  };
   runCommand(IDM_OPEN_BASELINE);
-  EXPECT_EQ(session.dialogs.requests.size(), requestsBefore + 1);
+  session.dialogs.whileShown = nullptr;
+  EXPECT_TRUE(pumpUntil([] { return viewState == VIEW_BASELINE; }, 10000));
+  EXPECT_EQ(windowText(mainWindow), std::string("s.rsv - ") + kProgramTitle);
+  runCommand(IDM_OPEN_BASELINE);
+  EXPECT_EQ(session.dialogs.requests.size(), requestsBefore + 2) << "both opens asked";
   session.stop();
   ASSERT_TRUE(session.start(""));
 }
@@ -387,7 +391,17 @@ TEST_F(FileCommandsTest, CommandLineOfEightCharactersIsIgnored) {
   ASSERT_TRUE(session.start(""));
 }
 
-// A second start of the same executable brings the first window forward and ends.
+bool launch(const std::string& program, const std::string& arguments,
+            PROCESS_INFORMATION& process) {
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  std::string commandLine = "\"" + program + "\" " + arguments;
+  return CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &process) != 0;
+}
+
+// A second start of the same executable hands its file to the first, which opens it,
+// and ends.
 TEST(SecondInstanceTest, SecondStartEndsAndLeavesTheFirstRunning) {
   char temp[MAX_PATH];
   GetTempPathA(sizeof temp, temp);
@@ -396,39 +410,20 @@ TEST(SecondInstanceTest, SecondStartEndsAndLeavesTheFirstRunning) {
   const std::string program = folder + "regKestrin.exe";
   ASSERT_TRUE(CopyFileA(KESTRIN_PROGRAM_EXE, program.c_str(), FALSE)) << KESTRIN_PROGRAM_EXE;
   DeleteFileA((folder + "options.dat").c_str());
+  Session::get().ensureRunning();
+  writeSmallSnapshot(folder + "handed.rsv");
 
-  auto launch = [&](PROCESS_INFORMATION& process) {
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    std::string commandLine = "\"" + program + "\"";
-    return CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                          folder.c_str(), &startup, &process) != 0;
-  };
   PROCESS_INFORMATION first = {};
-  ASSERT_TRUE(launch(first));
+  ASSERT_TRUE(launch(program, "", first));
   // The first instance has registered itself once its mapping (named after its path,
   // backslashes as slashes) exists; it holds the main window's handle.
-  std::string mappingName = program;
-  for (char& c : mappingName) {
-    if (c == '\\') c = '/';
-  }
   HWND firstWindow = nullptr;
-  ASSERT_TRUE(pumpUntil([&] {
-    HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, mappingName.c_str());
-    if (!mapping) return false;
-    if (const void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 256)) {
-      uint32_t handle = 0;
-      std::memcpy(&handle, view, sizeof handle);
-      firstWindow = reinterpret_cast<HWND>(static_cast<uintptr_t>(handle));
-      UnmapViewOfFile(view);
-    }
-    CloseHandle(mapping);
-    return firstWindow != nullptr;
-  }, 30000));
+  ASSERT_TRUE(pumpUntil([&] { return (firstWindow = registeredWindow(program)) != nullptr; },
+                        30000));
   EXPECT_TRUE(IsWindow(firstWindow));
 
   PROCESS_INFORMATION second = {};
-  ASSERT_TRUE(launch(second));
+  ASSERT_TRUE(launch(program, "\"" + folder + "handed.rsv\"", second));
   EXPECT_EQ(WaitForSingleObject(second.hProcess, 30000), WAIT_OBJECT_0);
   DWORD secondExit = 1;
   GetExitCodeProcess(second.hProcess, &secondExit);
@@ -437,12 +432,33 @@ TEST(SecondInstanceTest, SecondStartEndsAndLeavesTheFirstRunning) {
       << "the first instance must still run";
   EXPECT_FALSE(GetFileAttributesA((folder + "options.dat").c_str()) != INVALID_FILE_ATTRIBUTES)
       << "the second instance wrote no options";
+  EXPECT_TRUE(pumpUntil([&] { return windowText(firstWindow).rfind("handed.rsv - ", 0) == 0; },
+                        10000));
 
   // Closing the first instance ends it normally.
   PostMessageA(firstWindow, WM_CLOSE, 0, 0);
   EXPECT_EQ(WaitForSingleObject(first.hProcess, 30000), WAIT_OBJECT_0);
   for (HANDLE handle : {first.hProcess, first.hThread, second.hProcess, second.hThread}) {
     CloseHandle(handle);
+  }
+}
+
+// ソ (83 5C) and 表 (95 5C) end in a backslash's byte: copies in these folders keep
+// names of their own and run side by side.
+TEST(SecondInstanceTest, CopiesInFoldersSoAndHyouRunSideBySide) {
+  const std::string root = program_driver::makeScratchFolder("kestrin_instances");
+  const std::string programs[2] = {root + "ソ\\regKestrin.exe", root + "表\\regKestrin.exe"};
+  PROCESS_INFORMATION copies[2] = {};
+  for (int i = 0; i < 2; ++i) {
+    CreateDirectoryA(programs[i].substr(0, programs[i].size() - 15).c_str(), nullptr);
+    ASSERT_TRUE(CopyFileA(KESTRIN_PROGRAM_EXE, programs[i].c_str(), FALSE));
+    ASSERT_TRUE(launch(programs[i], "", copies[i]));
+    EXPECT_TRUE(pumpUntil([&] { return registeredWindow(programs[i]) != nullptr; }, 15000));
+  }
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_EQ(WaitForSingleObject(copies[i].hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    PostMessageA(registeredWindow(programs[i]), WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForSingleObject(copies[i].hProcess, 30000), WAIT_OBJECT_0);
   }
 }
 

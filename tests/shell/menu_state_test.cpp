@@ -58,10 +58,10 @@ bool takePostedCommand(int id) {
 }
 
 void pressCtrlKey(WPARAM key) {
-  handleShortcutKey(WM_KEYDOWN, VK_CONTROL);
+  shell_test::setKeyDown(VK_CONTROL, true);
   handleShortcutKey(WM_KEYDOWN, key);
   handleShortcutKey(WM_KEYUP, key);
-  handleShortcutKey(WM_KEYUP, VK_CONTROL);
+  shell_test::setKeyDown(VK_CONTROL, false);
 }
 
 TEST_F(MenuStateTest, StartsWithTheTableStatesInMenuAndToolbar) {
@@ -495,9 +495,10 @@ TEST_F(MenuStateTest, StatusDialogShowsLabelsAndAlignedCounts) {
   EXPECT_EQ("base.rsv", shown.texts[0]);
   EXPECT_EQ("現在のレジストリ", shown.texts[1]);
   const StatusCounts counts = takeStatusCounts(currentStore(), false);
-  char expected[10];
-  EXPECT_EQ(formatGroupedNumber(expected, counts.keys, 9), shown.texts[2]);
-  EXPECT_EQ(formatGroupedNumber(expected, (counts.bytes + 512) / 1024, 9), shown.texts[4]);
+  char expected[kGroupedNumberBytes];
+  EXPECT_EQ(formatGroupedNumber(expected, sizeof expected, counts.keys, 9), shown.texts[2]);
+  EXPECT_EQ(formatGroupedNumber(expected, sizeof expected, (counts.bytes + 512) / 1024, 9),
+            shown.texts[4]);
   for (int i = 2; i < 14; ++i) EXPECT_EQ(9u, shown.texts[i].size()) << i;
 
   programOptions.entries[OPT_KEYS_ONLY] = 1;

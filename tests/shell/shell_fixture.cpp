@@ -2,16 +2,21 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
+#include "engine/instance_handover.h"
+#include "engine/snapshot_file.h"
 #include "engine/snapshot_store.h"
 #include "platform/file_dialog.h"
 #include "platform/files.h"
 #include "platform/message_box.h"
+#include "resources/command_ids.h"
 #include "shell/app_state.h"
 #include "shell/main_window.h"
 #include "shell/program_driver.h"
 #include "shell/status_line.h"
 #include "shell/tree_view.h"
-#include "shell/tree_view.h"
+#include "text/operation_log.h"
 
 namespace shell_test {
 
@@ -141,6 +146,47 @@ std::string menuItemText(int id) {
   MENUITEMINFOA info;
   char text[256] = "";
   return menuItemInfo(id, info, text, sizeof text) ? text : "";
+}
+
+int logCount(const char* tag) {
+  if (!operationLog.buffer) return 0;
+  const std::string ring(operationLog.buffer, operationLog.capacity);
+  int count = 0;
+  for (size_t at = ring.find(tag); at != std::string::npos; at = ring.find(tag, at + 1)) ++count;
+  return count;
+}
+
+void setKeyDown(int virtualKey, bool down) {
+  BYTE keys[256];
+  GetKeyboardState(keys);
+  keys[virtualKey] = down ? 0x80 : 0;
+  SetKeyboardState(keys);
+}
+
+void typeInTree(WPARAM key, char character) {
+  SendMessageA(treeWindow, WM_KEYDOWN, key, 1);
+  if (character) SendMessageA(treeWindow, WM_CHAR, static_cast<WPARAM>(character), 1);
+  SendMessageA(treeWindow, WM_KEYUP, key, static_cast<LPARAM>(0xC0000001));
+}
+
+void writeSmallSnapshot(const std::string& path) {
+  runCommand(IDM_CLOSE);
+  const bool written = writeSnapshotFile(path.c_str(), SNAPSHOT_KIND_SNAPSHOT, {});
+  runCommand(IDM_CLOSE);
+  EXPECT_TRUE(written) << path;
+}
+
+HWND registeredWindow(const std::string& programPath) {
+  HANDLE mapping =
+      OpenFileMappingA(FILE_MAP_READ, FALSE, singleInstanceName(programPath).c_str());
+  if (!mapping) return nullptr;
+  uint32_t handle = 0;
+  if (const void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, sizeof handle)) {
+    std::memcpy(&handle, view, sizeof handle);
+    UnmapViewOfFile(view);
+  }
+  CloseHandle(mapping);
+  return reinterpret_cast<HWND>(static_cast<uintptr_t>(handle));
 }
 
 }  // namespace shell_test

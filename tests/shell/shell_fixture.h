@@ -67,6 +67,19 @@ TVITEMA itemFields(HTREEITEM item, UINT mask);
 int itemImage(HTREEITEM item);
 LPARAM itemReference(HTREEITEM item);
 HTREEITEM itemOf(ItemIndex reference);  // from the store's record; null when none
+
+// How often `tag` stands in the operation log (the ring outlasts any one test).
+int logCount(const char* tag);
+// This thread's key state, as real key input leaves it for GetKeyState.
+void setKeyDown(int virtualKey, bool down);
+// Key-down (with the character TranslateMessage would add, unless 0) and key-up
+// sent to the tree, which has the focus while the user types.
+void typeInTree(WPARAM key, char character);
+// A snapshot file of the five roots alone, written by the program (nothing shown).
+void writeSmallSnapshot(const std::string& path);
+// The window registered under the instance name of `programPath`; null while none.
+HWND registeredWindow(const std::string& programPath);
+
 // Whether the main menu shows `id` greyed.
 bool menuItemGreyed(int id);
 bool menuItemChecked(int id);

@@ -555,6 +555,37 @@ TEST_F(TreeViewTest, TreeFillsTheSpaceBetweenToolbarAndStatusLine) {
   EXPECT_EQ(tree.bottom, client.bottom - statusHeight);
 }
 
+TEST_F(TreeViewTest, SelectingATopLevelKeyReplacesThePathOfTheItemBefore) {
+  const ItemIndex first = key(kCurrentUser, "First");
+  showTopLevelKeys(1);
+  selectItem(first, false);
+  SendMessageA(treeWindow, WM_KEYDOWN, VK_UP, 0);
+  SendMessageA(treeWindow, WM_KEYUP, VK_UP, 0);
+  EXPECT_EQ(currentItem, kCurrentUser);
+  EXPECT_EQ(statusText(), "HKEY_CURRENT_USER");
+}
+
+TEST_F(TreeViewTest, KeypadStarOpensTheWholeSubtreeOfADeepChain) {
+  ItemIndex at = kLocalMachine;
+  std::vector<ItemIndex> chain;
+  for (int depth = 0; depth < 300; ++depth) {
+    at = key(at, depth % 2 ? "奇数" : "even");
+    chain.push_back(at);
+  }
+  value(at, "leaf");
+  showTopLevelKeys(0);
+  const DWORD start = GetTickCount();
+  userPresses(kLocalMachine, VK_MULTIPLY);
+  std::printf("[ figure   ] keypad * on a 300-level chain: %lu ms\n",
+              static_cast<unsigned long>(GetTickCount() - start));
+  for (ItemIndex k : chain) {
+    ASSERT_TRUE(bound(k));
+    EXPECT_TRUE(keyFlags(currentStore(), k) & VIEW_KEY_OPEN);
+  }
+  EXPECT_EQ(childItems(itemOf(chain.back())).size(), 1u);
+  EXPECT_FALSE(operationBusy);
+}
+
 TEST_F(TreeViewTest, OpeningAKeyWithTenThousandSubkeysInsertsThemAllInOrder) {
   const ItemIndex big = key(kLocalMachine, "Big");
   char name[16];

@@ -72,16 +72,6 @@ TEST_F(ChangeListTest, AllRootsAndOneKeyListEveryChangeWithOldDataAligned) {
             std::string(kChangeHeader) + "選択キー： [" + kApp + "]\r\n\r\n\r\n" + kAppChanges);
 }
 
-TEST_F(ChangeListTest, DigestOnlyDataIsReadLiveWhenTheViewShowsTheRegistry) {
-  platform::MemoryRegistry reg;
-  platform::setRegistrySeam(&reg);
-  reg.putValue(kApp, "Big", 3, "\x0a\x0b");
-  context.viewState = VIEW_STATE_LIVE_COMPARED;
-  const std::string listing = text(changeList(cur(), base(), key(cur(), kApp), context));
-  platform::setRegistrySeam(nullptr);
-  EXPECT_NE(listing.find("変化   Big := 0A 0B \r\n変化   Color"), std::string::npos) << listing;
-}
-
 struct EntryCase {
   const char* label;
   uint32_t type;

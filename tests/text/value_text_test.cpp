@@ -267,30 +267,30 @@ TEST(FormatValueFull, EachKind) {
 }
 
 std::string grouped(int64_t value, int width) {
-  std::unique_ptr<char[]> buffer(new char[static_cast<size_t>(width) + 1]);
-  return formatGroupedNumber(buffer.get(), value, width);
+  char buffer[kGroupedNumberBytes + 8];
+  return formatGroupedNumber(buffer, sizeof buffer, value, width);
 }
 
-TEST(FormatGroupedNumber, RightAlignedWithCommas) {
-  EXPECT_EQ(grouped(0, 7), "      0");
-  EXPECT_EQ(grouped(1234, 7), "  1,234");
-  EXPECT_EQ(grouped(999, 7), "    999");
-  EXPECT_EQ(grouped(123456, 7), "123,456");
-  EXPECT_EQ(grouped(1234567, 9), "1,234,567");
-  EXPECT_EQ(grouped(1234567890, 13), "1,234,567,890");
-  EXPECT_EQ(grouped(-1234, 7), " -1,234");
+TEST(FormatGroupedNumber, RightAlignedWithCommasAndWidenedWhenTooLong) {
+  const struct {
+    int64_t value;
+    int width;
+    const char* text;
+  } cases[] = {
+      {0, 7, "      0"},         {1234, 7, "  1,234"},       {999, 7, "    999"},
+      {123456, 7, "123,456"},    {-1234, 7, " -1,234"},      {1234567, 10, " 1,234,567"},
+      // Wider than the field: the field widens, the number stays whole.
+      {1048576, 7, "1,048,576"}, {4194304, 7, "4,194,304"},  {100000000, 10, "100,000,000"},
+      {-1234567, 3, "-1,234,567"}, {5, 0, "5"},
+      {INT64_MIN, 1, "-9,223,372,036,854,775,808"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(grouped(c.value, c.width), c.text) << c.value;
 }
 
-TEST(FormatGroupedNumber, LeadingDigitsBeyondTheWidthAreDropped) {
-  EXPECT_EQ(grouped(1234567, 7), "234,567");
-  EXPECT_EQ(grouped(1234567, 8), ",234,567");
-  EXPECT_EQ(grouped(1234567, 10), " 1,234,567");
-  EXPECT_EQ(grouped(99, 1), "9");
-  EXPECT_EQ(grouped(5, 0), "");
-  EXPECT_EQ(grouped(INT64_MAX, 11), "854,775,807");
-  for (int width = 0; width <= 12; ++width) {
-    EXPECT_EQ(grouped(9876543210LL, width).size(), static_cast<size_t>(width));
-  }
+TEST(FormatGroupedNumber, ATooSmallBufferShowsMarksNotAnotherNumber) {
+  char small[6];
+  EXPECT_STREQ(formatGroupedNumber(small, sizeof small, 1234567, 3), "#####");
+  EXPECT_STREQ(formatGroupedNumber(small, sizeof small, 12, 3), " 12");
 }
 
 TEST(RundllArgumentOffset, ProgramNameForms) {

@@ -1,0 +1,143 @@
+#include "restore/undo_list_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/restore/undo_test_support.h"
+
+namespace {
+
+using namespace undo_test;
+
+const std::string kApp = "HKEY_CURRENT_USER\\Software\\App";
+
+class UndoListWriterTest : public TwoStoreTest {};
+
+TEST_F(UndoListWriterTest, DeletedValueIsItsKeyPathAGhostRecordAndTheBaselineData) {
+  both(kApp);
+  value(base(), kApp, "Gone", sz("old"));
+  compare();
+  const restore::UndoListBuild build = restore::buildUndoList(cur(), base(), item(kApp, "Gone"));
+  const std::string expected(
+      "\x01\x01\x00\x00\x01\x12\x00\x00"
+      "\x02\x00\x02\x00\x1f\x00\x00\x00" "HKEY_CURRENT_USER\\Software\\App\0"
+      "\x04\x0b\x03\x00\x05\x00\x00\x00" "Gone\0"
+      "\x05\x00\x00\x01\x04\x00\x00\x00" "old\0"
+      "\x00\x01\x00\x00\x01\x12\x00\x00",
+      8 + 8 + 31 + 8 + 5 + 8 + 4 + 8);
+  EXPECT_EQ(build.bytes, expected);
+  EXPECT_EQ(build.valuesWithData, 1);
+  EXPECT_EQ(build.valuesLackingData, 0);
+  EXPECT_TRUE(build.complete);
+}
+
+TEST_F(UndoListWriterTest, ChangedValueWritesTheCurrentThenTheOldData) {
+  both(kApp);
+  value(cur(), kApp, "V", std::string("\x02\x00\x00\x00", 4), kRegDword);
+  value(base(), kApp, "V", sz("was"), kRegSz);
+  compare();
+  const restore::UndoListBuild build = restore::buildUndoList(cur(), base(), item(kApp, "V"));
+  EXPECT_EQ(build.bytes, kStart + text(2, 0, 2, kApp) + text(4, 9, 3, "V") +
+                             data(0, 4, std::string("\x02\x00\x00\x00", 4)) +
+                             data(1, 1, sz("was")) + kEnd);
+  EXPECT_EQ(build.valuesWithData, 2);
+}
+
+TEST_F(UndoListWriterTest, DeletedKeyWritesItsWholeBaselineSubtreeAsDeleted) {
+  both(kApp);
+  value(base(), kApp + "\\Old", "", sz("top"));
+  value(base(), kApp + "\\Old\\Deep", "n", "");
+  key(base(), kApp + "\\Old\\Deep\\Leaf");
+  compare();
+  const restore::UndoListBuild build =
+      restore::buildUndoList(cur(), base(), item(kApp + "\\Old"));
+  EXPECT_EQ(build.bytes, kStart + text(2, 0, 2, kApp) + text(3, 7, 3, "Old") +
+                             text(4, 11, 4, "") + data(0, 1, sz("top")) + text(3, 7, 4, "Deep") +
+                             text(4, 11, 5, "n") + data(0, 1, "") + text(3, 7, 5, "Leaf") + kEnd);
+  EXPECT_EQ(build.valuesWithData, 2);
+}
+
+TEST_F(UndoListWriterTest, ChangedKeyWritesOnlyItsChangesAndChangedSubkeys) {
+  both(kApp + "\\Same");
+  value(cur(), kApp + "\\Same", "keep", sz("x"));
+  value(base(), kApp + "\\Same", "keep", sz("x"));
+  value(cur(), kApp, "new", sz("n"));
+  value(cur(), kApp, "same", sz("s"));
+  value(base(), kApp, "same", sz("s"));
+  value(base(), kApp + "\\Gone", "g", sz("1"));
+  key(cur(), kApp + "\\Added");
+  compare();
+  const restore::UndoListBuild build = restore::buildUndoList(cur(), base(), item(kApp));
+  EXPECT_EQ(build.bytes, kStart + text(2, 0, 1, "HKEY_CURRENT_USER\\Software") +
+                             text(3, STATE_CHANGED_BELOW, 2, "App") + text(4, 10, 3, "new") +
+                             data(0, 1, sz("n")) + text(3, STATE_ADDED, 3, "Added") +
+                             text(3, 7, 3, "Gone") + text(4, 11, 4, "g") + data(0, 1, sz("1")) +
+                             kEnd);
+}
+
+TEST_F(UndoListWriterTest, GroupingKeysGetNoRecordAndDoNotCountInLevels) {
+  both("HKEY_CLASSES_ROOT\\.txt");
+  value(base(), "HKEY_CLASSES_ROOT\\.txt", "", sz("txtfile"));
+  compare();
+  groupClassInfo(cur());
+  const ItemIndex txt = item("HKEY_CLASSES_ROOT\\!.File Extensions\\.txt");
+  ASSERT_GE(txt, 0);
+  ASSERT_TRUE(keyRecord(cur(), keyRecord(cur(), txt).parent).summary & SUM_GROUPING_KEY);
+  EXPECT_EQ(restore::buildUndoList(cur(), base(), txt).bytes,
+            kStart + text(2, 0, 0, "HKEY_CLASSES_ROOT") + text(3, STATE_CHANGED_BELOW, 1, ".txt") +
+                text(4, 11, 2, "") + data(0, 1, sz("txtfile")) + kEnd);
+  const ItemIndex group = item("HKEY_CLASSES_ROOT\\!.File Extensions");
+  EXPECT_EQ(restore::buildUndoList(cur(), base(), group).bytes,
+            kStart + text(2, 0, 0, "HKEY_CLASSES_ROOT") + text(3, STATE_CHANGED_BELOW, 1, ".txt") +
+                text(4, 11, 2, "") + data(0, 1, sz("txtfile")) + kEnd);
+}
+
+// Four values without kept data against seven or eight with: 8 > 7 refuses, 8 > 8 not.
+struct CountCase {
+  int lacking;
+  int kept;
+  bool refused;
+};
+
+class UndoCountTest : public UndoListWriterTest, public ::testing::WithParamInterface<CountCase> {};
+
+TEST_P(UndoCountTest, RefusesWhenTwiceTheLackingOutnumberTheKept) {
+  both(kApp);
+  const CountCase c = GetParam();
+  for (int i = 0; i < c.lacking; ++i) {
+    value(base(), kApp + "\\Old", ("d" + std::to_string(i)).c_str(), sz("digest only"), kRegSz,
+          false);
+  }
+  for (int i = 0; i < c.kept; ++i) {
+    value(base(), kApp + "\\Old", ("k" + std::to_string(i)).c_str(), sz("kept"));
+  }
+  compare();
+  const restore::UndoListBuild build =
+      restore::buildUndoList(cur(), base(), item(kApp + "\\Old"));
+  EXPECT_EQ(build.valuesLackingData, c.lacking);
+  EXPECT_EQ(build.valuesWithData, c.kept);
+  EXPECT_EQ(restore::undoListRefused(build), c.refused);
+}
+
+INSTANTIATE_TEST_SUITE_P(Counts, UndoCountTest,
+                         ::testing::Values(CountCase{4, 7, true}, CountCase{4, 8, false},
+                                           CountCase{0, 0, false}));
+
+TEST_F(UndoListWriterTest, DeepPathsAreWrittenWholeAndLevelsPast255AreRefused) {
+  std::string path = "HKEY_LOCAL_MACHINE";
+  for (int i = 0; i < 60; ++i) path += "\\k";
+  both(path);
+  value(base(), path, "v", sz("1"));
+  compare();
+  const restore::UndoListBuild build = restore::buildUndoList(cur(), base(), item(path, "v"));
+  EXPECT_EQ(build.bytes, kStart + text(2, 0, 60, path) + text(4, 11, 61, "v") +
+                             data(0, 1, sz("1")) + kEnd);
+  for (int i = 0; i < 200; ++i) path += "\\k";
+  both(path);
+  value(base(), path, "v", sz("1"));
+  compare();
+  EXPECT_FALSE(restore::buildUndoList(cur(), base(), item(path, "v")).complete);
+}
+
+}  // namespace
