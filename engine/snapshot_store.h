@@ -331,6 +331,8 @@ void recomputeControlled(SnapshotStore& store);
 using ItemControlRecorder = void (*)(ItemIndex item, bool isValue);
 void setItemControlRecorder(ItemControlRecorder recorder);
 void excludeChangedItems(SnapshotStore& store, bool on);
+// Ghost keys (7) become changed keys (5), also where 7 waits in savedState under an
+// exclusion from checking; ghost values (11) become changed values (9).
 void deletedToChanged(SnapshotStore& store);
 void clearViewFlags(SnapshotStore& store, uint16_t mask);
 void rememberHits(SnapshotStore& store);

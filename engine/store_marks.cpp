@@ -158,6 +158,9 @@ void deletedToChanged(SnapshotStore& store) {
   walkAllKeys(store, [&](ItemIndex key) {
     KeyRecord& record = keyRecord(store, key);
     if (record.state == STATE_DELETED) record.state = STATE_CHANGED_BELOW;
+    // A ghost that was excluded from checking keeps its mark in savedState: it is made
+    // valid too, or clearing the exclusion would bring the deletion back.
+    if (record.savedState == STATE_DELETED) record.savedState = STATE_CHANGED_BELOW;
     forEachValue(store, key, [&](ItemIndex, ValueRecord& v) {
       if (v.state == STATE_VALUE_DELETED) v.state = STATE_DATA_CHANGED;
     });

@@ -29,8 +29,40 @@ bool commandAvailable(int id) {
     case IDM_COPY_KEY_CHANGES:
     case IDM_COPY_ALL_CHANGES:
     case IDM_UNDO_CHANGE:
-    // "表示(&V)"
+    // "表示(&V)"; the properties, the file properties and the item descriptions come
+    // with their dialogs and guide files.
     case IDM_STATUS_INFORMATION:
+    case IDM_OPEN_ALL_CHANGES:
+    case IDM_OPEN_ADDED_DELETED:
+    case IDM_OPEN_ALL_EXCEPTIONS:
+    case IDM_SHOW_ALL_IN_KEY:
+    case IDM_OPEN_CHANGES_IN_KEY:
+    case IDM_SHOW_VALUES_IN_KEY:
+    case IDM_HIDE_ITEM:
+    case IDM_CLOSE_LEVEL:
+    case IDM_CLOSE_ALL:
+    case IDM_OPEN_COPIED_KEY:
+    // "表示設定(&D)"
+    case IDM_SHOW_SIZES:
+    case IDM_SHOW_VALUES:
+    case IDM_SHOW_MODIFIED:
+    case IDM_SHOW_DESCRIPTIONS:
+    case IDM_KEYS_ONLY:
+    case IDM_COMPARE_AGAIN:
+    // "設定(&S)"
+    case IDM_NOT_READ:
+    case IDM_NOT_CHECKED:
+    case IDM_NOT_DISPLAYED:
+    case IDM_SAME_NAME_NOT_CHECKED:
+    case IDM_AUTOCHECK_TARGET:
+    case IDM_UNCHECK_MISMATCHES:
+    case IDM_CLEAR_ALL_UNCHECKED:
+    case IDM_DELETED_TO_VALID:
+    case IDM_OPTIONS:
+    case IDM_RESET_CONTROLS:
+    case IDM_COPY_BASELINE_CONTROLS:
+    case IDM_SAVE_USER_CONTROLS:
+    case IDM_ERASE_USER_CONTROLS:
     // Handled by the window itself, and the right-click menu's "キャンセル".
     case IDM_VERSION:
     case IDM_EXIT:

@@ -207,6 +207,7 @@ void openComparison() {
   showCounts(lastCounts, keysOnly());
   MenuFacts facts;
   facts.changes = lastCounts.changes() > 0;
+  facts.deletedItems = hasDeletedItems();
   applyViewMenus(MenuView::kFileCompared, facts);
   setChangeCommands(facts.changes);
   refreshFileMenu();
@@ -286,6 +287,7 @@ void readOrCompareRegistry() {
   MenuFacts facts;
   facts.changes = changed;
   facts.autoCheckTargets = lastCounts.autoCheckTargets > 0 && !autoCheckOn;
+  facts.deletedItems = hasDeletedItems();
   applyViewMenus(result.compared ? MenuView::kLiveCompared : MenuView::kFirstRead, facts);
   refreshFileMenu();
 }

@@ -47,7 +47,8 @@ constexpr EnablingRow kEnablingRows[] = {
     {IDM_UNCHECK_MISMATCHES,          "00cc0"},
     {IDM_CLEAR_ALL_UNCHECKED,         "01111"},
     {IDM_COPY_BASELINE_CONTROLS,      "00111"},
-    {IDM_DELETED_TO_VALID,            "0d..."},
+    {IDM_DELETED_TO_VALID,            "0dddd"},
+    {IDM_OPEN_COPIED_KEY,             "01111"},
     // The commands whose meaning depends on the selected item: the selection enables them.
     {IDM_SHOW_ALL_IN_KEY,             "00000"},
     {IDM_OPEN_CHANGES_IN_KEY,         "00000"},
@@ -96,7 +97,17 @@ void applyCell(int id, char cell, const MenuFacts& facts) {
   }
 }
 
+// The commands whose meaning depends on the selected item; a command that removes or
+// replaces the selection greys them until the next selection.
+constexpr int kItemCommands[] = {IDM_SHOW_ALL_IN_KEY, IDM_OPEN_CHANGES_IN_KEY,
+                                 IDM_SHOW_VALUES_IN_KEY, IDM_HIDE_ITEM,
+                                 IDM_CLOSE_LEVEL, IDM_DESCRIBE_ITEM};
+
 }  // namespace
+
+void greyItemCommands() {
+  for (int id : kItemCommands) setCommandEnabled(id, false);
+}
 
 void applyViewMenus(MenuView view, const MenuFacts& facts) {
   const int column = static_cast<int>(view);

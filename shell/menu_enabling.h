@@ -25,6 +25,9 @@ struct MenuFacts {
 // Sets every row's state for `view`; cells that keep a state leave it alone.
 void applyViewMenus(MenuView view, const MenuFacts& facts);
 
+// Greys the six item commands (their meaning depends on the selected item).
+void greyItemCommands();
+
 // The file-related menu states from viewState and autoCheckOn.
 void refreshFileMenu();
 // Greys "クリップボードをクリア" once another program owns the clipboard.

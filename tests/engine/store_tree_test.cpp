@@ -240,6 +240,14 @@ TEST_F(ComparedTreeTest, DeletedItemsBecomeChangedOnes) {
   EXPECT_EQ(rec(added).state, STATE_ADDED);
 }
 
+TEST_F(ComparedTreeTest, AGhostExcludedFromCheckingStaysValidWhenIncludedAgain) {
+  rec(gone).savedState = STATE_DELETED;  // as "不一致項目を非チェックに設定" leaves it
+  rec(gone).state = STATE_NOT_CHECKED;
+  deletedToChanged(store());
+  excludeChangedItems(store(), false);
+  EXPECT_EQ(rec(gone).state, STATE_CHANGED_BELOW);
+}
+
 // ---- Display flags and tree handles ----------------------------------------------
 
 using ViewFlagsTest = TreeTest;

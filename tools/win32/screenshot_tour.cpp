@@ -1,21 +1,25 @@
 // Screenshot tour: runs the real program in this process and photographs its main
 // screens, so that what the window shows can be looked at without a person at the
-// keyboard. Five pictures of the whole screen, written as 24-bit BMP files:
+// keyboard. Eight pictures of the whole screen, written as 24-bit BMP files:
 //   first_read.bmp          the first read of the registry, HKEY_CURRENT_USER opened
 //   comparison.bmp          a comparison with changes under HKCU\Software\KestrinScreens
 //   right_click_menu.bmp    the right-click menu of a changed value
 //   status_information.bmp  the status information dialog
 //   help_window.bmp         the help file's window, opened by the help command
+//   open_all_changes.bmp    the tree after "変化分を全て開く"
+//   options_general.bmp     the option sheet, page "全般"
+//   options_other.bmp       the option sheet, page "その他"
 //
 // Usage: screenshot_tour <output folder>
 //
 // The program keeps its settings in a scratch folder of its own, message boxes are
 // answered OK and file dialogs cancelled through the platform seams. The test key is
 // created at the start and deleted at the end (also when a step fails). Exit code 0
-// when all five pictures were written; otherwise 1 with the reason on stderr and in
+// when all eight pictures were written; otherwise 1 with the reason on stderr and in
 // <output folder>\tour_errors.txt (a virtual desktop does not pass the exit code on).
 #include <windows.h>
 #include <commctrl.h>
+#include <prsht.h>
 
 #include <cstdarg>
 #include <cstdio>
@@ -458,6 +462,55 @@ bool helpWindow() {
   return ok;
 }
 
+bool openAllChanges() {
+  // However many changes the live registry shows, all of them are opened.
+  messageAnswers.answers.push_back(platform::kAnswerYes);
+  if (!runCommand(IDM_OPEN_ALL_CHANGES)) {
+    report("opening all changes did not end");
+    return false;
+  }
+  const ItemIndex key = testKeyItem();
+  if (key == kNoItem || !treeItemOf(key)) {
+    report("the test key is not shown after opening all changes");
+    return false;
+  }
+  selectItem(key, true);
+  return paintMainWindow() && captureScreen("open_all_changes.bmp");
+}
+
+// The option sheet: its first page photographed, then its second, then cancelled.
+int optionPagesTaken = 0;
+bool optionPagesOk = true;
+
+void CALLBACK photographOptionPage(HWND, UINT, UINT_PTR timer, DWORD) {
+  HWND sheet = visibleThreadWindowOfClass("#32770");
+  if (!sheet) return;
+  RedrawWindow(sheet, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  GdiFlush();
+  const char* name = optionPagesTaken == 0 ? "options_general.bmp" : "options_other.bmp";
+  optionPagesOk = captureScreen(name) && optionPagesOk;
+  if (++optionPagesTaken == 1) {
+    PropSheet_SetCurSel(sheet, nullptr, 1);
+    return;
+  }
+  KillTimer(nullptr, timer);
+  PropSheet_PressButton(sheet, PSBTN_CANCEL);
+}
+
+bool optionPages() {
+  if (!paintMainWindow()) return false;
+  const UINT_PTR timer = SetTimer(nullptr, 0, kModalCaptureDelayMs, photographOptionPage);
+  SendMessageA(mainWindow, WM_COMMAND, IDM_OPTIONS, 0);
+  KillTimer(nullptr, timer);
+  pumpPending();
+  if (optionPagesTaken != 2) {
+    report("the option sheet showed %d of its two pages", optionPagesTaken);
+    return false;
+  }
+  return optionPagesOk;
+}
+
 bool tour() {
   if (!startProgram(GetModuleHandleA(nullptr), "", SW_SHOWMAXIMIZED)) {
     report("the program ended during start-up");
@@ -471,7 +524,8 @@ bool tour() {
     report("the window was not painted");
     return false;
   }
-  return firstRead() && comparison() && rightClickMenu() && statusInformation() && helpWindow();
+  return firstRead() && comparison() && rightClickMenu() && statusInformation() && helpWindow() &&
+         openAllChanges() && optionPages();
 }
 
 // Written at the start with a note that the tour is under way and again at the end,

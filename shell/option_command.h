@@ -1,0 +1,5 @@
+// 32790 "オプション(&O)...": the option sheet and what an accepted change means for
+// the rules and for the snapshots shown.
+#pragma once
+
+void editOptions();
