@@ -24,3 +24,4 @@
 // Dialogs.
 #define IDD_VERSION 103
 #define IDD_STATUS_INFORMATION 140
+#define IDD_SEARCH 148

@@ -19,6 +19,11 @@ bool commandAvailable(int id) {
     case IDM_CLOSE:
     case IDM_MAKE_AUTOCHECK_DATA:
     case IDM_TOGGLE_AUTOCHECK:
+    // "編集(&E)"
+    case IDM_SEARCH:
+    case IDM_FIND_NEXT:
+    case IDM_END_SEARCH:
+    case IDM_SEARCH_MISSING_FILES:
     // "表示(&V)"
     case IDM_STATUS_INFORMATION:
     // Handled by the window itself, and the right-click menu's "キャンセル".

@@ -15,6 +15,7 @@
 #include "rules/rule_apply.h"
 #include "rules/rule_files.h"
 #include "rules/rule_store.h"
+#include "search/search_engine.h"
 #include "shell/app_state.h"
 #include "shell/core_options.h"
 #include "shell/main_window.h"
@@ -40,6 +41,7 @@ void filtersOff() {
 
 void clearSearchResults() {
   searchResultsShown = false;
+  searchResultState() = SEARCH_STATE_NONE;
   clearViewFlags(currentStore(), VIEW_HIT | VIEW_HIT_BELOW | VIEW_HIT_IMAGE |
                                      VIEW_HIT_BELOW_IMAGE | VIEW_PREVIOUS_HIT);
 }

@@ -28,6 +28,7 @@
 #include "shell/main_window.h"
 #include "shell/menu_state.h"
 #include "shell/status_line.h"
+#include "search/search_history.h"
 #include "shell/tree_view.h"
 #include "text/fault_recovery.h"
 #include "text/operation_log.h"
@@ -180,6 +181,7 @@ void shutdownOnce() {
     KillTimer(mainWindow, kStartupFileTimer);
   }
   if (optionsDirty) saveOptions();
+  saveSearchHistory();
   // From here on the tree's notifications must not reach the stores being released.
   viewState = 0;
   operationBusy = true;
@@ -220,6 +222,7 @@ bool startProgram(HINSTANCE instance, const char* commandLine, int showCommand) 
   loadSettings();
   resetRules();
   loadRuleFiles();
+  loadSearchHistory();
   setFaultShutdownHook(shutdownOnce);
 
   mainWindow = nullptr;

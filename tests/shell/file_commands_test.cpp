@@ -207,7 +207,8 @@ TEST_F(FileCommandsTest, CommandsStillToComeStayGreyed) {
   EXPECT_TRUE(menuItemGreyed(IDM_OPTIONS));
   runCommand(IDM_READ_REGISTRY);
   EXPECT_FALSE(menuItemGreyed(IDM_CLOSE));
-  EXPECT_TRUE(menuItemGreyed(IDM_SEARCH));
+  EXPECT_FALSE(menuItemGreyed(IDM_SEARCH));
+  EXPECT_TRUE(menuItemGreyed(IDM_COPY_SEARCH_RESULTS));
   EXPECT_TRUE(menuItemGreyed(IDM_CLOSE_ALL));
   EXPECT_FALSE(isCommandEnabled(IDM_MARK));
   runCommand(IDM_CLOSE);
