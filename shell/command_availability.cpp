@@ -19,11 +19,20 @@ bool commandAvailable(int id) {
     case IDM_CLOSE:
     case IDM_MAKE_AUTOCHECK_DATA:
     case IDM_TOGGLE_AUTOCHECK:
+    case IDM_CLEAR_AUTOCHECK_LOG:
+    case IDM_SHOW_AUTOCHECK_LOG:
     // "編集(&E)"
+    case IDM_COPY_KEY_NAME:
+    case IDM_COPY_KEY_STRUCTURE:
+    case IDM_COPY_VALUE:
+    case IDM_CLEAR_CLIPBOARD:
+    case IDM_COPY_KEY_CHANGES:
+    case IDM_COPY_ALL_CHANGES:
     case IDM_SEARCH:
     case IDM_FIND_NEXT:
     case IDM_END_SEARCH:
     case IDM_SEARCH_MISSING_FILES:
+    case IDM_COPY_SEARCH_RESULTS:
     // "表示(&V)"
     case IDM_STATUS_INFORMATION:
     // Handled by the window itself, and the right-click menu's "キャンセル".

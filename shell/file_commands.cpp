@@ -17,6 +17,7 @@
 #include "rules/rule_store.h"
 #include "search/search_engine.h"
 #include "shell/app_state.h"
+#include "shell/auto_check_log_commands.h"
 #include "shell/core_options.h"
 #include "shell/main_window.h"
 #include "shell/menu_enabling.h"
@@ -120,6 +121,7 @@ void openBaseline() {
 
   autoCheckOn = outcome.load.autoCheckOn;
   if (autoCheckOn) {
+    warnAboutLargeAutoCheckLog();
     const int minutes = programOptions.entries[OPT_AUTOCHECK_MINUTES];
     startAutoCheckTimer(minutes);
     setStatusText("自動チェック開始：　チェック間隔 %d 分", minutes);
@@ -223,7 +225,11 @@ void readOrCompareRegistry() {
     comparisonLabel = kLiveRegistryLabel;
     showTitle(titleLabel, kLiveRegistryLabel);
     viewState = VIEW_BASELINE | VIEW_LIVE_COMPARED;
-    if (autoCheckOn) startAutoCheckTimer(programOptions.entries[OPT_AUTOCHECK_MINUTES]);
+    if (autoCheckOn) {
+      // The next countdown starts after this run; the run's result goes to the log.
+      startAutoCheckTimer(programOptions.entries[OPT_AUTOCHECK_MINUTES]);
+      appendAutoCheckRun();
+    }
   } else {
     logOperation(":レジストリ取り込み");
     setWindowTitle(kRegistryTitle, nullptr);
@@ -326,6 +332,7 @@ void toggleAutoCheck() {
     setCommandText(IDM_TOGGLE_AUTOCHECK, 0);
     return;
   }
+  warnAboutLargeAutoCheckLog();
   const int minutes = programOptions.entries[OPT_AUTOCHECK_MINUTES];
   startAutoCheckTimer(minutes);
   setStatusText("自動チェック開始：　チェック間隔 %d 分", minutes);
@@ -345,9 +352,8 @@ bool runFileCommand(int id) {
     case IDM_CLOSE: closeSnapshots(); break;
     case IDM_MAKE_AUTOCHECK_DATA: makeAutoCheckData(); break;
     case IDM_TOGGLE_AUTOCHECK: toggleAutoCheck(); break;
-    // The auto-check log's commands stay greyed until the log is kept.
-    case IDM_CLEAR_AUTOCHECK_LOG: break;
-    case IDM_SHOW_AUTOCHECK_LOG: break;
+    case IDM_CLEAR_AUTOCHECK_LOG: clearAutoCheckLogCommand(); break;
+    case IDM_SHOW_AUTOCHECK_LOG: showAutoCheckLogCommand(); break;
     default: return false;
   }
   return true;

@@ -4,6 +4,7 @@
 
 #include "resources/command_ids.h"
 #include "shell/app_state.h"
+#include "shell/auto_check_log_commands.h"
 #include "shell/menu_state.h"
 
 namespace {
@@ -118,9 +119,9 @@ void refreshFileMenu() {
   setCommandEnabled(IDM_SAVE, viewState != VIEW_STATE_NOTHING &&
                                   viewState != VIEW_STATE_BASELINE_ONLY);
   setCommandEnabled(IDM_MAKE_AUTOCHECK_DATA, lastCounts.autoCheckTargets > 0);
-  // The auto-check log's commands come with the log itself; until then they stay greyed.
-  setCommandEnabled(IDM_CLEAR_AUTOCHECK_LOG, false);
-  setCommandEnabled(IDM_SHOW_AUTOCHECK_LOG, false);
+  const bool logPresent = autoCheckLogPresent();
+  setCommandEnabled(IDM_CLEAR_AUTOCHECK_LOG, logPresent);
+  setCommandEnabled(IDM_SHOW_AUTOCHECK_LOG, logPresent);
   setCommandEnabled(IDM_RESET_CONTROLS, true);
   setCommandEnabled(IDM_COPY_BASELINE_CONTROLS,
                     (viewState & VIEW_BASELINE) != 0 && viewShowsComparison(viewState));

@@ -3,13 +3,17 @@
 #include <windows.h>
 
 #include "dialogs/search_dialog.h"
+#include "platform/clock.h"
 #include "resources/command_ids.h"
+#include "rules/options.h"
 #include "search/missing_files.h"
 #include "search/search_engine.h"
 #include "shell/app_state.h"
 #include "shell/menu_state.h"
 #include "shell/status_line.h"
 #include "shell/tree_view.h"
+#include "text/listing_copy.h"
+#include "text/listings.h"
 #include "text/operation_log.h"
 
 namespace {
@@ -34,8 +38,7 @@ class TreeSearchDisplay : public SearchDisplay {
   }
   void revealSearchHits() override { ::revealSearchHits(0, false); }
   void showItemPath(ItemIndex item) override { ::showItemPath(item); }
-  // The hit listing comes with the clipboard listings; until then it stays greyed.
-  void setResultCopyEnabled(bool) override { setCommandEnabled(IDM_COPY_SEARCH_RESULTS, false); }
+  void setResultCopyEnabled(bool on) override { setCommandEnabled(IDM_COPY_SEARCH_RESULTS, on); }
 };
 
 void closeTopLevelKeys() {
@@ -128,4 +131,25 @@ void missingFileCommand() {
   missingFileSearch(currentStore(), viewState, display);
   afterBatch();
   if (searchResultState() == SEARCH_STATE_NONE) searchResultsShown = false;
+}
+
+void copySearchResults() {
+  logOperation(":コピー検索:");
+  ListingContext context;
+  context.viewState = static_cast<uint16_t>(viewState & ~VIEW_READING);
+  context.showValueItems = programOptions.entries[OPT_SHOW_VALUES] != 0;
+  context.baselineLabel = baselineLabel.c_str();
+  context.comparisonLabel = comparisonLabel.c_str();
+  context.now = platform::localTimeNow();
+  const SearchEntry* entry = currentSearchEntry(searchHistory());
+  beginBusyCursor();
+  const bool copied = copyListingToClipboard(
+      searchResultList(currentStore(), context, entry ? entry->text : "",
+                       searchResultState() == SEARCH_STATE_MISSING_FILES),
+      ListingWarning::kSearchResults);
+  endBusyCursor();
+  if (!copied) return;
+  setStatusText("%s", kSearchResultsCopiedStatus);
+  clipboardOwned = true;
+  setCommandEnabled(IDM_CLEAR_CLIPBOARD, true);
 }

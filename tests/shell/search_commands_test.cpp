@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "platform/clipboard.h"
 #include "resources/command_ids.h"
 #include "resources/dialog_ids.h"
 #include "resources/tree_images.h"
@@ -122,6 +123,12 @@ TEST_F(SearchCommandsTest, BatchSearchMarksHitsThenF3WalksThemAndEndSearchClears
   EXPECT_FALSE(menuItemGreyed(IDM_END_SEARCH));
   EXPECT_TRUE(menuItemGreyed(IDM_FIND_NEXT));
   EXPECT_EQ(menuItemText(IDM_OPEN_ALL_EXCEPTIONS), "検索結果を全て開く(&O)");
+  ASSERT_FALSE(menuItemGreyed(IDM_COPY_SEARCH_RESULTS));
+  runCommand(IDM_COPY_SEARCH_RESULTS);
+  std::string listing;
+  ASSERT_TRUE(platform::readClipboardText(listing));
+  EXPECT_NE(listing.find("検索テキスト： 'kestrinsearchtest'"), std::string::npos) << listing;
+  EXPECT_NE(listing.find("KestrinSearchTest"), std::string::npos);
 
   // Incremental: the first hit selected and drawn as a hit; F3 goes on in tree order.
   searchThroughDialog("quail", true);

@@ -1,0 +1,188 @@
+// The clipboard commands and the automatic check's log, driven through the real
+// window on Wine's registry: auto-check data of a test key saved as .rsa and opened,
+// the key changed, timer 2 run twice with a shortened tick, both log blocks checked
+// byte for byte; then each copy command and what the clipboard holds after it.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "engine/snapshot_store.h"
+#include "platform/clipboard.h"
+#include "resources/command_ids.h"
+#include "rules/options.h"
+#include "shell/app_state.h"
+#include "shell/auto_check_log_commands.h"
+#include "shell/menu_state.h"
+#include "shell/tree_view.h"
+#include "tests/shell/shell_fixture.h"
+#include "text/listings.h"
+
+namespace {
+
+using namespace shell_test;
+
+const char kTestKey[] = "Software\\KestrinListingTest";
+const char kTestPath[] = "HKEY_CURRENT_USER\\Software\\KestrinListingTest";
+const char kStars[] = "★★★★★★★★★★★★★★★★★★★★★★★★★★★★★★";
+
+void setTestValue(const char* text) {
+  HKEY key;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kTestKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            &key, nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExA(key, "値", 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+                 static_cast<DWORD>(std::strlen(text) + 1));
+  RegCloseKey(key);
+}
+
+std::string readFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << file.rdbuf();
+  return bytes.str();
+}
+
+ItemIndex testKey() {
+  ItemIndex at = findChild(currentStore(), kNoItem, "HKEY_CURRENT_USER", false);
+  for (const char* name : {"Software", "KestrinListingTest"}) {
+    if (at == kNoItem) return kNoItem;
+    at = findChild(currentStore(), at, name, false);
+  }
+  return at;
+}
+
+std::string clipboardText() {
+  std::string text;
+  return platform::readClipboardText(text) ? text : std::string("(none)");
+}
+
+// Everything after the first line (the title with its minute).
+std::string afterTitle(const std::string& text) {
+  const size_t end = text.find("\r\n");
+  return end == std::string::npos ? text : text.substr(end + 2);
+}
+
+// Lets timer 2 fire at once: one tick left, ticking every 20 ms; then waits until
+// the run it starts has appended its block.
+void runTimerOnce(const std::string& log) {
+  const size_t before = readFile(log).size();
+  autoCheckCountdown = 1;
+  SetTimer(mainWindow, kAutoCheckTimer, 20, nullptr);
+  ASSERT_TRUE(pumpUntil([&] { return readFile(log).size() > before && !operationBusy; }));
+}
+
+// The block's time line checked for its shape, then replaced by a fixed one.
+std::string withFixedTime(std::string block) {
+  const std::string lead = "\r\n自動チェックの結果：　";
+  const size_t at = block.find(lead);
+  if (at == std::string::npos) return block;
+  int y, mo, d, h, mi, s;
+  char end[4] = "";
+  const std::string stamp = block.substr(at + lead.size(), 21);
+  EXPECT_EQ(std::sscanf(stamp.c_str(), "%4d.%2d.%2d %2d:%2d:%2d%2c", &y, &mo, &d, &h, &mi, &s, end),
+            7)
+      << stamp;
+  EXPECT_EQ(std::string(end, 2), "\r\n");
+  block.replace(at + lead.size(), 19, "YYYY.MM.DD hh:mm:ss");
+  return block;
+}
+
+class ListingCommandsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    session.ensureRunning();
+    RegDeleteTreeA(HKEY_CURRENT_USER, kTestKey);
+    setTestValue("前");
+  }
+  void TearDown() override {
+    if (autoCheckOn) runCommand(IDM_TOGGLE_AUTOCHECK);
+    runCommand(IDM_CLOSE);
+    RegDeleteTreeA(HKEY_CURRENT_USER, kTestKey);
+  }
+  Session& session = Session::get();
+};
+
+TEST_F(ListingCommandsTest, TimerRunsAppendTheirBlocksAndCopiesFillTheClipboard) {
+  runCommand(IDM_READ_REGISTRY);
+  const ItemIndex target = testKey();
+  ASSERT_NE(target, kNoItem);
+  keyRecord(currentStore(), target).summary |= SUM_AUTOCHECK_TARGET;
+  lastCounts.autoCheckTargets = 1;
+  setCommandEnabled(IDM_MAKE_AUTOCHECK_DATA, true);
+  const std::string data = session.scratchPath("listing.rsa");
+  std::remove(data.c_str());
+  session.messages.answers.push_back(platform::kAnswerYes);
+  session.dialogs.answers.push_back(data);
+  runCommand(IDM_MAKE_AUTOCHECK_DATA);
+
+  const std::string log = currentAutoCheckLogPath();
+  std::remove(log.c_str());
+  session.dialogs.answers.push_back(data);
+  runCommand(IDM_OPEN_BASELINE);
+  ASSERT_TRUE(autoCheckOn);
+
+  setTestValue("後");
+  HKEY added;
+  RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\KestrinListingTest\\新キー", 0, nullptr, 0,
+                  KEY_ALL_ACCESS, nullptr, &added, nullptr);
+  RegCloseKey(added);
+  runTimerOnce(log);
+  const std::string first = std::string(kStars) +
+                            "\r\n自動チェックの結果：　YYYY.MM.DD hh:mm:ss\r\n"
+                            "追加key 1, 削除key 0, 不一致 1, 追加 0, 削除 0\r\n"
+                            "\r\n"
+                            "　　 [" + kTestPath + "]\r\n"
+                            "変化   値 := 後\r\n"
+                            "         旧= 前\r\n"
+                            "\r\n"
+                            "追加 [" + kTestPath + "\\新キー]\r\n"
+                            "\r\n";
+  EXPECT_EQ(withFixedTime(readFile(log)), first);
+  EXPECT_EQ(autoCheckCountdown, 60u);  // the next countdown starts after the run
+
+  // The clipboard after each copy command, on the comparison the first run left.
+  currentItem = testKey();
+  runCommand(IDM_COPY_KEY_NAME);
+  EXPECT_EQ(clipboardText(), kTestPath);
+  EXPECT_FALSE(menuItemGreyed(IDM_CLEAR_CLIPBOARD));
+  ListingContext context;
+  context.viewState = viewState;
+  context.baselineLabel = baselineLabel.c_str();
+  context.comparisonLabel = comparisonLabel.c_str();
+  context.showValueItems = programOptions.entries[OPT_SHOW_VALUES] != 0;
+  runCommand(IDM_COPY_KEY_CHANGES);
+  EXPECT_EQ(afterTitle(clipboardText()),
+            afterTitle(changeList(currentStore(), baselineStore(), currentItem, context).text()));
+  EXPECT_EQ(statusText(), " 変化分のコピー完了");
+  runCommand(IDM_COPY_ALL_CHANGES);
+  EXPECT_EQ(afterTitle(clipboardText()),
+            afterTitle(changeList(currentStore(), baselineStore(), kNoItem, context).text()));
+  runCommand(IDM_COPY_KEY_STRUCTURE);
+  EXPECT_EQ(afterTitle(clipboardText()),
+            afterTitle(keyStructureList(currentStore(), currentItem, context).text()));
+  const ItemIndex value = findChild(currentStore(), currentItem, "値", true);
+  currentItem = value;
+  runCommand(IDM_COPY_VALUE);
+  EXPECT_EQ(clipboardText(), "後");
+  EXPECT_EQ(statusText(), " 値エントリのコピー完了");
+  runCommand(IDM_CLEAR_CLIPBOARD);
+  EXPECT_EQ(clipboardText(), "(none)");
+  EXPECT_TRUE(menuItemGreyed(IDM_CLEAR_CLIPBOARD));
+
+  // Nothing changed since (the first run's reading is now the baseline): the second
+  // run appends exactly the three-line block.
+  const std::string firstBytes = readFile(log);
+  runTimerOnce(log);
+  const std::string both = readFile(log);
+  EXPECT_EQ(both.substr(0, firstBytes.size()), firstBytes);
+  EXPECT_EQ(withFixedTime(both.substr(firstBytes.size())),
+            std::string(kStars) +
+                "\r\n自動チェックの結果：　YYYY.MM.DD hh:mm:ss\r\n"
+                "　　　　　　　　　　　変化無し\r\n");
+}
+
+}  // namespace
