@@ -55,6 +55,7 @@ struct DialogScript {
   bool partialDisabledUnderExpression = false;  // observed
   bool typesDisabledWithoutValues = false;      // observed
   bool shown = false;
+  bool lowerHalfShown = false;  // observed after "検索オプション"
 };
 DialogScript script;
 UINT_PTR scriptTimer = 0;
@@ -85,12 +86,25 @@ void CALLBACK driveDialog(HWND, UINT, UINT_PTR, DWORD) {
   click(dialog, IDC_SEARCH_VALUE_DATA);
   if (IsDlgButtonChecked(dialog, IDC_SEARCH_PARTIAL) != BST_CHECKED) click(dialog, IDC_SEARCH_PARTIAL);
   click(dialog, script.incremental ? IDC_SEARCH_INCREMENTAL : IDC_SEARCH_BATCH);
-  if (script.openOptions) click(dialog, IDC_SEARCH_OPTIONS);
+  if (script.openOptions) {
+    searchSettings().optionsShown = false;
+    click(dialog, IDC_SEARCH_OPTIONS);
+    RECT window;
+    RECT types;
+    GetWindowRect(dialog, &window);
+    GetWindowRect(GetDlgItem(dialog, IDC_SEARCH_DISPLAY_DURING), &types);
+    // The dialog itself may not be shown yet: the control's own style says it is.
+    script.lowerHalfShown =
+        (GetWindowLongA(GetDlgItem(dialog, IDC_SEARCH_SCOPE_TOP), GWL_STYLE) & WS_VISIBLE) != 0 &&
+        types.bottom <= window.bottom;
+    click(dialog, IDC_SEARCH_OPTIONS);
+  }
   PostMessageA(dialog, WM_COMMAND, IDOK, 0);
 }
 
 void searchThroughDialog(const char* text, bool incremental) {
   script = DialogScript{};
+  script.openOptions = !incremental;
   script.text = text;
   script.incremental = incremental;
   scriptTimer = SetTimer(nullptr, 0, 30, driveDialog);
@@ -118,6 +132,7 @@ TEST_F(SearchCommandsTest, BatchSearchMarksHitsThenF3WalksThemAndEndSearchClears
   ASSERT_TRUE(script.shown);
   EXPECT_TRUE(script.partialDisabledUnderExpression);
   EXPECT_TRUE(script.typesDisabledWithoutValues);
+  EXPECT_TRUE(script.lowerHalfShown);
   // HKEY_CURRENT_USER is also seen under HKEY_USERS: two hits.
   EXPECT_EQ(statusText().find("検出件数：2 件"), 1u) << statusText();
   EXPECT_TRUE(keyFlags(currentStore(), testKey()) & VIEW_HIT);
