@@ -22,3 +22,12 @@ LocalTime localTimeNow();
 bool fileTimeToLocal(uint64_t fileTime, LocalTime& local);
 
 }  // namespace platform
+
+namespace platform {
+
+// A local calendar time (seconds ignored) as a Windows file time in UTC; false when
+// the system's calendar conversion refuses it. The caller has checked the fields'
+// ranges.
+bool localToFileTime(const LocalTime& local, uint64_t& fileTime);
+
+}  // namespace platform

@@ -29,6 +29,11 @@ bool commandAvailable(int id) {
     case IDM_COPY_KEY_CHANGES:
     case IDM_COPY_ALL_CHANGES:
     case IDM_UNDO_CHANGE:
+    case IDM_SEARCH:
+    case IDM_FIND_NEXT:
+    case IDM_END_SEARCH:
+    case IDM_SEARCH_MISSING_FILES:
+    case IDM_COPY_SEARCH_RESULTS:
     // "表示(&V)"; the properties, the file properties and the item descriptions come
     // with their dialogs and guide files.
     case IDM_STATUS_INFORMATION:

@@ -15,6 +15,7 @@
 #include "rules/rule_apply.h"
 #include "rules/rule_files.h"
 #include "rules/rule_store.h"
+#include "search/search_engine.h"
 #include "shell/app_state.h"
 #include "shell/auto_check_log_commands.h"
 #include "shell/core_options.h"
@@ -42,6 +43,7 @@ void filtersOff() {
 
 void clearSearchResults() {
   searchResultsShown = false;
+  searchResultState() = SEARCH_STATE_NONE;
   clearViewFlags(currentStore(), VIEW_HIT | VIEW_HIT_BELOW | VIEW_HIT_IMAGE |
                                      VIEW_HIT_BELOW_IMAGE | VIEW_PREVIOUS_HIT);
 }

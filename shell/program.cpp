@@ -31,6 +31,7 @@
 #include "shell/main_window.h"
 #include "shell/menu_state.h"
 #include "shell/status_line.h"
+#include "search/search_history.h"
 #include "shell/tree_view.h"
 #include "text/fault_recovery.h"
 #include "text/operation_log.h"
@@ -182,6 +183,7 @@ void shutdownOnce() {
   }
   if (optionsDirty) saveOptions();
   forgetOwedCommands();
+  saveSearchHistory();
   // From here on the tree's notifications must not reach the stores being released.
   viewState = 0;
   operationBusy = true;
@@ -222,6 +224,7 @@ bool startProgram(HINSTANCE instance, const char* commandLine, int showCommand) 
   loadSettings();
   resetRules();
   loadRuleFiles();
+  loadSearchHistory();
   setFaultShutdownHook(shutdownOnce);
 
   mainWindow = nullptr;

@@ -47,3 +47,24 @@ bool fileTimeToLocal(uint64_t fileTime, LocalTime& local) {
 }
 
 }  // namespace platform
+
+namespace platform {
+
+bool localToFileTime(const LocalTime& local, uint64_t& fileTime) {
+  struct tm parts {};
+  parts.tm_year = local.year - 1900;
+  parts.tm_mon = local.month - 1;
+  parts.tm_mday = local.day;
+  parts.tm_hour = local.hour;
+  parts.tm_min = local.minute;
+  parts.tm_sec = local.second;
+  parts.tm_isdst = -1;
+  const time_t seconds = mktime(&parts);
+  if (seconds == static_cast<time_t>(-1)) return false;
+  const int64_t sinceEpoch = static_cast<int64_t>(seconds) + kFileTimeEpochOffsetSeconds;
+  if (sinceEpoch < 0) return false;
+  fileTime = static_cast<uint64_t>(sinceEpoch) * kFileTimeUnitsPerSecond;
+  return true;
+}
+
+}  // namespace platform

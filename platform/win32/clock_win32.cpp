@@ -31,3 +31,23 @@ bool fileTimeToLocal(uint64_t fileTime, LocalTime& local) {
 }
 
 }  // namespace platform
+
+namespace platform {
+
+bool localToFileTime(const LocalTime& local, uint64_t& fileTime) {
+  SYSTEMTIME time{};
+  time.wYear = static_cast<WORD>(local.year);
+  time.wMonth = static_cast<WORD>(local.month);
+  time.wDay = static_cast<WORD>(local.day);
+  time.wHour = static_cast<WORD>(local.hour);
+  time.wMinute = static_cast<WORD>(local.minute);
+  time.wSecond = static_cast<WORD>(local.second);
+  FILETIME localFileTime;
+  FILETIME utc;
+  if (!SystemTimeToFileTime(&time, &localFileTime)) return false;
+  if (!LocalFileTimeToFileTime(&localFileTime, &utc)) return false;
+  fileTime = (static_cast<uint64_t>(utc.dwHighDateTime) << 32) | utc.dwLowDateTime;
+  return true;
+}
+
+}  // namespace platform

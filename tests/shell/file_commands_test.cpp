@@ -197,7 +197,8 @@ TEST_F(FileCommandsTest, CommandsStillToComeStayGreyed) {
   EXPECT_TRUE(menuItemGreyed(IDM_PROPERTIES));
   runCommand(IDM_READ_REGISTRY);
   EXPECT_FALSE(menuItemGreyed(IDM_CLOSE));
-  EXPECT_TRUE(menuItemGreyed(IDM_SEARCH));
+  EXPECT_FALSE(menuItemGreyed(IDM_SEARCH));
+  EXPECT_TRUE(menuItemGreyed(IDM_COPY_SEARCH_RESULTS));
   EXPECT_TRUE(menuItemGreyed(IDM_OPEN_DESCRIBED_ITEMS));
   EXPECT_FALSE(isCommandEnabled(IDM_MARK));
   runCommand(IDM_CLOSE);

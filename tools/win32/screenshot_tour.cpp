@@ -34,6 +34,7 @@
 #include "platform/memory/recording_messages.h"
 #include "platform/message_box.h"
 #include "resources/command_ids.h"
+#include "search/search_engine.h"
 #include "shell/app_state.h"
 #include "shell/help_file.h"
 #include "shell/main_window.h"
@@ -438,6 +439,27 @@ bool statusInformation() {
   return modalCapture.ok;
 }
 
+bool closeSearchDialog() {
+  HWND dialog = visibleThreadWindowOfClass("#32770");
+  if (!dialog) return false;
+  PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+  return true;
+}
+
+// The search dialog with its lower half (the search options) open.
+bool searchDialog() {
+  if (!paintMainWindow()) return false;
+  searchSettings().optionsShown = true;
+  armModalCapture("search_dialog.bmp", closeSearchDialog);
+  SendMessageA(mainWindow, WM_COMMAND, IDM_SEARCH, 0);
+  pumpPending();
+  if (!modalCapture.captured) {
+    report("the search dialog did not open");
+    return false;
+  }
+  return modalCapture.ok;
+}
+
 // The help command opens the HTML Help window in this thread; it is photographed once
 // it and its contents pane are drawn, and closed again.
 bool helpWindow() {
@@ -524,8 +546,8 @@ bool tour() {
     report("the window was not painted");
     return false;
   }
-  return firstRead() && comparison() && rightClickMenu() && statusInformation() && helpWindow() &&
-         openAllChanges() && optionPages();
+  return firstRead() && comparison() && rightClickMenu() && statusInformation() && searchDialog() &&
+         helpWindow() && openAllChanges() && optionPages();
 }
 
 // Written at the start with a note that the tour is under way and again at the end,
