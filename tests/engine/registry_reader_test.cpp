@@ -24,6 +24,12 @@ std::string keptData(SnapshotStore& store, ItemIndex value) {
   return std::string(entryText(store, v.data), static_cast<size_t>(dataEntry(store, v.data).chainOrLength));
 }
 
+std::string repeated(const char* piece, int times) {
+  std::string text;
+  for (int i = 0; i < times; ++i) text += piece;
+  return text;
+}
+
 class ReaderTest : public RegistryReadTest {
  protected:
   // Sizes kept while reading must be those a full recount gives.
@@ -164,24 +170,41 @@ TEST_F(ReaderTest, OtherFailuresAreReportedAndTheReadGoesOn) {
   EXPECT_EQ(reg.openHandleCount(), 0);
 }
 
-TEST_F(ReaderTest, ValueEnumerationFailureStopsOnlyTheRestOfThatKeysValues) {
+TEST_F(ReaderTest, LongNamesAndGrownDataAreReadAndUnreadableItemsKeptAsRefused) {
+  // The longest names the registry allows, in double-byte characters.
+  const std::string longKey = repeated("\x83\x41", 255);
+  const std::string longValue = repeated("\x83\x6D", 16383);
   reg.putValue(kApp, "first", 1, "1");
-  reg.putValue(kApp, std::string(300, 'n'), 1, "2");
-  reg.putValue(kApp, "third", 1, "3");
-  reg.addKeyPath(kApp + "\\Sub");
-  reg.putValue(kApp + "\\Sub", "grows", 3, std::string(70000, 'g'));
-  reg.understateMaxDataLength(kApp + "\\Sub", 10);
-  reg.putValue("HKEY_LOCAL_MACHINE\\After", "x", 1, "y");
+  reg.putValue(kApp, longValue, 1, "2");
+  reg.putValue(kApp, "hidden", 1, "3");
+  reg.putValue(kApp, "third", 1, "4");
+  reg.addKeyPath(kApp + "\\A");
+  reg.addKeyPath(kApp + "\\" + longKey);
+  reg.addKeyPath(kApp + "\\Broken");
+  reg.addKeyPath(kApp + "\\Z");
+  reg.putValue(kApp + "\\Z", "grows", 3, std::string(70000, 'g'));
+  reg.understateMaxDataLength(kApp + "\\Z", 10);
+  reg.failEnumValue(kApp, "hidden", 1010);
+  reg.failEnumKey(kApp + "\\Broken", 1010);
   read();
+  // Only the two unreadable names are reported, each with its code.
   ASSERT_EQ(shown().size(), 4u);
-  // Sub is finished first: its data outgrew the buffer sized from what the key reported.
-  EXPECT_EQ(shown()[0].text.substr(shown()[0].text.find('\n') + 1), kApp + "\\Sub");
-  EXPECT_EQ(shown()[1].text, "rc=ea size=5");
-  EXPECT_EQ(shown()[3].text, "rc=ea size=259");  // the name did not fit 260 bytes
-  EXPECT_EQ(rec(key(kApp)).valueCount, 1);
-  EXPECT_GE(value(kApp, "first"), 0);
-  EXPECT_GE(key(kApp + "\\Sub"), 0);
-  EXPECT_GE(value("HKEY_LOCAL_MACHINE\\After", "x"), 0);
+  EXPECT_EQ(shown()[1].text.substr(0, 7), "rc=3f2 ");
+  EXPECT_EQ(shown()[3].text.substr(0, 7), "rc=3f2 ");
+  EXPECT_EQ(rec(key(kApp)).valueCount, 4);
+  EXPECT_GE(value(kApp, longValue), 0);
+  EXPECT_GE(value(kApp, "third"), 0);
+  EXPECT_GE(key(kApp + "\\" + longKey), 0);
+  EXPECT_GE(key(kApp + "\\Z"), 0);
+  EXPECT_EQ(keptData(current(), value(kApp + "\\Z", "grows")), "<digest only>");
+  EXPECT_EQ(valueDataLength(current(), value(kApp + "\\Z", "grows")), 70000);
+  // The unreadable ones are there, refused, under the name the enumeration gave
+  // (none): the key among the subkeys, the value among the values.
+  EXPECT_EQ(rec(key(kApp)).childCount, 4);
+  EXPECT_EQ(rec(findChild(current(), key(kApp), "", false)).state, STATE_REFUSED);
+  EXPECT_EQ(val(value(kApp, "")).state, STATE_REFUSED);
+  EXPECT_TRUE(rec(key(kApp)).summary & SUM_CONTROLLED);
+  EXPECT_EQ(reg.openHandleCount(), 0);
   expectSizesMatchRecount();
 }
 
