@@ -31,7 +31,7 @@ constexpr FoldRun kFoldRuns[] = {
     {0xFA54, 0x81CA, 1},
     {0xEEFA, 0xFA55, 3},    // broken bar, apostrophe, quotation mark
     {0xED40, 0xFA5C, 360},  // NEC-selected IBM kanji to IBM kanji
-    {0xFA58, 0x878D, 1},    // parenthesised kabushiki
+    {0xFA58, 0x878A, 1},    // parenthesised kabushiki
     {0xFA59, 0x8782, 1},    // numero
     {0xFA5A, 0x8784, 1},    // telephone sign
     {0xFA5B, 0x81E6, 1},    // because

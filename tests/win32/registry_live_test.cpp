@@ -219,9 +219,13 @@ TEST_F(LiveRegistryTest, LongestNamesAreReadAndComparedWithoutError) {
   std::string longKey, longValue;
   for (int i = 0; i < 255; ++i) longKey += "\x83\x41";
   for (int i = 0; i < 16383; ++i) longValue += "\x83\x6D";
-  for (const std::string& sub : {std::string("A"), longKey, std::string("\x83\x93")}) {
-    setValue(sub, "v", REG_SZ, "x");
-  }
+  wchar_t wide[300];  // Wine's RegCreateKeyExA refuses names over 259 bytes
+  MultiByteToWideChar(932, 0, ("Software\\regKestrinTest\\" + longKey).c_str(), -1, wide, 300);
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, wide, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), 0);
+  RegSetValueExA(key, "v", 0, REG_SZ, reinterpret_cast<const BYTE*>("x"), 2);
+  RegCloseKey(key);
+  for (const char* sub : {"A", "\x83\x93"}) setValue(sub, "v", REG_SZ, "x");
   setValue("", longValue.c_str(), REG_SZ, "first");
   setValue("", "after", REG_SZ, "second");
   readRegistry(ReaderOptions{});
