@@ -24,8 +24,14 @@ using store_walk::valueNameOrEmpty;
 
 namespace {
 
-// Key and value names are enumerated into one buffer: up to 259 bytes and the NUL.
-constexpr uint32_t kNameBufferBytes = 260;
+// Key and value names are enumerated into one buffer that holds every name a
+// registry can hold: a name is a counted UTF-16 string of at most 32,767 characters
+// (Windows allows 255 for keys and 16,383 for values, Wine longer keys), and each
+// character takes at most two cp932 bytes. So no enumeration fails for a long name.
+constexpr uint32_t kNameBufferBytes = 0x10000;
+// A value whose data outgrow the buffer between the key's query and the enumeration
+// is asked for again with a buffer of the size it then reports, a few times.
+constexpr int kValueReadAttempts = 3;
 constexpr uint32_t kFirstDataBufferBytes = 0x10000;
 constexpr uint32_t kDataBufferGranule = 1024;
 // The registry nests keys at most 512 levels deep; deeper keys can only be reached
@@ -155,7 +161,8 @@ struct ReadSession {
   bool restricted;  // only what the baseline (the auto-check data) holds is read
   platform::RegistrySeam& reg;
   DataBuffer data;
-  char name[kNameBufferBytes] = {};
+  std::vector<char> nameBuffer = std::vector<char>(kNameBufferBytes);
+  char* name = nameBuffer.data();
   const char* rootName = "";
   // Progress: the key being read at the first two levels, the keys read so far, and
   // whether the program was asked to quit while the window was kept alive.
@@ -190,24 +197,60 @@ void countInParent(ReadSession& s, std::vector<KeyFrame>& frames, ItemIndex key)
   frames.back().bytes += record.byteCount;
 }
 
+// Whether an enumeration failure ends the list: the key itself is gone, so no later
+// index answers either. Any other failure concerns one item only.
+bool endsEnumeration(long rc) {
+  return rc == platform::kRegNoMoreItems || rc == platform::kRegKeyDeleted ||
+         rc == platform::kRegInvalidHandle;
+}
+
+// The name the last enumeration left in the buffer: empty when it gave none.
+void terminateName(ReadSession& s, uint32_t nameLength) {
+  s.name[std::min(nameLength, kNameBufferBytes - 1)] = '\0';
+}
+
+// Enumerates value `index` into the session's buffers. Data that outgrew the buffer
+// since the key's query are asked for again with a buffer of the size reported.
+long enumValueAt(ReadSession& s, RegKey handle, uint32_t index, uint32_t* nameLength,
+                 uint32_t* type, uint32_t* dataLength) {
+  long rc = platform::kRegOk;
+  for (int attempt = 0; attempt < kValueReadAttempts; ++attempt) {
+    *nameLength = kNameBufferBytes;
+    *dataLength = s.data.size();
+    s.name[0] = '\0';
+    rc = s.reg.enumValue(handle, index, s.name, nameLength, type, s.data.bytes(), dataLength);
+    if (rc != platform::kRegMoreData || *dataLength <= s.data.size()) break;
+    s.data.grow(*dataLength);
+    if (s.data.size() < *dataLength) break;  // more than the buffer ever grows to
+  }
+  return rc;
+}
+
 // Reads the values of `key`; returns what they count for its sizes.
 void readValues(ReadSession& s, ItemIndex key, RegKey handle, uint32_t count, int64_t* items,
                 int64_t* bytes) {
   for (uint32_t index = 0; index < count; ++index) {
-    uint32_t nameLength = kNameBufferBytes;
+    uint32_t nameLength = 0;
     uint32_t type = 0;
-    uint32_t dataLength = s.data.size();
-    const long rc =
-        s.reg.enumValue(handle, index, s.name, &nameLength, &type, s.data.bytes(), &dataLength);
+    uint32_t dataLength = 0;
+    const long rc = enumValueAt(s, handle, index, &nameLength, &type, &dataLength);
     if (rc == platform::kRegNoMoreItems) break;  // values deleted meanwhile
     if (rc != platform::kRegOk) {
-      // A name of 260 bytes or more, or data larger than the buffer: the rest of this
-      // key's values are not read.
       showRegistryAccessError(rc, s.store, key);
       showRegistryOptionError(rc, static_cast<int32_t>(nameLength));
-      break;
+      if (endsEnumeration(rc)) break;
+      // The value is there but cannot be read: it is kept as refused, under whatever
+      // the enumeration gave of its name, and the next value is read.
+      terminateName(s, nameLength);
+      const ItemIndex value = addValue(s.store, key, s.name);
+      assignValueData(s.store, value, nullptr, 0, 0, false);
+      valueRecord(s.store, value).state = STATE_REFUSED;
+      markControlledUp(s.store, key);
+      *items += 1;
+      *bytes += static_cast<int64_t>(std::strlen(s.name)) + 1;
+      continue;
     }
-    s.name[std::min(nameLength, kNameBufferBytes - 1)] = '\0';
+    terminateName(s, nameLength);
     if (dataLength > s.data.size()) dataLength = s.data.size();
     const ItemIndex value = addValue(s.store, key, s.name);
     assignValueData(s.store, value, s.data.bytes(), dataLength, type, s.options.keepValueData);
@@ -278,6 +321,7 @@ void readNextSubKey(ReadSession& s, std::vector<KeyFrame>& frames) {
   const uint32_t index = frame.nextSubKey++;
   uint32_t nameLength = kNameBufferBytes;
   uint64_t written = 0;
+  s.name[0] = '\0';
   long rc = s.reg.enumKey(frame.handle, index, s.name, &nameLength, &written);
   if (rc == platform::kRegNoMoreItems) {  // subkeys deleted meanwhile
     frame.nextSubKey = frame.subKeyCount;
@@ -286,10 +330,20 @@ void readNextSubKey(ReadSession& s, std::vector<KeyFrame>& frames) {
   if (rc != platform::kRegOk) {
     showRegistryAccessError(rc, s.store, frame.key);
     showRegistryOptionError(rc, static_cast<int32_t>(nameLength));
-    frame.nextSubKey = frame.subKeyCount;  // the values are still read
+    if (endsEnumeration(rc)) {
+      frame.nextSubKey = frame.subKeyCount;  // the values are still read
+      return;
+    }
+    // The subkey is there but its name cannot be read: kept as refused (as for
+    // access denied) under whatever the enumeration gave of its name, and the next
+    // subkey is read. A restricted read cannot tell whether it is an auto-check key.
+    terminateName(s, nameLength);
+    if (!s.options.discardRefusedKeys && (!s.restricted || frame.full)) {
+      addNameOnly(s, frames, STATE_REFUSED);
+    }
     return;
   }
-  s.name[std::min(nameLength, kNameBufferBytes - 1)] = '\0';
+  terminateName(s, nameLength);
 
   bool childFull = frame.full;
   ItemIndex childCounterpart = kNoItem;

@@ -212,6 +212,8 @@ class SnapshotChecker {
       const ValueRecord& record = value(v);
       if (record.state > kHighestStateCode) return false;
       if (!claimName(record.name, ENTRY_VALUE_NAME, v)) return false;
+      // Kept data and digest only exclude each other: which one `data` is must be clear.
+      if ((record.flags & VF_DATA_KEPT) && (record.flags & VF_DIGEST_ONLY)) return false;
       if (record.flags & VF_DATA_KEPT) {
         if (!claimData(record.data, v)) return false;
       } else if (record.data < 0) {

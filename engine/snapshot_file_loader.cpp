@@ -314,7 +314,13 @@ LoadStatus loadIntoStore(FileInput& input, LoadSide side, SnapshotStore& store,
   if (status == LoadStatus::kLoaded) status = checkCounts(layout, input.left());
   if (status != LoadStatus::kLoaded) return status;
   SectionReader reader(input, layout, store);
-  return reader.read();
+  status = reader.read();
+  if (status != LoadStatus::kLoaded) return status;
+  // Every look-up and the comparison merge rely on the name order; files written
+  // under an older order, or made by hand, may hold their lists in another one.
+  sortKeyLists(store, 0);
+  sortValueLists(store, 0);
+  return status;
 }
 
 void regroupClassInfo(SnapshotStore& store, bool grouped) {
@@ -336,11 +342,10 @@ void failLoad(LoadStatus status, LoadSide side) {
   if (side == LoadSide::kBaseline) clearBaselineStore();
 }
 
-// What the tree and the comparison expect of a snapshot just loaded into the current
-// store: no tree marks from the saving program, values in name order.
+// What the tree expects of a snapshot just loaded into the current store: no tree
+// marks from the saving program.
 void prepareLoadedSnapshot(SnapshotStore& current) {
   clearViewFlags(current, VIEW_KEY_OPEN | VIEW_IN_TREE);
-  sortValueLists(current, 0);
 }
 
 // `in` is null when the file could not be opened.

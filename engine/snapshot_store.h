@@ -29,6 +29,8 @@
 #include <cstdint>
 #include <string>
 
+#include "text/cp932.h"
+
 using ItemIndex = int32_t;
 
 constexpr ItemIndex kNoItem = -1;
@@ -267,8 +269,12 @@ uint32_t valueType(const ValueRecord& value);
 // Data length of a value: from its data entry when kept, from `data` otherwise.
 int32_t valueDataLength(SnapshotStore& store, ItemIndex value);
 
-// Name order: bytes as unsigned values after folding A-Z to a-z; a prefix first.
-int compareNames(const char* a, const char* b);
+// Name order: the registry's own name comparison (text/cp932.h), a prefix first.
+inline int compareNames(const char* a, const char* b) { return cp932::compareNames(a, b); }
+// Bucket of a name's entry in the name hash, over its bytes as stored. Nothing looks
+// a name up through the hash (look-ups walk the sorted lists with compareNames), so
+// two spellings of one name may lie in different buckets; the bucket is part of the
+// file format and stays as it always was.
 uint32_t nameHash12(const char* name, size_t length);
 // CRC over the effective data (polynomial 0x1021, initial 0, augmented form).
 uint16_t valueDigest16(const uint8_t* data, size_t length);
@@ -338,6 +344,9 @@ void clearViewFlags(SnapshotStore& store, uint16_t mask);
 void rememberHits(SnapshotStore& store);
 void clearTreeItems(SnapshotStore& store);
 void sortValueLists(SnapshotStore& store, ItemIndex firstKey);
+// Stable re-sort of the subkey list of every key of the chain from `firstKey` and
+// below (the chain itself, the roots in root-table order, stays as it is).
+void sortKeyLists(SnapshotStore& store, ItemIndex firstKey);
 void groupClassInfo(SnapshotStore& store);
 void ungroupClassInfo(SnapshotStore& store);
 

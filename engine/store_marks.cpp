@@ -200,6 +200,35 @@ void clearTreeItems(SnapshotStore& store) {
   }
 }
 
+// Brings every subkey list below the chain's keys into name order, equal names keeping
+// their order. enter(key) relinks the subkeys of `key` before the walk reads them.
+void sortKeyLists(SnapshotStore& store, ItemIndex firstKey) {
+  struct Named {
+    ItemIndex key;
+    const char* name;
+  };
+  std::vector<Named> list;
+  walkKeys(store, firstKey, true, [&](ItemIndex key) {
+    list.clear();
+    int64_t budget = store.counts.keyCount;
+    for (ItemIndex child = keyRecord(store, key).firstChild; isKey(store, child) && budget-- > 0;
+         child = keyRecord(store, child).nextSibling) {
+      list.push_back(Named{child, store_walk::keyNameOrEmpty(store, child)});
+    }
+    if (list.size() < 2) return true;
+    auto before = [](const Named& a, const Named& b) { return compareNames(a.name, b.name) < 0; };
+    if (std::is_sorted(list.begin(), list.end(), before)) return true;
+    std::stable_sort(list.begin(), list.end(), before);
+    keyRecord(store, key).firstChild = list.front().key;
+    for (size_t i = 0; i < list.size(); ++i) {
+      KeyRecord& record = keyRecord(store, list[i].key);
+      record.prevSibling = i > 0 ? list[i - 1].key : kNoItem;
+      record.nextSibling = i + 1 < list.size() ? list[i + 1].key : kNoItem;
+    }
+    return true;
+  });
+}
+
 // Brings every value list of the chain's trees into name order, equal names keeping
 // their order. A list that does not end properly (VF_LAST missing within the store's
 // values) is left as it is rather than rebuilt from a guess.

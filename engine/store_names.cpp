@@ -6,7 +6,6 @@
 #include "engine/memory_pool.h"
 #include "engine/snapshot_store.h"
 #include "engine/store_blocks.h"
-#include "text/cp932.h"
 
 using namespace store_detail;
 
@@ -22,16 +21,6 @@ constexpr int kFreeEntrySearchLimit = 64;
 // a new pool). Searching every pool from the first would make each name cost the
 // number of pools, and a large read quadratic; older pools keep at most a few bytes.
 constexpr int kNameBackfillPools = 8;
-
-struct FoldTable {
-  uint8_t fold[256];
-  constexpr FoldTable() : fold() {
-    for (int c = 0; c < 256; ++c) {
-      fold[c] = cp932::foldAscii(static_cast<uint8_t>(c));
-    }
-  }
-};
-constexpr FoldTable kFold;
 
 struct CrcTable {
   uint16_t entry[256];
@@ -133,17 +122,6 @@ void setEntryPool(DataEntry& e, int pool) {
   e.poolLow = static_cast<uint8_t>(pool & 0xFF);
   e.kindAndPoolHigh =
       static_cast<uint8_t>((e.kindAndPoolHigh & 0x0F) | (((pool >> 8) & 0x07) << 5));
-}
-
-int compareNames(const char* a, const char* b) {
-  const unsigned char* p = reinterpret_cast<const unsigned char*>(a);
-  const unsigned char* q = reinterpret_cast<const unsigned char*>(b);
-  for (;; ++p, ++q) {
-    const int x = kFold.fold[*p];
-    const int y = kFold.fold[*q];
-    if (x != y) return x - y;
-    if (x == 0) return 0;
-  }
 }
 
 uint32_t nameHash12(const char* name, size_t length) {

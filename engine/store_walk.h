@@ -65,7 +65,8 @@ void forEachValue(SnapshotStore& store, ItemIndex key, Visit&& visit) {
 // its following siblings with their subtrees (wholeChain true). enter(key) returns
 // whether to walk the key's subkeys; leave(key) follows once they are done. Every
 // entered key is left, also when a damaged tree cuts the walk short. The callbacks
-// may change anything but the sibling and child links.
+// may change anything but the sibling and child links, except that enter(key) may
+// relink the subkeys of `key` (the walk reads them only after it returns).
 template <class Enter, class Leave>
 void walkKeys(SnapshotStore& store, ItemIndex first, bool wholeChain, Enter&& enter,
               Leave&& leave) {

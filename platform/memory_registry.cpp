@@ -31,26 +31,29 @@ std::vector<std::string> splitPath(const std::string& path) {
   return parts;
 }
 
+// The key of the character at `text` in the enumeration order, and its length.
+cp932::FoldedCharacter enumerationKey(const char* text) {
+  cp932::FoldedCharacter c = cp932::foldedCharacter(text);
+  if (c.length == 1) {
+    // Single-byte letters sort as capitals, as the system sorts them.
+    c.key = static_cast<uint16_t>(cp932::raiseAscii(static_cast<uint8_t>(*text)) << 8);
+  }
+  return c;
+}
+
 }  // namespace
 
 int registryNameOrder(const std::string& a, const std::string& b) {
-  const size_t n = std::min(a.size(), b.size());
-  for (size_t i = 0; i < n; ++i) {
-    const unsigned char x = static_cast<unsigned char>(a[i]);
-    const unsigned char y = static_cast<unsigned char>(b[i]);
-    const int fx = cp932::raiseAscii(x);
-    const int fy = cp932::raiseAscii(y);
-    if (fx != fy) return fx - fy;
-    if (cp932::isLeadByte(x) && i + 1 < n) {
-      // The trail byte belongs to the character: no case folding.
-      ++i;
-      const int tx = static_cast<unsigned char>(a[i]);
-      const int ty = static_cast<unsigned char>(b[i]);
-      if (tx != ty) return tx - ty;
-    }
+  const char* p = a.c_str();
+  const char* q = b.c_str();
+  for (;;) {
+    if (*p == '\0' || *q == '\0') return (*p != '\0') - (*q != '\0');
+    const cp932::FoldedCharacter x = enumerationKey(p);
+    const cp932::FoldedCharacter y = enumerationKey(q);
+    if (x.key != y.key) return x.key < y.key ? -1 : 1;
+    p += x.length;
+    q += y.length;
   }
-  if (a.size() == b.size()) return 0;
-  return a.size() < b.size() ? -1 : 1;
 }
 
 struct MemoryRegistry::Node {
@@ -58,6 +61,7 @@ struct MemoryRegistry::Node {
     std::string name;
     uint32_t type;
     std::vector<uint8_t> data;
+    long enumFault = 0;  // injected: its enumeration answers this
   };
 
   std::string name;
@@ -70,6 +74,7 @@ struct MemoryRegistry::Node {
   long openFault = 0;
   bool vanish = false;
   long queryFault = 0;
+  long enumFault = 0;  // its entry in the parent's enumeration answers this
   bool understateData = false;
   uint32_t reportedMaxData = 0;
 
@@ -241,6 +246,7 @@ long MemoryRegistry::enumKey(RegKey key, uint32_t index, char* name, uint32_t* n
   if (node == nullptr) return error;
   if (index >= node->children.size()) return kRegNoMoreItems;
   const Node& c = *node->children[index];
+  if (c.enumFault != kRegOk) return c.enumFault;
   // Room for the name and its NUL, else ERROR_MORE_DATA with the length untouched.
   if (c.name.size() >= *nameLength) return kRegMoreData;
   std::memcpy(name, c.name.c_str(), c.name.size() + 1);
@@ -256,6 +262,7 @@ long MemoryRegistry::enumValue(RegKey key, uint32_t index, char* name, uint32_t*
   if (node == nullptr) return error;
   if (index >= node->values.size()) return kRegNoMoreItems;
   const Node::Value& v = node->values[index];
+  if (v.enumFault != kRegOk) return v.enumFault;
   long rc = kRegOk;
   if (v.name.size() >= *nameLength) {
     // As the ANSI function does: the name cut to the buffer, its length reported as
@@ -477,6 +484,16 @@ void MemoryRegistry::failQueryInfo(const std::string& path, long code) {
   if (Node* node = nodeOfPath(path)) node->queryFault = code;
 }
 
+void MemoryRegistry::failEnumKey(const std::string& path, long code) {
+  if (Node* node = nodeOfPath(path)) node->enumFault = code;
+}
+
+void MemoryRegistry::failEnumValue(const std::string& keyPath, const std::string& name, long code) {
+  Node* node = nodeOfPath(keyPath);
+  if (node == nullptr) return;
+  if (Node::Value* v = node->value(name)) v->enumFault = code;
+}
+
 void MemoryRegistry::understateMaxDataLength(const std::string& path, uint32_t bytes) {
   if (Node* node = nodeOfPath(path)) {
     node->understateData = true;
@@ -493,6 +510,8 @@ void MemoryRegistry::clearFaults() {
     node->openFault = kRegOk;
     node->vanish = false;
     node->queryFault = kRegOk;
+    node->enumFault = kRegOk;
+    for (Node::Value& v : node->values) v.enumFault = kRegOk;
     node->understateData = false;
     for (const auto& c : node->children) pending.push_back(c.get());
   }

@@ -4,8 +4,9 @@
 // It behaves like the system registry where the program can tell: subkeys are
 // enumerated in case-insensitive order (ASCII letters compared in upper case, as
 // Windows sorts them, so "_x" comes after "Zebra"), values in creation order (a value
-// set again keeps its place), look-ups ignore ASCII case (the two bytes of a cp932
-// double-byte character are compared exactly), every change stamps a last-write time,
+// set again keeps its place), look-ups take two names for one as the registry does
+// (cp932::compareNames: a double-byte character is one unit, folded by the system's
+// case pairs and cp932's second encodings), every change stamps a last-write time,
 // a key can be deleted only when it has no subkeys, and a handle to a deleted key
 // answers ERROR_KEY_DELETED. Enumeration answers ERROR_MORE_DATA for a name or data
 // buffer that is too small, like the ANSI functions do.
@@ -26,8 +27,6 @@
 #include "platform/registry.h"
 
 namespace platform {
-
-constexpr long kRegKeyDeleted = 1018;
 
 class MemoryRegistry : public RegistrySeam {
  public:
@@ -74,6 +73,11 @@ class MemoryRegistry : public RegistrySeam {
   void vanishOnOpen(const std::string& path);
   // RegQueryInfoKeyA on the key answers `code`.
   void failQueryInfo(const std::string& path, long code);
+  // The parent's enumeration of the key (enumKey at its index), or of the value
+  // (enumValue), answers `code` and gives no name: a name that cannot be read. Names
+  // longer than the caller's buffer answer ERROR_MORE_DATA without any injection.
+  void failEnumKey(const std::string& path, long code);
+  void failEnumValue(const std::string& keyPath, const std::string& name, long code);
   // RegQueryInfoKeyA reports `bytes` as the key's largest value data, as when a value
   // grows between the query and the enumeration.
   void understateMaxDataLength(const std::string& path, uint32_t bytes);
@@ -104,8 +108,9 @@ class MemoryRegistry : public RegistrySeam {
   std::vector<std::string> openedPaths_;
 };
 
-// Name order of the registry's enumeration: ASCII letters folded to upper case, the
-// trail byte of a cp932 double-byte character taken as it is.
+// Name order of the registry's enumeration: characters compared as cp932::compareNames
+// compares them, except that single-byte letters sort as capitals. 0 exactly when
+// compareNames gives 0.
 int registryNameOrder(const std::string& a, const std::string& b);
 
 }  // namespace platform

@@ -23,6 +23,7 @@ enum RegResult : long {
   kRegFileNotFound = 2,
   kRegAccessDenied = 5,
   kRegInvalidHandle = 6,
+  kRegKeyDeleted = 1018,  // the key was deleted while a handle to it was open
   kRegInsufficientBuffer = 122,
   kRegMoreData = 234,
   kRegNoMoreItems = 259,

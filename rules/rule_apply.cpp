@@ -37,14 +37,7 @@ bool isFactValue(const ValueRecord& value) {
   return value.state == STATE_VALUE_DELETED || value.state == STATE_REFUSED;
 }
 
-bool sameName(const char* a, const char* b) {
-  for (;; ++a, ++b) {
-    const char x = cp932::foldAscii(*a);
-    const char y = cp932::foldAscii(*b);
-    if (x != y) return false;
-    if (x == '\0') return true;
-  }
-}
+bool sameName(const char* a, const char* b) { return cp932::compareNames(a, b) == 0; }
 
 // The rule path of `key` down from its root: the key names, grouping keys left out,
 // the key itself last when `withKey`. False when the path is far deeper than a rule

@@ -38,19 +38,7 @@ const char* nameAt(uint32_t offset) {
   return gRules.nameBlocks[offset >> 16] + (offset & 0xFFFF);
 }
 
-bool equalFolded(const char* a, const char* b, size_t length) {
-  for (size_t i = 0; i < length; ++i) {
-    if (cp932::foldAscii(a[i]) != cp932::foldAscii(b[i])) return false;
-  }
-  return true;
-}
-
-bool equalNames(const char* a, const char* b) {
-  for (;; ++a, ++b) {
-    if (cp932::foldAscii(*a) != cp932::foldAscii(*b)) return false;
-    if (*a == '\0') return true;
-  }
-}
+bool equalNames(const char* a, const char* b) { return cp932::compareNames(a, b) == 0; }
 
 bool isControlCode(uint8_t code) {
   return code <= CONTROL_NOT_CHECKED || code == CONTROL_CHECKED_AGAIN ||
@@ -199,18 +187,26 @@ size_t matchSpecialName(const char* text, char code) {
 
 bool ruleNameMatches(const char* ruleName, const char* name) {
   if (equalNames(ruleName, name)) return true;
-  const char* mark = std::strchr(ruleName, '\\');
-  if (mark == nullptr) return false;
+  // The mark is a backslash that begins a character: 0x5C is also a trail byte (ソ).
+  const char* mark = ruleName;
+  while (*mark != '\0' && *mark != '\\') mark += cp932::isLeadByte(*mark) && mark[1] != '\0' ? 2 : 1;
+  if (*mark == '\0') return false;
   const char code = mark[1];
   if (code != '*' && code != 's' && code != 'u') return false;
   const size_t prefixLength = static_cast<size_t>(mark - ruleName);
   const char* suffix = mark + 2;
   const size_t suffixLength = std::strlen(suffix);
   const size_t nameLength = std::strlen(name);
-  if (nameLength < prefixLength || !equalFolded(name, ruleName, prefixLength)) return false;
+  if (nameLength < prefixLength || !cp932::equalNameBytes(name, ruleName, prefixLength) ||
+      !cp932::isCharacterStart(name, prefixLength)) {
+    return false;
+  }
   if (code == '*') {
-    return nameLength >= suffixLength &&
-           equalFolded(name + nameLength - suffixLength, suffix, suffixLength);
+    // The suffix must begin a character of the name, not at a trail byte.
+    if (nameLength < suffixLength) return false;
+    const size_t start = nameLength - suffixLength;
+    return cp932::isCharacterStart(name, start) &&
+           cp932::equalNameBytes(name + start, suffix, suffixLength);
   }
   const size_t special = matchSpecialName(name + prefixLength, code);
   if (special == 0) return false;

@@ -4,10 +4,11 @@
 // data as text).
 //
 // A term is a contains term (plain or "quoted" text), a prefix term (^text) or a
-// suffix term ($text). Letters of the ASCII range match in either case; double-byte
-// (cp932) characters match only themselves. With the wildcard flag a '?' in a term
-// matches any one character (a double-byte character counts as one) and a '*' is an
-// error.
+// suffix term ($text). Characters match as names compare (text/cp932.h): ASCII
+// letters in either case, double-byte characters as one unit, folded by the
+// registry's case pairs and cp932's second encodings. With the wildcard flag a '?'
+// in a term matches any one character (a double-byte character counts as one) and a
+// '*' is an error.
 //
 // The compiled condition is a flat sequence of cells written in reduction order:
 // for a binary operator its left operand, its right operand, then the operator; for

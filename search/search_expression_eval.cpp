@@ -48,7 +48,11 @@ size_t matchAt(const Term& term, const char* candidate, size_t length, size_t st
       c += characterLength(candidate, c, length);
       ++t;
     } else if (cp932::isLeadByte(termByte) && t + 1 < term.length) {
-      if (byteOf(candidate, c) != termByte || candidate[c + 1] != term.text[t + 1]) {
+      // Double-byte characters match as names compare: case pairs and second
+      // encodings of one character are one character.
+      if (characterLength(candidate, c, length) != 2 ||
+          cp932::foldedCode(byteOf(candidate, c), byteOf(candidate, c + 1)) !=
+              cp932::foldedCode(termByte, byteOf(term.text, t + 1))) {
         return kNoMatch;
       }
       t += 2;

@@ -1,6 +1,8 @@
 // The system registry: every call passes straight to the advapi32 ANSI function.
 #include <windows.h>
 
+#include <string>
+
 #include "platform/registry.h"
 
 namespace platform {
@@ -36,7 +38,16 @@ class SystemRegistry : public RegistrySeam {
  public:
   long openKey(RegKey parent, const char* subKey, uint32_t access, RegKey* result) override {
     HKEY opened = nullptr;
-    const LONG rc = RegOpenKeyExA(toHkey(parent), subKey, 0, access, &opened);
+    LONG rc = RegOpenKeyExA(toHkey(parent), subKey, 0, access, &opened);
+    if (rc == ERROR_MORE_DATA && subKey != nullptr) {
+      // Wine converts an ANSI name into a buffer of 260 characters and refuses longer
+      // ones (a key name may be 255 double-byte characters, 510 bytes): the UTF-16 form.
+      const int length = MultiByteToWideChar(CP_ACP, 0, subKey, -1, nullptr, 0);
+      std::wstring wide(static_cast<size_t>(length > 0 ? length : 1), L'\0');
+      if (MultiByteToWideChar(CP_ACP, 0, subKey, -1, &wide[0], length) > 0) {
+        rc = RegOpenKeyExW(toHkey(parent), wide.c_str(), 0, access, &opened);
+      }
+    }
     if (rc == ERROR_SUCCESS) *result = fromHkey(opened);
     return rc;
   }

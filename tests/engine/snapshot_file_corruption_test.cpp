@@ -192,6 +192,7 @@ TEST_F(SnapshotFileCorruptionTest, BrokenLinksListsAndTextsAreRefused) {
       {"last value points at another key", i32(valueField(lastOfAdded, 8), vendor)},
       {"two values share one datum", i32(valueField(thirdValue, 4), keptData)},
       {"digest-only length negative", i32(valueField(digestOnly.front(), 4), -16)},
+      {"kept data and digest only", Edit([&](Bytes& b) { b[valueField(firstValue, 0)] |= VF_DIGEST_ONLY; })},
       {"key name is a value name",
        i32(keyField(vendor, 24), valueRecord(current(), firstValue).name)},
       {"name owned by another key", i32(entryField(vendorName, 8), software)},

@@ -100,6 +100,10 @@ TEST(RuleNames, PlainNamesAndPatterns) {
       {"a\\b", "axb", false},
       {"a\\", "A\\", true},
       {"a\\", "a", false},
+      {"\x82\x60p\\*", "\x82\x81P", true},  // fullwidth A, a: one name
+      {"\x83\x41", "\x83\x61", false},     // katakana a, di: the trail is no letter
+      {"\\*A", "x\x83\x41", false},        // the suffix 'A' would be a trail byte
+      {"\x83\x5C*", "\x83\x41", false},    // katakana so ends in 0x5C: that is no mark
   };
   for (const auto& c : cases) {
     EXPECT_EQ(ruleNameMatches(c.rule, c.name), c.matches) << c.rule << " ~ " << c.name;

@@ -63,6 +63,57 @@ TEST(SearchTermMatch, EmptyTermMatchesEverything) {
   }
 }
 
+TEST(SearchTermMatch, DoubleByteCharactersMatchAsNamesCompare) {
+  const TermCase cases[] = {
+      // Full-width letters fold as the registry folds them, Roman numerals too.
+      {"Ａ", kContains, false, "ａ", true},
+      {"Ａ", kContains, false, "xＡ", true},
+      {"Ⅰ", kSuffix, false, "xⅰ", true},
+      // ア and ヂ differ only in a trail byte that looks like 'A' / 'a'.
+      {"ア", kContains, false, "ヂ", false},
+      {"ヂ", kPrefix, false, "アイ", false},
+      {"ア", kContains, false, "イア", true},
+      // A trail byte is never the start of a match: ポ ends in '|', ア in 'A', 表 in '\'.
+      {"|", kContains, false, "ポ", false},
+      {"|", kContains, false, "ポ|", true},
+      {"a", kContains, false, "ア", false},
+      {"\\", kSuffix, false, "表", false},
+      {"\\", kSuffix, false, "表\\", true},
+      {"|x", kContains, false, "ポx", false},
+      {"ポ", kSuffix, false, "ポイントポ", true},
+      {"ポイ", kPrefix, false, "ポイント", true},
+      {"ント", kContains, false, "ポイント", true},
+  };
+  expectTermCases(cases, sizeof cases / sizeof cases[0]);
+}
+
+TEST(SearchTermMatch, QuestionMarkMatchesOneCharacterInWildcardForm) {
+  const TermCase cases[] = {
+      {"a?c", kContains, true, "abc", true},
+      {"a?c", kContains, true, "aポc", true},
+      {"a?c", kContains, true, "ac", false},
+      {"a?c", kContains, true, "abbc", false},
+      {"a?c", kContains, true, "xxAbCxx", true},
+      {"a?c", kContains, false, "abc", false},  // without the flag '?' is a character
+      {"a?c", kContains, false, "A?C", true},
+      {"?b", kPrefix, true, "ポbz", true},
+      {"?b", kPrefix, true, "zポb", false},
+      {"?c", kSuffix, true, "aポc", true},
+      {"a?", kSuffix, true, "xaポ", true},
+      {"a?", kSuffix, true, "xaポy", false},
+      {"a??", kSuffix, true, "zaポポ", true},  // the match takes 5 bytes for a 3-byte term
+      {"a??", kSuffix, true, "aポポz", false},
+      {"??", kSuffix, true, "ポ", false},
+      {"??", kSuffix, true, "xポ", true},
+      {"ab?", kPrefix, true, "ab", false},     // '?' needs a character
+      {"?", kContains, true, "ポ", true},
+      {"?ア", kContains, true, "ヂア", true},
+      {"ア?", kPrefix, true, "ヂア", false},
+      {"?|", kContains, true, "xポ", false},   // the '|' of ポ is no character of its own
+  };
+  expectTermCases(cases, sizeof cases / sizeof cases[0]);
+}
+
 TEST(SearchTermMatch, CandidateIsReadByLengthOnly) {
   const char withNul[] = {'a', 'b', '\0', 'c', 'd'};
   EXPECT_TRUE(matchSearchTerm("cd", 2, kContains, false, withNul, 5));

@@ -210,3 +210,34 @@ TEST_F(LiveRegistryTest, ReadChangeReadAndCompare) {
 }
 
 }  // namespace
+
+namespace {
+
+// The longest names the registry allows: a key of 255 double-byte characters (510
+// bytes) between siblings A and ン, a value of 16,383 before value "after".
+TEST_F(LiveRegistryTest, LongestNamesAreReadAndComparedWithoutError) {
+  std::string longKey, longValue;
+  for (int i = 0; i < 255; ++i) longKey += "\x83\x41";
+  for (int i = 0; i < 16383; ++i) longValue += "\x83\x6D";
+  wchar_t wide[300];  // Wine's RegCreateKeyExA refuses names over 259 bytes
+  MultiByteToWideChar(932, 0, ("Software\\regKestrinTest\\" + longKey).c_str(), -1, wide, 300);
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, wide, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), 0);
+  RegSetValueExA(key, "v", 0, REG_SZ, reinterpret_cast<const BYTE*>("x"), 2);
+  RegCloseKey(key);
+  for (const char* sub : {"A", "\x83\x93"}) setValue(sub, "v", REG_SZ, "x");
+  setValue("", longValue.c_str(), REG_SZ, "first");
+  setValue("", "after", REG_SZ, "second");
+  readRegistry(ReaderOptions{});
+  setValue("\x83\x93", "v", REG_SZ, "changed");
+  EXPECT_TRUE(readRegistry(ReaderOptions{}).compared);
+  checkBoxes(messages.recorder);
+  std::vector<std::string> marks = marksBelow(currentStore(), findPath(currentStore(), kTestPath));
+  for (std::string& mark : marks) {
+    if (mark.size() > 100) mark = "long " + mark.substr(mark.size() - 1);
+  }
+  EXPECT_EQ(marks, (std::vector<std::string>{" 5", " : after 8", "long 8", "\\A 0", "\\A : v 8",
+                                             "long 0", "long 8", "\\\x83\x93 5", "\\\x83\x93 : v 9"}));
+}
+
+}  // namespace
