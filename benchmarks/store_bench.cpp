@@ -7,6 +7,10 @@
 //   figure store.ns_per_item <ns> ns      fill time per key or value (median run)
 //   figure store.bytes_per_item <B> B     allocator bytes in use per item
 //   figure store.total_mb <MB> MB         allocator bytes in use (MiB)
+//   figure store.two_readings_peak_mb <MB> MB   allocator bytes in use (MiB) with two
+//                                         readings held at once, value data kept whole
+//                                         in realistic sizes (most values a number or a
+//                                         short text, a few binary blobs of kilobytes)
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -186,7 +190,7 @@ Script makeScript(const SyntheticRegistry& reg) {
 
 // Replays the script: each key under the current key of the depth above, with the
 // previously made sibling as hint.
-void fillStore(SnapshotStore& store, const Script& script) {
+void fillStore(SnapshotStore& store, const Script& script, bool keepData = false) {
   resetStore(store, true);
   std::vector<ItemIndex> keyAt(static_cast<size_t>(script.maxDepth) + 1, kNoItem);
   std::vector<ItemIndex> lastChildAt(static_cast<size_t>(script.maxDepth) + 1, kNoItem);
@@ -197,7 +201,7 @@ void fillStore(SnapshotStore& store, const Script& script) {
     if (step.type != kNoType) {
       const ItemIndex value = addValue(store, keyAt[depth], name);
       assignValueData(store, value, script.data.data() + step.dataOffset, step.dataLength,
-                      step.type, false);
+                      step.type, keepData);
     } else if (depth == 0) {
       keyAt[0] = nextRoot++;  // the roots come with the reset
       lastChildAt[0] = kNoItem;
@@ -239,6 +243,57 @@ void BM_FillStore(benchmark::State& state) {
 }
 BENCHMARK(BM_FillStore)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
 
+// The script with data lengths as a registry holds them: a third numbers, most of the
+// rest short texts, some binary data of a few hundred bytes, one value in 300 a blob
+// of kilobytes; about 120 bytes a value on average.
+Script withRealisticData(Script script) {
+  std::mt19937 rng(20261207);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  constexpr uint32_t kLargest = 32768;
+  script.data.resize(kDataBytes + kLargest);
+  for (uint8_t& byte : script.data) byte = static_cast<uint8_t>(rng());
+  std::uniform_int_distribution<uint32_t> offset(0, kDataBytes - 1);
+  for (Step& step : script.steps) {
+    if (step.type == kNoType) continue;
+    const double roll = unit(rng);
+    if (step.type == kRegDword) {
+      step.dataLength = 4;
+    } else if (roll < 0.0033) {
+      step.dataLength = std::uniform_int_distribution<uint32_t>(1024, kLargest)(rng);
+    } else if (step.type == kRegSz || step.type == kRegExpandSz || step.type == kRegMultiSz) {
+      step.dataLength = std::uniform_int_distribution<uint32_t>(2, 160)(rng);
+    } else {
+      step.dataLength = std::uniform_int_distribution<uint32_t>(8, 400)(rng);
+    }
+    step.dataOffset = offset(rng);
+  }
+  return script;
+}
+
+std::vector<double> twoReadingsPeakMb;
+
+// Two readings held at once (the baseline and the current snapshot), data kept.
+void BM_TwoReadingsWithData(benchmark::State& state) {
+  initMemoryPool();
+  static const Script script = withRealisticData(makeScript(makeRegistry()));
+  auto first = std::make_unique<SnapshotStore>();
+  auto second = std::make_unique<SnapshotStore>();
+  for (auto _ : state) {
+    const uint64_t before = memoryPoolStats().bytesInUse;
+    const auto start = std::chrono::steady_clock::now();
+    initStore(*first);
+    initStore(*second);
+    fillStore(*first, script, true);
+    fillStore(*second, script, true);
+    state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    twoReadingsPeakMb.push_back(static_cast<double>(memoryPoolStats().bytesInUse - before) / (1024.0 * 1024.0));
+    destroyStore(*second);
+    destroyStore(*first);
+  }
+  state.counters["MiB"] = twoReadingsPeakMb.empty() ? 0.0 : twoReadingsPeakMb.back();
+}
+BENCHMARK(BM_TwoReadingsWithData)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -254,5 +309,8 @@ int main(int argc, char** argv) {
               static_cast<double>(figures.bytesInUse) / static_cast<double>(figures.items));
   std::printf("figure store.total_mb %.1f MB\n",
               static_cast<double>(figures.bytesInUse) / (1024.0 * 1024.0));
+  if (!twoReadingsPeakMb.empty()) {
+    std::printf("figure store.two_readings_peak_mb %.1f MB\n", twoReadingsPeakMb.back());
+  }
   return 0;
 }

@@ -110,7 +110,7 @@ class Comparer {
   ItemIndex ghostKey(ItemIndex parent, ItemIndex hint, ItemIndex b);
   void copyGhostContents(ItemIndex ghost, ItemIndex b);
   void ghostValues(ItemIndex ghost, ItemIndex b);
-  void ghostValue(ItemIndex key, ItemIndex v);
+  ItemIndex ghostValue(ItemIndex key, ItemIndex hint, ItemIndex v);
   uint8_t compareValues(ItemIndex c, ItemIndex b);
   void finishFrame(Frame& frame);
 
@@ -201,16 +201,19 @@ void Comparer::copyGhostContents(ItemIndex ghost, ItemIndex b) {
 }
 
 void Comparer::ghostValues(ItemIndex ghost, ItemIndex b) {
+  ItemIndex hint = kNoItem;
   for (ItemIndex v = liveBaseValue(firstValue(base_, b)); v != kNoItem && step();
        v = liveBaseValue(nextValue(base_, v))) {
-    ghostValue(ghost, v);
+    hint = ghostValue(ghost, hint, v);
   }
 }
 
 // Inserts a ghost of baseline value `v` into current key `key`: digest only, or with
-// its data copied when deleted contents are shown and the baseline kept them.
-void Comparer::ghostValue(ItemIndex key, ItemIndex v) {
-  const ItemIndex ghost = addValue(cur_, key, valueNameOf(base_, v));
+// its data copied when deleted contents are shown and the baseline kept them. `hint`
+// is the current value right before the ghost's place (-1: none known); returns the
+// ghost, the hint for a ghost that follows it.
+ItemIndex Comparer::ghostValue(ItemIndex key, ItemIndex hint, ItemIndex v) {
+  const ItemIndex ghost = addValueAfter(cur_, key, hint, valueNameOf(base_, v));
   const ValueRecord& source = valueRecord(base_, v);
   const bool sourceKept = (source.flags & VF_DATA_KEPT) && isEntry(base_, source.data);
   uint8_t kind = VF_DIGEST_ONLY;
@@ -233,6 +236,7 @@ void Comparer::ghostValue(ItemIndex key, ItemIndex v) {
   record.data = data;
   record.state = STATE_VALUE_DELETED;
   setLink(cur_, ghost, v);
+  return ghost;
 }
 
 // Merges the value lists of current key `c` and baseline key `b`.
@@ -240,9 +244,11 @@ uint8_t Comparer::compareValues(ItemIndex c, ItemIndex b) {
   uint8_t bits = 0;
   ItemIndex v = liveBaseValue(firstValue(base_, b));
   ItemIndex w = firstValue(cur_, c);
+  ItemIndex before = kNoItem;  // the current value before w: where a ghost goes
   while (w != kNoItem && step()) {
     ValueRecord& current = valueRecord(cur_, w);
     if (isGhostValue(current)) {
+      before = w;
       w = nextValue(cur_, w);
       continue;
     }
@@ -250,7 +256,7 @@ uint8_t Comparer::compareValues(ItemIndex c, ItemIndex b) {
         v == kNoItem ? -1 : compareNames(valueNameOf(cur_, w), valueNameOf(base_, v));
     if (order > 0) {
       // The ghost sorts before w, so w's link to its successor stays as it is.
-      ghostValue(c, v);
+      before = ghostValue(c, before, v);
       bits |= SUM_STRUCTURE_CHANGED;
       v = liveBaseValue(nextValue(base_, v));
       continue;
@@ -269,10 +275,11 @@ uint8_t Comparer::compareValues(ItemIndex c, ItemIndex b) {
       }
       v = liveBaseValue(nextValue(base_, v));
     }
+    before = w;
     w = nextValue(cur_, w);
   }
   for (; v != kNoItem && step(); v = liveBaseValue(nextValue(base_, v))) {
-    ghostValue(c, v);
+    before = ghostValue(c, before, v);
     bits |= SUM_STRUCTURE_CHANGED;
   }
   return bits;
@@ -453,15 +460,17 @@ ItemIndex clearCompareMarks(SnapshotStore& current, ItemIndex key) {
     if (record.state > STATE_REFUSED) record.state = STATE_NORMAL;
 
     int64_t valueBudget = static_cast<int64_t>(current.counts.valueCount) + 1;
+    ItemIndex previous = kNoItem;
     for (ItemIndex value = firstValue(current, at); value != kNoItem && valueBudget-- > 0;) {
       ValueRecord& v = valueRecord(current, value);
       if (isGhostValue(v)) {
-        const ItemIndex after = removeValue(current, value);
+        const ItemIndex after = removeValueAfter(current, at, previous, value);
         value = isValue(current, after) ? after : kNoItem;
         continue;
       }
       v.treeItem = 0;
       if (v.state > STATE_DATA) v.state = STATE_DATA;
+      previous = value;
       value = nextValue(current, value);
     }
 

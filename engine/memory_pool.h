@@ -3,7 +3,10 @@
 //
 // Every large buffer of the program (snapshot blocks, name pools, read and text
 // buffers) comes from allocBlock: zero-filled blocks of up to 8 MiB, sizes rounded up
-// to 1024 bytes, carved from up to 96 reserved regions of 8 MiB. A freed block keeps
+// to 1024 bytes, carved from reserved regions of 8 MiB: up to 512 (4 GiB) on 64-bit
+// builds, where two readings of a large registry with its data kept need well over
+// the 768 MiB that 96 regions hold, and 96 on 32-bit builds, whose 2 GiB of address
+// space must leave room for the program itself. A freed block keeps
 // its address range; the next request of the same (or, failing that, the smallest
 // larger) size reuses it. Address space is given back only by releaseMemoryPool.
 //
@@ -14,7 +17,7 @@
 #include <cstddef>
 #include <cstdint>
 
-constexpr int kPoolRegionCount = 96;
+constexpr int kPoolRegionCount = sizeof(void*) >= 8 ? 512 : 96;
 constexpr uint32_t kPoolRegionBytes = 0x800000;
 constexpr int kPoolSlotCount = 8192;
 constexpr uint32_t kMaxBlockBytes = 0x800000;

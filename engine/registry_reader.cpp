@@ -226,9 +226,19 @@ long enumValueAt(ReadSession& s, RegKey handle, uint32_t index, uint32_t* nameLe
   return rc;
 }
 
-// Reads the values of `key`; returns what they count for its sizes.
+// Reads the values of `key`; returns what they count for its sizes. The values come in
+// creation order: each is appended, and the list is sorted once at the end, so a key
+// with n values costs n log n name comparisons, not n*n/2.
 void readValues(ReadSession& s, ItemIndex key, RegKey handle, uint32_t count, int64_t* items,
                 int64_t* bytes) {
+  ItemIndex last = kNoItem;
+  bool inOrder = keyRecord(s.store, key).firstValue < 0;  // else sort to be sure
+  auto append = [&]() {
+    const ItemIndex value = appendValue(s.store, key, last, s.name);
+    if (inOrder && last != kNoItem && compareNames(valueName(s.store, last), s.name) > 0) inOrder = false;
+    last = value;
+    return value;
+  };
   for (uint32_t index = 0; index < count; ++index) {
     uint32_t nameLength = 0;
     uint32_t type = 0;
@@ -242,7 +252,7 @@ void readValues(ReadSession& s, ItemIndex key, RegKey handle, uint32_t count, in
       // The value is there but cannot be read: it is kept as refused, under whatever
       // the enumeration gave of its name, and the next value is read.
       terminateName(s, nameLength);
-      const ItemIndex value = addValue(s.store, key, s.name);
+      const ItemIndex value = append();
       assignValueData(s.store, value, nullptr, 0, 0, false);
       valueRecord(s.store, value).state = STATE_REFUSED;
       markControlledUp(s.store, key);
@@ -252,7 +262,7 @@ void readValues(ReadSession& s, ItemIndex key, RegKey handle, uint32_t count, in
     }
     terminateName(s, nameLength);
     if (dataLength > s.data.size()) dataLength = s.data.size();
-    const ItemIndex value = addValue(s.store, key, s.name);
+    const ItemIndex value = append();
     assignValueData(s.store, value, s.data.bytes(), dataLength, type, s.options.keepValueData);
     const uint8_t code = knownControlCodeOf(controlWordOf(s.store, value, true));
     if (code == kControlNotChecked) valueRecord(s.store, value).state = STATE_NOT_CHECKED;
@@ -260,6 +270,7 @@ void readValues(ReadSession& s, ItemIndex key, RegKey handle, uint32_t count, in
     *items += 1;
     *bytes += static_cast<int64_t>(std::strlen(s.name)) + 1 + valueDataLength(s.store, value);
   }
+  if (!inOrder) sortValueList(s.store, key);
 }
 
 // Starts reading `key`, opened as `handle`: pushes its frame when its subkeys and
@@ -468,10 +479,13 @@ void markControlledGroupingKeys(SnapshotStore& store) {
 // Copies the values of baseline key `from` to current key `to` with their flags,
 // states, digests and data.
 void copyValues(SnapshotStore& current, ItemIndex to, SnapshotStore& baseline, ItemIndex from) {
+  // The baseline's list is in name order: each copy goes right after the one before.
+  ItemIndex previous = kNoItem;
   store_walk::forEachValue(baseline, from, [&](ItemIndex v, ValueRecord& source) {
     if (isGhostValue(source)) return;
     const ValueRecord copy = source;
-    const ItemIndex value = addValue(current, to, valueNameOrEmpty(baseline, v));
+    const ItemIndex value = addValueAfter(current, to, previous, valueNameOrEmpty(baseline, v));
+    previous = value;
     uint8_t flags = static_cast<uint8_t>(copy.flags & ~VF_LAST);
     int32_t data = copy.data;
     if (copy.flags & VF_DATA_KEPT) {

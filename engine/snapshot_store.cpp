@@ -5,12 +5,15 @@
 #include "engine/snapshot_store.h"
 
 #include <cstring>
+#include <vector>
 
 #include "engine/memory_pool.h"
 #include "engine/store_blocks.h"
+#include "engine/store_walk.h"
 #include "platform/process_exit.h"
 
 using namespace store_detail;
+using store_walk::isKey;
 
 namespace {
 
@@ -416,23 +419,39 @@ ItemIndex removeKey(SnapshotStore& store, ItemIndex key) {
 }
 
 ItemIndex removeGhostSubtree(SnapshotStore& store, ItemIndex key) {
-  KeyRecord& record = keyRecord(store, key);
-  if (record.name < 0) return kNoItem;  // already free: its link belongs to the free list
-  while (record.firstValue >= 0) unlinkValue(store, key, kNoItem, record.firstValue);
-  while (record.firstChild >= 0) {
+  if (keyRecord(store, key).name < 0) return kNoItem;  // already free: its link belongs to the free list
+  const ItemIndex next = keyRecord(store, key).nextSibling;
+  // Deepest keys first, on an explicit stack: a loaded snapshot may be far deeper than
+  // any call stack. Each key loses its values on the way down and is removed once its
+  // last subkey is gone. A subkey that cannot be removed (a damaged link or count)
+  // stops the removal there, leaving its ancestors in place, and a budget ends a
+  // cycle of child links.
+  std::vector<ItemIndex> pending{key};
+  int64_t budget = 2 * static_cast<int64_t>(store.counts.keyCount) + 16;
+  while (!pending.empty() && budget-- > 0) {
+    const ItemIndex at = pending.back();
+    KeyRecord& record = keyRecord(store, at);
+    while (record.firstValue >= 0) unlinkValue(store, at, kNoItem, record.firstValue);
     const ItemIndex child = record.firstChild;
-    removeGhostSubtree(store, child);
-    if (record.firstChild == child) break;  // refused (damaged counts): stop, never loop
+    if (child >= 0) {
+      if (!isKey(store, child) || keyRecord(store, child).name < 0) break;
+      pending.push_back(child);
+      continue;
+    }
+    removeKey(store, at);
+    if (record.name >= 0) break;  // refused (damaged counts): never met again
+    pending.pop_back();
   }
-  const ItemIndex next = record.nextSibling;
-  removeKey(store, key);
   return next;
 }
 
 // ---- Values ----------------------------------------------------------------------
 
-ItemIndex addValue(SnapshotStore& store, ItemIndex key, const char* name) {
-  if (!name) name = "";
+namespace {
+
+// Takes a fresh value record named `name` (not linked into any list yet). Everything
+// that may end the program happens here, before any list changes.
+ItemIndex makeValueRecord(SnapshotStore& store, const char* name) {
   const ItemIndex value = nextValueIndex(store);
   ensureValueBlock(store, value);
   const ItemIndex nameEntry = internName(store, name, storableNameLength(name));
@@ -454,41 +473,83 @@ ItemIndex addValue(SnapshotStore& store, ItemIndex key, const char* name) {
   DataEntry& entry = dataEntry(store, nameEntry);
   setEntryKind(entry, ENTRY_VALUE_NAME);
   entry.owner = value;
+  return value;
+}
 
+// Links `value` into the list of `key` right after `after` (-1: at the head).
+void linkValueAfter(SnapshotStore& store, ItemIndex key, ItemIndex after, ItemIndex value) {
+  ValueRecord& record = valueRecord(store, value);
   KeyRecord& owner = keyRecord(store, key);
-  if (owner.firstValue < 0) {
+  if (after < 0) {
+    if (owner.firstValue < 0) {
+      record.flags = VF_LAST;
+      record.next = key;
+    } else {
+      record.next = owner.firstValue;
+    }
     owner.firstValue = value;
-    record.flags = VF_LAST;
-    record.next = key;
   } else {
-    // Stop at the first value sorting after the new name, or append after the last.
-    ItemIndex previous = kNoItem;
-    ItemIndex at = owner.firstValue;
-    for (;;) {
-      ValueRecord& current = valueRecord(store, at);
-      if (compareNames(nameAt(store, current.name), name) > 0) break;
-      if (current.flags & VF_LAST) {
-        current.flags = static_cast<uint8_t>(current.flags & ~VF_LAST);
-        current.next = value;
-        record.flags = VF_LAST;
-        record.next = key;
-        at = kNoItem;
-        break;
-      }
-      previous = at;
-      at = current.next;
+    ValueRecord& previous = valueRecord(store, after);
+    if (previous.flags & VF_LAST) {
+      previous.flags = static_cast<uint8_t>(previous.flags & ~VF_LAST);
+      record.flags = VF_LAST;
+      record.next = key;
+    } else {
+      record.next = previous.next;
     }
-    if (at >= 0) {
-      record.next = at;
-      if (previous >= 0) {
-        valueRecord(store, previous).next = value;
-      } else {
-        owner.firstValue = value;
-      }
-    }
+    previous.next = value;
   }
   ++owner.valueCount;
   mirrorCounts(store);
+}
+
+// The value after which `name` belongs in the sorted list that `from` belongs to:
+// the last value from `from` on that sorts at or before the name (equal names keep
+// their insertion order). `from` itself must sort at or before the name.
+ItemIndex lastValueAtOrBefore(SnapshotStore& store, ItemIndex from, const char* name) {
+  ItemIndex at = from;
+  for (;;) {
+    const ValueRecord& current = valueRecord(store, at);
+    if (current.flags & VF_LAST) return at;
+    if (compareNames(nameAt(store, valueRecord(store, current.next).name), name) > 0) return at;
+    at = current.next;
+  }
+}
+
+}  // namespace
+
+ItemIndex addValue(SnapshotStore& store, ItemIndex key, const char* name) {
+  return addValueAfter(store, key, kNoItem, name);
+}
+
+ItemIndex addValueAfter(SnapshotStore& store, ItemIndex key, ItemIndex hint, const char* name) {
+  if (!name) name = "";
+  const ItemIndex value = makeValueRecord(store, name);
+  const ItemIndex first = keyRecord(store, key).firstValue;
+  ItemIndex from = kNoItem;
+  if (hint >= 0 && hint != value && compareNames(nameAt(store, valueRecord(store, hint).name), name) <= 0) {
+    from = hint;
+  } else if (first >= 0 && compareNames(nameAt(store, valueRecord(store, first).name), name) <= 0) {
+    from = first;
+  }
+  linkValueAfter(store, key, from < 0 ? kNoItem : lastValueAtOrBefore(store, from, name), value);
+  return value;
+}
+
+ItemIndex appendValue(SnapshotStore& store, ItemIndex key, ItemIndex last, const char* name) {
+  if (!name) name = "";
+  const ItemIndex value = makeValueRecord(store, name);
+  ItemIndex after = keyRecord(store, key).firstValue;
+  const bool lastHolds =
+      last >= 0 && last != value && (valueRecord(store, last).flags & VF_LAST) && valueRecord(store, last).next == key;
+  if (lastHolds) {
+    after = last;
+  } else if (after >= 0) {
+    // No usable tail given: find it (a properly ended list ends at VF_LAST).
+    int64_t budget = store.counts.valueCount;
+    while (!(valueRecord(store, after).flags & VF_LAST) && budget-- > 0) after = valueRecord(store, after).next;
+  }
+  linkValueAfter(store, key, after, value);
   return value;
 }
 
@@ -514,6 +575,15 @@ ItemIndex removeValue(SnapshotStore& store, ItemIndex value) {
     at = record.next;
   }
   if (at != value) return kNoItem;
+  return unlinkValue(store, key, previous, value);
+}
+
+ItemIndex removeValueAfter(SnapshotStore& store, ItemIndex key, ItemIndex previous, ItemIndex value) {
+  if (valueRecord(store, value).name < 0) return kNoItem;  // already free
+  const bool linked = previous >= 0 ? (!(valueRecord(store, previous).flags & VF_LAST) &&
+                                       valueRecord(store, previous).next == value)
+                                    : keyRecord(store, key).firstValue == value;
+  if (!linked) return removeValue(store, value);
   return unlinkValue(store, key, previous, value);
 }
 

@@ -284,7 +284,17 @@ uint32_t effectiveDataLength(const uint8_t* data, uint32_t length, uint32_t type
 int dataKindOfType(uint32_t type);
 
 ItemIndex addKey(SnapshotStore& store, ItemIndex parent, ItemIndex hint, const char* name);
+// Adds a value to `key` at its place in name order, after any values of an equal name.
 ItemIndex addValue(SnapshotStore& store, ItemIndex key, const char* name);
+// The same, searching the place from `hint`, a value of the same key (-1: none): one
+// step when the hint is the value just before the place, as when values arrive in
+// name order; a hint sorting after the name searches from the first value.
+ItemIndex addValueAfter(SnapshotStore& store, ItemIndex key, ItemIndex hint, const char* name);
+// Adds a value as the last of `key`'s list whatever its name; `last` is the key's last
+// value (-1 or a stale one: it is looked for). For values met in creation order, n of
+// them cost n steps instead of n*n/2; the caller brings the list back into name
+// order with sortValueList before anything else reads it.
+ItemIndex appendValue(SnapshotStore& store, ItemIndex key, ItemIndex last, const char* name);
 // length 0 = measure the name.
 ItemIndex internName(SnapshotStore& store, const char* text, size_t length);
 ItemIndex storeValueData(SnapshotStore& store, const uint8_t* bytes, uint32_t length,
@@ -299,6 +309,10 @@ void assignValueData(SnapshotStore& store, ItemIndex value, const uint8_t* bytes
 ItemIndex removeKey(SnapshotStore& store, ItemIndex key);
 // Unlinks and frees a value with its name and kept data; returns the next value or -1.
 ItemIndex removeValue(SnapshotStore& store, ItemIndex value);
+// The same when the caller knows the owning key and the value before it in the list
+// (-1: it is the first): one step instead of two walks of the list. Falls back to
+// removeValue when `previous` does not link to `value`.
+ItemIndex removeValueAfter(SnapshotStore& store, ItemIndex key, ItemIndex previous, ItemIndex value);
 // Removes a key with all its values and subkeys; returns its next sibling.
 ItemIndex removeGhostSubtree(SnapshotStore& store, ItemIndex key);
 
@@ -344,6 +358,9 @@ void clearViewFlags(SnapshotStore& store, uint16_t mask);
 void rememberHits(SnapshotStore& store);
 void clearTreeItems(SnapshotStore& store);
 void sortValueLists(SnapshotStore& store, ItemIndex firstKey);
+// Stable sort of the value list of one key (a list that does not end at the key is
+// left as it is); n log n name comparisons, none when the list is already in order.
+void sortValueList(SnapshotStore& store, ItemIndex key);
 // Stable re-sort of the subkey list of every key of the chain from `firstKey` and
 // below (the chain itself, the roots in root-table order, stays as it is).
 void sortKeyLists(SnapshotStore& store, ItemIndex firstKey);

@@ -229,37 +229,53 @@ void sortKeyLists(SnapshotStore& store, ItemIndex firstKey) {
   });
 }
 
+namespace {
+
+struct NamedValue {
+  ItemIndex value;
+  const char* name;
+};
+
+// Brings the value list of `key` into name order; `list` is scratch space.
+void sortOneValueList(SnapshotStore& store, ItemIndex key, std::vector<NamedValue>& list) {
+  list.clear();
+  bool ended = false;
+  forEachValue(store, key, [&](ItemIndex value, ValueRecord& v) {
+    list.push_back(NamedValue{value, store_walk::valueNameOrEmpty(store, value)});
+    if ((v.flags & VF_LAST) && v.next == key) ended = true;
+  });
+  if (!ended || list.size() < 2) return;
+  auto before = [](const NamedValue& a, const NamedValue& b) { return compareNames(a.name, b.name) < 0; };
+  if (std::is_sorted(list.begin(), list.end(), before)) return;
+  std::stable_sort(list.begin(), list.end(), before);
+  keyRecord(store, key).firstValue = list.front().value;
+  for (size_t i = 0; i < list.size(); ++i) {
+    ValueRecord& v = valueRecord(store, list[i].value);
+    if (i + 1 < list.size()) {
+      v.flags = static_cast<uint8_t>(v.flags & ~VF_LAST);
+      v.next = list[i + 1].value;
+    } else {
+      v.flags = static_cast<uint8_t>(v.flags | VF_LAST);
+      v.next = key;
+    }
+  }
+}
+
+}  // namespace
+
 // Brings every value list of the chain's trees into name order, equal names keeping
 // their order. A list that does not end properly (VF_LAST missing within the store's
 // values) is left as it is rather than rebuilt from a guess.
 void sortValueLists(SnapshotStore& store, ItemIndex firstKey) {
-  struct Named {
-    ItemIndex value;
-    const char* name;
-  };
-  std::vector<Named> list;
+  std::vector<NamedValue> list;
   walkKeys(store, firstKey, true, [&](ItemIndex key) {
-    list.clear();
-    bool ended = false;
-    forEachValue(store, key, [&](ItemIndex value, ValueRecord& v) {
-      list.push_back(Named{value, store_walk::valueNameOrEmpty(store, value)});
-      if ((v.flags & VF_LAST) && v.next == key) ended = true;
-    });
-    if (!ended || list.size() < 2) return true;
-    auto before = [](const Named& a, const Named& b) { return compareNames(a.name, b.name) < 0; };
-    if (std::is_sorted(list.begin(), list.end(), before)) return true;
-    std::stable_sort(list.begin(), list.end(), before);
-    keyRecord(store, key).firstValue = list.front().value;
-    for (size_t i = 0; i < list.size(); ++i) {
-      ValueRecord& v = valueRecord(store, list[i].value);
-      if (i + 1 < list.size()) {
-        v.flags = static_cast<uint8_t>(v.flags & ~VF_LAST);
-        v.next = list[i + 1].value;
-      } else {
-        v.flags = static_cast<uint8_t>(v.flags | VF_LAST);
-        v.next = key;
-      }
-    }
+    sortOneValueList(store, key, list);
     return true;
   });
+}
+
+void sortValueList(SnapshotStore& store, ItemIndex key) {
+  if (!store_walk::isKey(store, key)) return;
+  std::vector<NamedValue> list;
+  sortOneValueList(store, key, list);
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <unordered_map>
 
 #include "text/cp932.h"
 
@@ -69,6 +70,8 @@ struct MemoryRegistry::Node {
   bool deleted = false;
   std::vector<std::shared_ptr<Node>> children;  // in registryNameOrder
   std::vector<Value> values;                    // in creation order
+  std::unordered_map<std::string, size_t> valueIndex;  // folded name -> place in values
+  bool valueIndexStale = false;
   uint64_t lastWrite = 0;
   // Injected failures.
   long openFault = 0;
@@ -86,11 +89,32 @@ struct MemoryRegistry::Node {
     if (at != children.end() && registryNameOrder((*at)->name, childName) == 0) return at->get();
     return nullptr;
   }
+  // The value named `valueName`, through an index of folded names, so that filling a
+  // key with n values costs n look-ups, not n*n/2 comparisons. Removals and renames
+  // shift or change entries: they mark the index stale and the next look-up rebuilds it.
   Value* value(const std::string& valueName) {
-    for (Value& v : values) {
-      if (registryNameOrder(v.name, valueName) == 0) return &v;
+    if (valueIndexStale) {
+      valueIndex.clear();
+      for (size_t i = 0; i < values.size(); ++i) valueIndex.emplace(foldedName(values[i].name), i);
+      valueIndexStale = false;
     }
-    return nullptr;
+    const auto at = valueIndex.find(foldedName(valueName));
+    return at == valueIndex.end() ? nullptr : &values[at->second];
+  }
+  void appendValue(Value v) {
+    if (!valueIndexStale) valueIndex.emplace(foldedName(v.name), values.size());
+    values.push_back(std::move(v));
+  }
+  // One spelling for all names the registry takes for one (cp932::compareNames).
+  static std::string foldedName(const std::string& name) {
+    std::string folded;
+    for (const char* p = name.c_str(); *p != '\0';) {
+      const cp932::FoldedCharacter c = cp932::foldedCharacter(p);
+      folded.push_back(static_cast<char>(c.key >> 8));
+      folded.push_back(static_cast<char>(c.key & 0xFF));
+      p += c.length;
+    }
+    return folded;
   }
   void placeChild(std::shared_ptr<Node> node) {
     auto at = std::upper_bound(children.begin(), children.end(), node,
@@ -342,7 +366,7 @@ long MemoryRegistry::setValue(RegKey key, const char* name, uint32_t type, const
     v->type = type;
     v->data = std::move(bytes);
   } else {
-    node->values.push_back(Node::Value{name ? name : "", type, std::move(bytes)});
+    node->appendValue(Node::Value{name ? name : "", type, std::move(bytes)});
   }
   touch(node);
   return kRegOk;
@@ -356,6 +380,7 @@ long MemoryRegistry::deleteValue(RegKey key, const char* name) {
   for (auto it = node->values.begin(); it != node->values.end(); ++it) {
     if (registryNameOrder(it->name, wanted) == 0) {
       node->values.erase(it);
+      node->valueIndexStale = true;
       touch(node);
       return kRegOk;
     }
@@ -403,7 +428,7 @@ bool MemoryRegistry::putValue(const std::string& keyPath, const std::string& nam
     v->type = type;
     v->data = std::move(bytes);
   } else {
-    node->values.push_back(Node::Value{name, type, std::move(bytes)});
+    node->appendValue(Node::Value{name, type, std::move(bytes)});
   }
   touch(node);
   return true;
@@ -419,6 +444,7 @@ bool MemoryRegistry::removeValue(const std::string& keyPath, const std::string& 
                                     }),
                      node->values.end());
   if (node->values.size() == before) return false;
+  node->valueIndexStale = true;
   touch(node);
   return true;
 }
@@ -459,6 +485,7 @@ bool MemoryRegistry::renameValue(const std::string& keyPath, const std::string& 
   Node::Value* taken = node->value(newName);
   if (v == nullptr || (taken != nullptr && taken != v)) return false;
   v->name = newName;
+  node->valueIndexStale = true;
   touch(node);
   return true;
 }

@@ -149,6 +149,21 @@ int compareNames(const char* a, const char* b) {
   const uint8_t* p = reinterpret_cast<const uint8_t*>(a);
   const uint8_t* q = reinterpret_cast<const uint8_t*>(b);
   for (;;) {
+    // Byte-equal characters need no folding: most names compared are equal, or
+    // share a long beginning. Both sides step through the same characters here, so
+    // where the stretch ends both stand at the start of a character.
+    while (*p == *q) {
+      if (*p == 0) return 0;
+      if (!isLeadByte(*p)) {
+        ++p;
+        ++q;
+      } else if (p[1] == q[1] && p[1] != 0) {
+        p += 2;
+        q += 2;
+      } else {
+        break;
+      }
+    }
     const uint8_t x = *p;
     const uint8_t y = *q;
     if (!isLeadByte(x) && !isLeadByte(y)) {

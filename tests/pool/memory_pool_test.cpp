@@ -101,7 +101,7 @@ TEST_F(MemoryPoolTest, FreeingAnythingButABlockStartChangesNothing) {
   block[4095] = 1;  // still committed
 }
 
-TEST_F(MemoryPoolTest, AddressSpaceRunsOutSilentlyAfterNinetySixRegions) {
+TEST_F(MemoryPoolTest, AddressSpaceRunsOutSilentlyAfterTheLastRegion) {
   platform::ScopedMessages messages;
   int granted = 0;
   while (take(kMaxBlockBytes)) ++granted;
