@@ -38,6 +38,13 @@ inline void setLink(SnapshotStore& store, ItemIndex value, ItemIndex link) {
   if (links != nullptr) links[value & (kSlotsPerBlock - 1)] = link;
 }
 
+// The name order of two names met in a merge. Most pairs are the same key or value
+// in both snapshots, spelled byte for byte alike: the library's string comparison
+// finds that several times faster than the character-wise name order.
+inline int mergeOrder(const char* current, const char* baseline) {
+  return std::strcmp(current, baseline) == 0 ? 0 : compareNames(current, baseline);
+}
+
 bool isControlledKey(const KeyRecord& key) {
   return key.state == STATE_NOT_READ || key.state == STATE_NOT_CHECKED ||
          key.state == STATE_REFUSED;
@@ -253,7 +260,7 @@ uint8_t Comparer::compareValues(ItemIndex c, ItemIndex b) {
       continue;
     }
     const int order =
-        v == kNoItem ? -1 : compareNames(valueNameOf(cur_, w), valueNameOf(base_, v));
+        v == kNoItem ? -1 : mergeOrder(valueNameOf(cur_, w), valueNameOf(base_, v));
     if (order > 0) {
       // The ghost sorts before w, so w's link to its successor stays as it is.
       before = ghostValue(c, before, v);
@@ -330,8 +337,8 @@ uint8_t Comparer::compareKey(ItemIndex c, ItemIndex b) {
       frame.baseChild = liveBaseKey(frame.baseChild);
       const int order = frame.baseChild == kNoItem
                             ? -1
-                            : compareNames(keyNameOf(cur_, child),
-                                           keyNameOf(base_, frame.baseChild));
+                            : mergeOrder(keyNameOf(cur_, child),
+                                         keyNameOf(base_, frame.baseChild));
       if (order > 0) {
         // Baseline children sorting before this one are gone; their ghosts go before it.
         ghostKey(frame.c, child, frame.baseChild);
