@@ -519,7 +519,19 @@ ItemIndex lastValueAtOrBefore(SnapshotStore& store, ItemIndex from, const char* 
 }  // namespace
 
 ItemIndex addValue(SnapshotStore& store, ItemIndex key, const char* name) {
-  return addValueAfter(store, key, kNoItem, name);
+  if (!name) name = "";
+  const ItemIndex value = makeValueRecord(store, name);
+  // After the last value that sorts at or before the name.
+  ItemIndex after = kNoItem;
+  for (ItemIndex at = keyRecord(store, key).firstValue; at >= 0;) {
+    const ValueRecord& current = valueRecord(store, at);
+    if (compareNames(nameAt(store, current.name), name) > 0) break;
+    after = at;
+    if (current.flags & VF_LAST) break;
+    at = current.next;
+  }
+  linkValueAfter(store, key, after, value);
+  return value;
 }
 
 ItemIndex addValueAfter(SnapshotStore& store, ItemIndex key, ItemIndex hint, const char* name) {

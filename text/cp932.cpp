@@ -149,36 +149,30 @@ int compareNames(const char* a, const char* b) {
   const uint8_t* p = reinterpret_cast<const uint8_t*>(a);
   const uint8_t* q = reinterpret_cast<const uint8_t*>(b);
   for (;;) {
-    // Byte-equal characters need no folding: most names compared are equal, or
-    // share a long beginning. Both sides step through the same characters here, so
-    // where the stretch ends both stand at the start of a character.
-    while (*p == *q) {
-      if (*p == 0) return 0;
-      if (!isLeadByte(*p)) {
-        ++p;
-        ++q;
-      } else if (p[1] == q[1] && p[1] != 0) {
-        p += 2;
-        q += 2;
-      } else {
-        break;
-      }
-    }
     const uint8_t x = *p;
     const uint8_t y = *q;
-    if (!isLeadByte(x) && !isLeadByte(y)) {
-      // Single bytes, the usual case: one table look-up each.
+    if (x == y) {
+      // Equal bytes need no folding: most names compared are equal or share a long
+      // beginning. Both sides step through the same characters, so they stay in step.
+      if (x == 0) return 0;
+      if (!isLeadByte(x)) {
+        ++p;
+        ++q;
+        continue;
+      }
+      if (p[1] == q[1] && p[1] != 0) {
+        p += 2;  // the same double-byte character
+        q += 2;
+        continue;
+      }
+    } else if (!isLeadByte(x) && !isLeadByte(y)) {
+      // Single bytes: one table look-up each.
       const int fx = kTables.single[x];
       const int fy = kTables.single[y];
       if (fx != fy) return fx - fy;
       if (fx == 0) return 0;
       ++p;
       ++q;
-      continue;
-    }
-    if (x == y && p[1] == q[1] && p[1] != 0) {
-      p += 2;  // the same double-byte character
-      q += 2;
       continue;
     }
     int lengthP = 1;
