@@ -160,7 +160,9 @@ ValueProperties describeValue(SnapshotStore& current, SnapshotStore& baseline, I
   p.fileAllowed = filePathLength(name) > 0;
   p.keyPath = buildItemPath(current, ownerKeyOfValue(current, value), 0);
 
+  // A deleted value is no longer in the registry: its ghost shows what it held.
   const bool readLive = (record.flags & VF_DIGEST_ONLY) && viewShowsLiveReading(viewState) &&
+                        record.state != STATE_VALUE_DELETED &&
                         rereadValueLive(current, value, p.current);
   if (!readLive) renderKept(current, value, p.current);
   const uint32_t type = valueType(record);

@@ -19,7 +19,11 @@ class MemoryFileInfo : public FileInfoSeam {
     std::string currentFolder;
   };
 
-  void addEntry(const std::string& path, const FoundFile& found) { entries_[fold(path)] = found; }
+  // An entry without a name gets the last component of its path, as the system gives.
+  void addEntry(const std::string& path, FoundFile found) {
+    if (found.name.empty()) found.name = path.substr(path.rfind('\\') + 1);
+    entries_[fold(path)] = found;
+  }
   void setBinaryType(const std::string& path, uint32_t type) { binaryTypes_[fold(path)] = type; }
   // Adds entry `entry` (e.g. "\\StringFileInfo\\04110000\\FileVersion") to the version
   // resource of `path`; a text value gets its NUL.
