@@ -36,7 +36,10 @@ INT_PTR CALLBACK keyDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
     case WM_INITDIALOG:
       SetWindowLongPtrA(dialog, DWLP_USER, lParam);
       fillKeyDialog(dialog, *reinterpret_cast<const KeyProperties*>(lParam));
-      return TRUE;
+      // The focus on 閉じる, so that no field starts with all its text selected (the
+      // search buttons search for a selection).
+      SetFocus(GetDlgItem(dialog, IDOK));
+      return FALSE;
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
         case IDOK:

@@ -110,7 +110,10 @@ INT_PTR CALLBACK valueDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     case WM_INITDIALOG:
       SetWindowLongPtrA(dialog, DWLP_USER, lParam);
       fillValueDialog(dialog, *reinterpret_cast<ValueDialog*>(lParam));
-      return TRUE;
+      // The focus on 閉じる, so that no field starts with all its text selected (the
+      // search buttons search for a selection).
+      SetFocus(GetDlgItem(dialog, IDOK));
+      return FALSE;
     case WM_ACTIVATE:
       // Back from the registry editor by the keyboard: show what it changed.
       if (state && state->refreshOnActivate && LOWORD(wParam) == WA_ACTIVE &&

@@ -70,6 +70,8 @@ const char* binaryTypeName(uint32_t code) {
       return "POSIX アプリケーション";
     case 5:
       return "16 ビットOS/2 アプリケーション ";
+    case 6:  // the 64-bit build's own kind of program
+      return "Win64 アプリケーション";
     default:
       return "タイプ不明の実行ファイル";
   }

@@ -147,8 +147,8 @@ TEST(BinaryTypeNameTest, EveryCodeAndTheRest) {
   const char* const names[] = {"Win32 アプリケーション", "MS-DOS アプリケーション ",
                                "16 ビット Windows アプリケーション", "MS-DOS アプリケーション PIF",
                                "POSIX アプリケーション", "16 ビットOS/2 アプリケーション ",
-                               "タイプ不明の実行ファイル"};
-  for (uint32_t code = 0; code < 7; ++code) EXPECT_STREQ(names[code], binaryTypeName(code));
+                               "Win64 アプリケーション", "タイプ不明の実行ファイル"};
+  for (uint32_t code = 0; code < 8; ++code) EXPECT_STREQ(names[code], binaryTypeName(code));
 }
 
 }  // namespace
