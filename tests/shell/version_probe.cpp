@@ -1,3 +1,2 @@
-// A program that only carries a version resource of its own, for the file property
-// dialog's test.
+// Carries a version resource of its own for the file property dialog's test.
 int main() { return 0; }
