@@ -7,7 +7,7 @@
 //   status_information.bmp  the status information dialog
 //   value_properties.bmp    the property dialog of the changed value, beside its baseline
 //   key_properties.bmp      the property dialog of the test key
-//   file_properties.bmp     the file property dialog of the system's notepad
+//   file_properties.bmp     the file property dialog of shell32.dll, named by rundll32
 //   help_window.bmp         the help file's window, opened by the help command
 //   open_all_changes.bmp    the tree after "変化分を全て開く"
 //   options_general.bmp     the option sheet, page "全般"
@@ -491,7 +491,7 @@ bool propertyDialogs() {
       !propertyDialog("key_properties.bmp", key)) {
     return false;
   }
-  featureHooks.showFileProperties("C:\\windows\\system32\\notepad.exe");
+  featureHooks.showFileProperties("rundll32.exe shell32.dll,Control_RunDLL");
   HWND dialog = filePropertiesWindow();
   if (!dialog) {
     report("the file property dialog did not open");
