@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "dialogs/dialog_fields.h"
 #include "dialogs/key_property_dialog.h"
 #include "engine/store_walk.h"
@@ -69,6 +71,8 @@ void showFileInformation(HWND dialog, const ValueDialog& state) {
   const FieldSelection fields[] = {editSelection(dialog, IDC_VALUE_DATA),
                                    editSelection(dialog, IDC_VALUE_BASE_DATA)};
   std::string text = chooseSelectedText(fields, 2, fields[0].text, kFileTextLimit);
+  // A file name never spans lines: of a multi-string list, the first string is taken.
+  text.resize(std::min(text.size(), text.find_first_of("\r\n")));
   if (state.shown.expanded) text = expandFileText(text.c_str());
   if (filePathLength(text.c_str()) == 0) {
     text = searchText(dialog, state, kFileTextLimit);

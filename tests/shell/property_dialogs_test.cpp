@@ -133,7 +133,9 @@ TEST_F(PropertyDialogsTest, MultiStringByDoubleClickAndLargeBinaryReadLive) {
         EXPECT_EQ(nullptr, GetDlgItem(dialog, IDC_VALUE_BASE_DATA));
         EXPECT_EQ("REG_MULTI_SZ", field(dialog, IDC_VALUE_TYPE));
         EXPECT_EQ("C:\\one.dll\r\ntwo\r\n", field(dialog, IDC_VALUE_DATA));
-        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_VALUE_FILE_INFO)));
+        SendMessageA(dialog, WM_COMMAND, IDC_VALUE_FILE_INFO, 0);  // the first string's file
+        EXPECT_EQ("one.dll", field(filePropertiesWindow(), IDC_FILE_NAME));
+        DestroyWindow(filePropertiesWindow());
       });
 
   const ItemIndex blob = child(testKey, "blob", true);
