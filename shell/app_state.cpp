@@ -5,6 +5,7 @@ HWND mainWindow = nullptr;
 HWND toolbarWindow = nullptr;
 HWND treeWindow = nullptr;
 HWND statusWindow = nullptr;
+HWND modelessDialog = nullptr;
 HACCEL acceleratorTable = nullptr;
 
 char windowTitle[64] = "";

@@ -30,6 +30,9 @@ extern HWND mainWindow;
 extern HWND toolbarWindow;  // null when the toolbar could not be created
 extern HWND treeWindow;
 extern HWND statusWindow;
+// The open modeless dialog (the file properties), whose keys the message loops hand
+// to it as a dialog's; null when none.
+extern HWND modelessDialog;
 // Accelerator table 109, used by the main loop and by every message-pumping wait.
 extern HACCEL acceleratorTable;
 

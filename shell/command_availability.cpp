@@ -34,9 +34,10 @@ bool commandAvailable(int id) {
     case IDM_END_SEARCH:
     case IDM_SEARCH_MISSING_FILES:
     case IDM_COPY_SEARCH_RESULTS:
-    // "表示(&V)"; the properties, the file properties and the item descriptions come
-    // with their dialogs and guide files.
+    // "表示(&V)"; the item descriptions come with their guide files.
     case IDM_STATUS_INFORMATION:
+    case IDM_PROPERTIES:
+    case IDM_FILE_PROPERTIES:
     case IDM_OPEN_ALL_CHANGES:
     case IDM_OPEN_ADDED_DELETED:
     case IDM_OPEN_ALL_EXCEPTIONS:

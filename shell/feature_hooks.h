@@ -19,6 +19,9 @@ struct FeatureHooks {
   void (*loadDescriptions)(bool snapshotShown) = nullptr;
   // Turned off: release them.
   void (*releaseDescriptions)() = nullptr;
+  // The value property dialog's "RegEditを起動": the registry editor opened at the key
+  // of `reference` (a value with bit 31). The button stays greyed while null.
+  void (*openInRegistryEditor)(ItemIndex reference) = nullptr;
 };
 
 extern FeatureHooks featureHooks;

@@ -11,6 +11,8 @@
 #include <cstring>
 #include <string>
 
+#include "dialogs/file_property_dialog.h"
+#include "dialogs/value_property_dialog.h"
 #include "engine/instance_handover.h"
 #include "engine/memory_pool.h"
 #include "engine/open_save_commands.h"
@@ -26,6 +28,7 @@
 #include "rules/rule_store.h"
 #include "shell/app_state.h"
 #include "shell/deferred_commands.h"
+#include "shell/feature_hooks.h"
 #include "shell/file_handover.h"
 #include "shell/help_file.h"
 #include "shell/main_window.h"
@@ -122,6 +125,8 @@ void installCoreHooks() {
   hooks.showChangeSummary = showReadSummary;
   setReaderHooks(hooks);
   installRuleHooks();
+  featureHooks.showItemProperties = showItemProperties;
+  featureHooks.showFileProperties = showFileProperties;
 }
 
 void removeCoreHooks() {

@@ -233,6 +233,7 @@ void dispatchWindowMessage(MSG& message) {
       TranslateAcceleratorA(mainWindow, acceleratorTable, &message)) {
     return;
   }
+  if (modelessDialog && IsDialogMessageA(modelessDialog, &message)) return;
   TranslateMessage(&message);
   DispatchMessageA(&message);
 }

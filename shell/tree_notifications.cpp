@@ -12,6 +12,7 @@
 #include "restore/undo_request.h"
 #include "rules/options.h"
 #include "shell/app_state.h"
+#include "shell/feature_hooks.h"
 #include "shell/menu_state.h"
 #include "shell/status_line.h"
 #include "shell/tree_view.h"
@@ -203,7 +204,10 @@ LRESULT onDoubleClick() {
     return 0;
   }
   currentItem = reference;
-  // A value would open its property dialog here; a key is opened by the tree itself.
+  // A key is opened by the tree itself.
+  if (isValueReference(reference) && featureHooks.showItemProperties) {
+    featureHooks.showItemProperties(reference);
+  }
   return 0;
 }
 

@@ -1,10 +1,13 @@
 // Screenshot tour: runs the real program in this process and photographs its main
 // screens, so that what the window shows can be looked at without a person at the
-// keyboard. Eight pictures of the whole screen, written as 24-bit BMP files:
+// keyboard. Pictures of the whole screen, written as 24-bit BMP files:
 //   first_read.bmp          the first read of the registry, HKEY_CURRENT_USER opened
 //   comparison.bmp          a comparison with changes under HKCU\Software\KestrinScreens
 //   right_click_menu.bmp    the right-click menu of a changed value
 //   status_information.bmp  the status information dialog
+//   value_properties.bmp    the property dialog of the changed value, beside its baseline
+//   key_properties.bmp      the property dialog of the test key
+//   file_properties.bmp     the file property dialog of shell32.dll, named by rundll32
 //   help_window.bmp         the help file's window, opened by the help command
 //   open_all_changes.bmp    the tree after "変化分を全て開く"
 //   options_general.bmp     the option sheet, page "全般"
@@ -15,7 +18,7 @@
 // The program keeps its settings in a scratch folder of its own, message boxes are
 // answered OK and file dialogs cancelled through the platform seams. The test key is
 // created at the start and deleted at the end (also when a step fails). Exit code 0
-// when all eight pictures were written; otherwise 1 with the reason on stderr and in
+// when all pictures were written; otherwise 1 with the reason on stderr and in
 // <output folder>\tour_errors.txt (a virtual desktop does not pass the exit code on).
 #include <windows.h>
 #include <commctrl.h>
@@ -33,9 +36,11 @@
 #include "platform/memory/recording_file_dialogs.h"
 #include "platform/memory/recording_messages.h"
 #include "platform/message_box.h"
+#include "dialogs/file_property_dialog.h"
 #include "resources/command_ids.h"
 #include "search/search_engine.h"
 #include "shell/app_state.h"
+#include "shell/feature_hooks.h"
 #include "shell/help_file.h"
 #include "shell/main_window.h"
 #include "shell/menu_state.h"
@@ -460,6 +465,52 @@ bool searchDialog() {
   return modalCapture.ok;
 }
 
+// The property dialogs: a changed value beside its baseline, the test key, and the
+// file property dialog (modeless) for the system's notepad.
+bool propertyDialog(const char* fileName, ItemIndex reference) {
+  if (reference == kNoItem) {
+    report("%s: the item is not in the snapshot", fileName);
+    return false;
+  }
+  revealItem(reference, (reference & kValueItemBit) ? 1 : 0);
+  if (!paintMainWindow()) return false;
+  armModalCapture(fileName, closeStatusDialog);
+  SendMessageA(mainWindow, WM_COMMAND, IDM_PROPERTIES, 0);
+  pumpPending();
+  if (!modalCapture.captured) {
+    report("%s: the dialog did not open", fileName);
+    return false;
+  }
+  return modalCapture.ok;
+}
+
+bool propertyDialogs() {
+  const ItemIndex key = testKeyItem();
+  const ItemIndex value = key == kNoItem ? kNoItem : findChild(currentStore(), key, "Count", true);
+  if (!propertyDialog("value_properties.bmp", value) ||
+      !propertyDialog("key_properties.bmp", key)) {
+    return false;
+  }
+  featureHooks.showFileProperties("rundll32.exe shell32.dll,Control_RunDLL");
+  HWND dialog = filePropertiesWindow();
+  if (!dialog) {
+    report("the file property dialog did not open");
+    return false;
+  }
+  SetWindowPos(dialog, HWND_TOP, 120, 40, 0, 0, SWP_NOSIZE);
+  RedrawWindow(dialog, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  pumpUntil([dialog] {
+    MSG message;
+    return !needsPaint(dialog) && !PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
+  });
+  GdiFlush();
+  const bool ok = captureScreen("file_properties.bmp");
+  DestroyWindow(dialog);
+  pumpPending();
+  return ok;
+}
+
 // The help command opens the HTML Help window in this thread; it is photographed once
 // it and its contents pane are drawn, and closed again.
 bool helpWindow() {
@@ -547,7 +598,7 @@ bool tour() {
     return false;
   }
   return firstRead() && comparison() && rightClickMenu() && statusInformation() && searchDialog() &&
-         helpWindow() && openAllChanges() && optionPages();
+         propertyDialogs() && helpWindow() && openAllChanges() && optionPages();
 }
 
 // Written at the start with a note that the tour is under way and again at the end,

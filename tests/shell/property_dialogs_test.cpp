@@ -1,0 +1,216 @@
+// The property dialogs on real readings under Wine: a test key is read, changed and
+// read again (a value changed, a subtree deleted), then the value, key and file
+// dialogs are opened as the user opens them and their fields read back.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "dialogs/file_property_dialog.h"
+#include "resources/command_ids.h"
+#include "resources/dialog_ids.h"
+#include "search/search_history.h"
+#include "shell/app_state.h"
+#include "shell/feature_hooks.h"
+#include "shell/tree_view.h"
+#include "tests/shell/shell_fixture.h"
+#include "text/value_text.h"
+
+namespace {
+
+using namespace shell_test;
+
+const std::string kTestKey = "Software\\KestrinPropsTest";
+const std::string kTestPath = "HKEY_CURRENT_USER\\" + kTestKey;
+const std::string kBlob(200 * 1024, '\x5A');
+
+std::string field(HWND dialog, int id) {
+  HWND control = GetDlgItem(dialog, id);
+  std::string text(static_cast<size_t>(GetWindowTextLengthA(control)) + 1, '\0');
+  text.resize(static_cast<size_t>(GetWindowTextA(control, &text[0], static_cast<int>(text.size()))));
+  return text;
+}
+
+// A modal dialog opened by `open` is handed to `inspect` by a thread timer once it
+// shows; the dialog is closed afterwards unless `inspect` closed it.
+std::function<void(HWND)> pendingInspect;
+UINT_PTR inspectTimer = 0;
+bool inspected = false;
+
+void CALLBACK inspectShownDialog(HWND, UINT, UINT_PTR, DWORD) {
+  HWND dialog = GetLastActivePopup(mainWindow);
+  if (!dialog || dialog == mainWindow || dialog == filePropertiesWindow()) return;
+  KillTimer(nullptr, inspectTimer);
+  inspected = true;
+  pendingInspect(dialog);
+  if (IsWindow(dialog)) PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+}
+
+void withDialog(const std::function<void()>& open, const std::function<void(HWND)>& inspect) {
+  pendingInspect = inspect;
+  inspected = false;
+  inspectTimer = SetTimer(nullptr, 0, 30, inspectShownDialog);
+  open();
+  KillTimer(nullptr, inspectTimer);
+  EXPECT_TRUE(inspected);
+}
+
+ItemIndex child(ItemIndex key, const char* name, bool value = false) {
+  return findChild(currentStore(), key, name, value);
+}
+
+class PropertyDialogsTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    Session::get().ensureRunning();
+    RegDeleteTreeA(HKEY_CURRENT_USER, kTestKey.c_str());
+    HKEY key = nullptr;
+    HKEY leaf = nullptr;
+    RegCreateKeyExA(HKEY_CURRENT_USER, kTestKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                    &key, nullptr);
+    RegCreateKeyExA(key, "Doomed\\Leaf", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &leaf, nullptr);
+    set(leaf, "inner", REG_SZ, std::string("x", 2));
+    set(key, "changed", REG_SZ, std::string("before", 7));
+    set(key, "list", REG_MULTI_SZ, std::string("C:\\one.dll\0two\0\0", 17));
+    set(key, "blob", REG_BINARY, kBlob);
+    runCommand(IDM_READ_REGISTRY);
+    set(key, "changed", REG_SZ, std::string("after", 6));
+    RegDeleteTreeA(key, "Doomed");
+    RegCloseKey(leaf);
+    RegCloseKey(key);
+    runCommand(IDM_READ_REGISTRY);
+    testKey = child(child(child(kNoItem, "HKEY_CURRENT_USER"), "Software"), "KestrinPropsTest");
+  }
+  static void TearDownTestSuite() {
+    RegDeleteTreeA(HKEY_CURRENT_USER, kTestKey.c_str());
+    runCommand(IDM_CLOSE);
+  }
+  static void set(HKEY key, const char* name, DWORD type, const std::string& data) {
+    RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(data.data()),
+                   static_cast<DWORD>(data.size()));
+  }
+  static ItemIndex testKey;
+};
+ItemIndex PropertyDialogsTest::testKey = kNoItem;
+
+TEST_F(PropertyDialogsTest, ChangedValueBesideItsBaselineAndItsSearchButton) {
+  ASSERT_NE(kNoItem, testKey);
+  const ItemIndex changed = child(testKey, "changed", true);
+  ASSERT_EQ(STATE_DATA_CHANGED, valueRecord(currentStore(), changed & ~kValueItemBit).state);
+  // Not through runCommand: its pumping would run the search command posted here.
+  withDialog([&] { featureHooks.showItemProperties(changed); }, [](HWND dialog) {
+    EXPECT_EQ("      6", field(dialog, IDC_VALUE_SIZE));
+    EXPECT_EQ(kTestPath, field(dialog, IDC_VALUE_KEY_PATH));
+    EXPECT_EQ("after", field(dialog, IDC_VALUE_DATA));
+    EXPECT_EQ("before", field(dialog, IDC_VALUE_BASE_DATA));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_VALUE_REGEDIT)));
+    // "KestrinProps" selected in the key field is what 検索 searches for.
+    const int at = static_cast<int>(kTestPath.find("KestrinProps"));
+    SendDlgItemMessageA(dialog, IDC_VALUE_KEY_PATH, EM_SETSEL, at, at + 12);
+    SendMessageA(dialog, WM_COMMAND, IDC_VALUE_SEARCH, 0);
+  });
+  const SearchEntry* head = currentSearchEntry(searchHistory());
+  ASSERT_NE(nullptr, head);
+  EXPECT_STREQ("KestrinProps", head->text);
+  EXPECT_EQ(0x8007, head->flags);
+  MSG posted;
+  ASSERT_TRUE(PeekMessageA(&posted, mainWindow, WM_COMMAND, WM_COMMAND, PM_REMOVE));
+  EXPECT_EQ(static_cast<WPARAM>(IDM_SEARCH), posted.wParam);
+}
+
+TEST_F(PropertyDialogsTest, MultiStringByDoubleClickAndLargeBinaryReadLive) {
+  const ItemIndex list = child(testKey, "list", true);
+  revealItem(list, 1);
+  // A double click soon after the tree opened a key belongs to that opening.
+  const DWORD start = GetTickCount();
+  pumpUntil([&] { return GetTickCount() - start > GetDoubleClickTime(); });
+  withDialog(
+      [] {
+        NMHDR click{treeWindow, static_cast<UINT_PTR>(kTreeViewId), static_cast<UINT>(NM_DBLCLK)};
+        SendMessageA(mainWindow, WM_NOTIFY, kTreeViewId, reinterpret_cast<LPARAM>(&click));
+      },
+      [](HWND dialog) {
+        EXPECT_EQ(nullptr, GetDlgItem(dialog, IDC_VALUE_BASE_DATA));
+        EXPECT_EQ("REG_MULTI_SZ", field(dialog, IDC_VALUE_TYPE));
+        EXPECT_EQ("C:\\one.dll\r\ntwo\r\n", field(dialog, IDC_VALUE_DATA));
+        SendMessageA(dialog, WM_COMMAND, IDC_VALUE_FILE_INFO, 0);  // the first string's file
+        EXPECT_EQ("one.dll", field(filePropertiesWindow(), IDC_FILE_NAME));
+        DestroyWindow(filePropertiesWindow());
+      });
+
+  const ItemIndex blob = child(testKey, "blob", true);
+  ASSERT_TRUE(valueRecord(currentStore(), blob & ~kValueItemBit).flags & VF_DIGEST_ONLY);
+  withDialog([&] { featureHooks.showItemProperties(blob); }, [](HWND dialog) {
+    EXPECT_EQ("204,800", field(dialog, IDC_VALUE_SIZE));
+    EXPECT_EQ(formatValueFull(reinterpret_cast<const uint8_t*>(kBlob.data()),
+                              static_cast<int32_t>(kBlob.size()), REG_BINARY),
+              field(dialog, IDC_VALUE_DATA));
+  });
+}
+
+TEST_F(PropertyDialogsTest, DeletedKeyAndItsParent) {
+  const ItemIndex doomed = child(testKey, "Doomed");
+  ASSERT_EQ(STATE_DELETED, keyRecord(currentStore(), doomed).state);
+  selectItem(testKey, false);
+  withDialog([] { runCommand(IDM_PROPERTIES); }, [](HWND dialog) {
+    EXPECT_EQ("キーのプロパティ", windowText(dialog));
+    EXPECT_EQ("        0", field(dialog, IDC_KEY_SUBKEYS));
+    EXPECT_EQ("        3", field(dialog, IDC_KEY_VALUES));
+    EXPECT_EQ("        1", field(dialog, IDC_KEY_CHANGED));
+    EXPECT_NE("", field(dialog, IDC_KEY_DELETED));
+    EXPECT_NE("", field(dialog, IDC_KEY_TIME));
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_KEY_TIME_LABEL)));
+  });
+  revealItem(doomed, 0);
+  withDialog([] { runCommand(IDM_PROPERTIES); }, [](HWND dialog) {
+    EXPECT_EQ("キーのプロパティ（削除前）", windowText(dialog));
+    EXPECT_EQ("        1", field(dialog, IDC_KEY_SUBKEYS));
+    EXPECT_EQ("        0", field(dialog, IDC_KEY_VALUES));
+    EXPECT_EQ("        1", field(dialog, IDC_KEY_TOTAL_SUBKEYS));
+    EXPECT_EQ("", field(dialog, IDC_KEY_TIME));
+  });
+}
+
+TEST_F(PropertyDialogsTest, FileDialogIsOneWindowRefilledForEachFile) {
+  std::string probe = KESTRIN_PROBE_EXE;
+  for (char& c : probe) c = c == '/' ? '\\' : c;
+  showFileProperties(("rundll32.exe \"" + probe + "\",Entry").c_str());
+  HWND dialog = filePropertiesWindow();
+  ASSERT_NE(nullptr, dialog);
+  EXPECT_EQ("version_probe.exe", field(dialog, IDC_FILE_NAME));
+  EXPECT_EQ(sizeof(void*) == 8 ? "Win64 アプリケーション" : "Win32 アプリケーション",
+            field(dialog, IDC_FILE_TYPE));
+  EXPECT_EQ("1.2.3.4", field(dialog, IDC_FILE_VERSION));
+  EXPECT_EQ("版の見本", field(dialog, IDC_FILE_DESCRIPTION));
+  EXPECT_EQ("バイト", field(dialog, IDC_FILE_SIZE).substr(12));
+  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_FILE_EXPLORE)));
+  // Moved and grown: the position is kept, the size never passes the first one.
+  RECT first;
+  GetWindowRect(dialog, &first);
+  MoveWindow(dialog, 40, 30, first.right - first.left + 200, first.bottom - first.top - 50, TRUE);
+  RECT moved;
+  GetWindowRect(dialog, &moved);
+  EXPECT_EQ(first.right - first.left, moved.right - moved.left);
+
+  showFileProperties("C:\\Gone\\missing.exe");
+  EXPECT_EQ(dialog, filePropertiesWindow());
+  EXPECT_EQ("ファイルが見付かりません", field(dialog, IDC_FILE_TYPE));
+  EXPECT_EQ("", field(dialog, IDC_FILE_VERSION) + field(dialog, IDC_FILE_SIZE));
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_FILE_EXPLORE)));
+
+  showFileProperties("C:\\windows");
+  EXPECT_EQ("フォルダ", field(dialog, IDC_FILE_TYPE));
+  EXPECT_NE(std::string::npos, field(dialog, IDC_FILE_SIZE).find(" フォルダ, "));
+
+  PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+  ASSERT_TRUE(pumpUntil([] { return filePropertiesWindow() == nullptr; }));
+  showFileProperties("C:\\windows");
+  dialog = filePropertiesWindow();
+  RECT again;
+  GetWindowRect(dialog, &again);
+  EXPECT_EQ(moved.left, again.left);
+  EXPECT_EQ(moved.bottom - moved.top, again.bottom - again.top);
+  DestroyWindow(dialog);
+}
+
+}  // namespace
