@@ -34,6 +34,7 @@ bool commandAvailable(int id) {
     case IDM_END_SEARCH:
     case IDM_SEARCH_MISSING_FILES:
     case IDM_COPY_SEARCH_RESULTS:
+    case IDM_MARK:
     // "表示(&V)"; the properties, the file properties and the item descriptions come
     // with their dialogs and guide files.
     case IDM_STATUS_INFORMATION:

@@ -17,6 +17,8 @@
 #include "engine/progress_hooks.h"
 #include "engine/registry_reader.h"
 #include "engine/snapshot_store.h"
+#include "navigation/mark_list.h"
+#include "navigation/registry_editor_jump.h"
 #include "platform/files.h"
 #include "platform/message_box.h"
 #include "resources/resource_ids.h"
@@ -152,6 +154,7 @@ void initialiseProgramState() {
   comparisonLabel.clear();
   titleLabel.clear();
   lastCounts = StatusCounts{};
+  forgetRegistryEditorWarning();
   initialised = true;
 }
 
@@ -184,6 +187,7 @@ void shutdownOnce() {
   if (optionsDirty) saveOptions();
   forgetOwedCommands();
   saveSearchHistory();
+  saveMarkList();
   // From here on the tree's notifications must not reach the stores being released.
   viewState = 0;
   operationBusy = true;
@@ -248,6 +252,7 @@ bool startProgram(HINSTANCE instance, const char* commandLine, int showCommand) 
   UpdateWindow(window);
 
   setUpMenus();
+  loadMarkList(programOptions.dataFolder);
   scheduleStartupFile(window);
   registerInstance();
   installFaultRecovery();
