@@ -110,12 +110,12 @@ void deleteChosen(HWND dialog) {
 bool handleCommand(HWND dialog, int id, int code) {
   switch (id) {
     case IDC_MARK_HEADINGS:
-      if (code == LBN_SELCHANGE) {
+      // A double click jumps to the heading it hit, whatever was chosen before.
+      if (code == LBN_SELCHANGE || code == LBN_DBLCLK) {
         const int position = static_cast<int>(SendMessageA(headingList(dialog), LB_GETCURSEL, 0, 0));
         chooseMark(dialog, position >= 0 ? markAt(dialog, position) : -1);
-      } else if (code == LBN_DBLCLK && stateOf(dialog).chosen >= 0) {
-        EndDialog(dialog, IDOK);
       }
+      if (code == LBN_DBLCLK && stateOf(dialog).chosen >= 0) EndDialog(dialog, IDOK);
       return true;
     case IDOK:
       if (stateOf(dialog).chosen >= 0) EndDialog(dialog, IDOK);
