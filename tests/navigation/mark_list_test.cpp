@@ -18,8 +18,7 @@ MarkList read(const std::string& text) {
 
 std::string written(const MarkList& list) {
   std::ostringstream out;
-  writeMarkList(list, out);
-  return out.str();
+  return writeMarkList(list, out), out.str();
 }
 
 std::string marksOf(const MarkList& list) {
@@ -43,10 +42,15 @@ TEST(MarkListFile, ReadsWhatTheFormatAllowsAndSkipsTheRest) {
       {kFlag + "0\n\"" + longKanji + "\"\tK\n", longKanji.substr(0, 255) + "=K;flag0"},
       {kFlag + "0\n\"a\"\t" + std::string(513, 'k') + "\n", "flag0"},
       {kFlag + "0\n\"a\"\tK" + std::string(1, '\0') + "x\n\"b\"\tL", "b=L;flag0"},
-      {kFlag + "0\nnote\n\n\"a\"\tK\n", "a=K;flag0"},
       {"", "flag0"},
   };
   for (const auto& c : cases) EXPECT_EQ(marksOf(read(c.file)), c.marks) << c.file;
+}
+
+TEST(MarkListFile, NotesPushNoMarkOutAndTheTableStopsAtAHundred) {
+  std::string file = kFlag + "0\n";
+  for (int i = 0; i < 150; ++i) file += "note\n\n\"m" + std::to_string(i) + "\"\tK\n";
+  EXPECT_EQ(std::to_string(read(file).count) + read(file).marks[kMaxMarks - 1].heading, "100m99");
 }
 
 // Every cut, and changed bytes at every place, read to sound marks that write back as read.

@@ -14,11 +14,9 @@ class MarkPathTest : public store_tree::TreeTest {};
 
 TEST_F(MarkPathTest, EveryItemResolvesToItselfAndPathsNamingNothingToNoItem) {
   const ItemIndex run = key("HKEY_LOCAL_MACHINE\\Software\\Run");
-  // Names whose trail bytes are 0x5C, made one by one (the builder splits at 0x5C).
-  const ItemIndex soft = addKey(store(), key("HKEY_CURRENT_USER"), kNoItem, "ソフト");
+  const ItemIndex soft = addKey(store(), key("HKEY_CURRENT_USER"), kNoItem, "ソフト");  // trail byte 0x5C
   const ItemIndex sono = addKey(store(), soft, kNoItem, "表示");
-  const ItemIndex group = key("HKEY_CLASSES_ROOT\\!.File Types");
-  rec(group).summary |= SUM_GROUPING_KEY;
+  rec(key("HKEY_CLASSES_ROOT\\!.File Types")).summary |= SUM_GROUPING_KEY;
   const ItemIndex items[] = {run, sono, key("HKEY_USERS"), key("HKEY_CLASSES_ROOT\\!.File Types\\txtfile"),
                              ref(value(run, "C:\\a.exe")), ref(value(run, "C:\\b.exe")), ref(value(run, "")),
                              ref(value(sono, "表"))};
@@ -34,6 +32,7 @@ TEST_F(MarkPathTest, EveryItemResolvesToItselfAndPathsNamingNothingToNoItem) {
   // Paths naming nothing give no item; items whose path cannot be a mark have none.
   for (const char* path : {"", "HKEY_NOWHERE", "HKEY_LOCAL_MACHINE\\Software\\Gone", "HKEY_LOCAL_MACHINE\\\\\\",
                            "HKEY_LOCAL_MACHINE\\Software\\Run\\\\\\b", "\\HKEY_LOCAL_MACHINE",
+                           "HKEY_LOCAL_MACHINE\\Run",  // Run lies below a key that groups nothing
                            "HKEY_LOCAL_MACHINE\\Software\\Run\\", "\x81"}) {
     EXPECT_EQ(resolveMarkPath(store(), path), kNoItem) << path;
   }

@@ -68,10 +68,7 @@ void addSelectedAsMark(const char* heading) {  // null: the preset heading kept
 std::string markFile() { return std::string(programOptions.dataFolder) + "\\" + kMarkListFileName; }
 
 TEST(MarkCommands, AddJumpDeleteNoUpdateMissingKeyAndRestart) {
-  HKEY key;
-  RegCreateKeyExA(HKEY_CURRENT_USER, kKey.c_str() + 18, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-  for (const char* name : {"Alpha", "Beta"}) RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>("x"), 2);
-  RegCloseKey(key);
+  for (const char* name : {"Alpha", "Beta"}) RegSetKeyValueA(HKEY_CURRENT_USER, kKey.c_str() + 18, name, REG_SZ, "x", 2);
   Session::get().ensureRunning();
   std::remove(markFile().c_str());
   clearMarkList(markList());
