@@ -28,13 +28,13 @@ bool commandAvailable(int id) {
     case IDM_CLEAR_CLIPBOARD:
     case IDM_COPY_KEY_CHANGES:
     case IDM_COPY_ALL_CHANGES:
+    case IDM_MARK:
     case IDM_UNDO_CHANGE:
     case IDM_SEARCH:
     case IDM_FIND_NEXT:
     case IDM_END_SEARCH:
     case IDM_SEARCH_MISSING_FILES:
     case IDM_COPY_SEARCH_RESULTS:
-    case IDM_MARK:
     // "表示(&V)"; the properties, the file properties and the item descriptions come
     // with their dialogs and guide files.
     case IDM_STATUS_INFORMATION:

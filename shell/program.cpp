@@ -246,13 +246,13 @@ bool startProgram(HINSTANCE instance, const char* commandLine, int showCommand) 
     return false;
   }
   installCoreHooks();
+  loadMarkList(programOptions.dataFolder);
 
   ShowWindow(window, programOptions.windowMaximized ? SW_MAXIMIZE : showCommand);
   ShowWindow(treeWindow, SW_SHOWNORMAL);
   UpdateWindow(window);
 
   setUpMenus();
-  loadMarkList(programOptions.dataFolder);
   scheduleStartupFile(window);
   registerInstance();
   installFaultRecovery();
