@@ -13,7 +13,7 @@
 
 // `keyPath`: root key name and subkeys joined by backslashes ("HKEY_CURRENT_USER\Software").
 void jumpToRegistryEditor(const char* keyPath);
-// The same for a key of the current snapshot (grouping keys left out of its path).
+// The same for a key of the current snapshot, or a value's key (reference with bit 31).
 void openInRegistryEditor(ItemIndex key);
 
 // The next jump shows the warning again (a new run).
