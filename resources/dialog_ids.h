@@ -29,6 +29,16 @@
 #define IDC_STATUS_ADDED_VALUES 1018
 #define IDC_STATUS_DELETED_VALUES 1020
 
+// Mark list (IDD_MARK_LIST): IDOK is "表示" (jump to the chosen mark), IDCANCEL
+// "終了". The heading dialog (IDD_MARK_EDIT) shares the path field.
+#define IDC_MARK_ADD 3
+#define IDC_MARK_DELETE 4
+#define IDC_MARK_RENAME 5
+#define IDC_MARK_HEADINGS 1058
+#define IDC_MARK_PATH 1059
+#define IDC_MARK_HEADING 1060
+#define IDC_MARK_NO_UPDATE 1061
+
 // Option sheet, page "全般" (IDD_OPTIONS_GENERAL).
 #define IDC_OPTIONS_KEEP_VALUE_DATA 1001
 #define IDC_OPTIONS_READ_CLASS_INFO 1002

@@ -28,6 +28,7 @@ bool commandAvailable(int id) {
     case IDM_CLEAR_CLIPBOARD:
     case IDM_COPY_KEY_CHANGES:
     case IDM_COPY_ALL_CHANGES:
+    case IDM_MARK:
     case IDM_UNDO_CHANGE:
     case IDM_SEARCH:
     case IDM_FIND_NEXT:

@@ -2,6 +2,7 @@
 
 #include "resources/command_ids.h"
 #include "shell/clipboard_commands.h"
+#include "shell/mark_commands.h"
 #include "shell/search_commands.h"
 #include "shell/undo_commands.h"
 
@@ -21,6 +22,7 @@ bool runEditCommand(int id) {
     case IDM_COPY_SEARCH_RESULTS: copySearchResults(); break;
     case IDM_END_SEARCH: endSearchCommand(); break;
     case IDM_SEARCH_MISSING_FILES: missingFileCommand(); break;
+    case IDM_MARK: markCommand(); break;
     default: return false;
   }
   return true;

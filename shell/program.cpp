@@ -19,6 +19,8 @@
 #include "engine/progress_hooks.h"
 #include "engine/registry_reader.h"
 #include "engine/snapshot_store.h"
+#include "navigation/mark_list.h"
+#include "navigation/registry_editor_jump.h"
 #include "platform/files.h"
 #include "platform/message_box.h"
 #include "resources/resource_ids.h"
@@ -127,6 +129,7 @@ void installCoreHooks() {
   installRuleHooks();
   featureHooks.showItemProperties = showItemProperties;
   featureHooks.showFileProperties = showFileProperties;
+  featureHooks.openInRegistryEditor = openInRegistryEditor;
 }
 
 void removeCoreHooks() {
@@ -157,6 +160,7 @@ void initialiseProgramState() {
   comparisonLabel.clear();
   titleLabel.clear();
   lastCounts = StatusCounts{};
+  forgetRegistryEditorWarning();
   initialised = true;
 }
 
@@ -189,6 +193,7 @@ void shutdownOnce() {
   if (optionsDirty) saveOptions();
   forgetOwedCommands();
   saveSearchHistory();
+  saveMarkList();
   // From here on the tree's notifications must not reach the stores being released.
   viewState = 0;
   operationBusy = true;
@@ -247,6 +252,7 @@ bool startProgram(HINSTANCE instance, const char* commandLine, int showCommand) 
     return false;
   }
   installCoreHooks();
+  loadMarkList(programOptions.dataFolder);
 
   ShowWindow(window, programOptions.windowMaximized ? SW_MAXIMIZE : showCommand);
   ShowWindow(treeWindow, SW_SHOWNORMAL);
