@@ -87,3 +87,6 @@
 #define IDC_SEARCH_DATE_BEFORE 1070
 #define IDC_SEARCH_DATE_BEFORE_TEXT 1071
 #define IDC_SEARCH_SEPARATOR 1072
+
+// Item description window (IDD_ITEM_DESCRIPTION): the description text, read-only.
+#define IDC_DESCRIPTION_TEXT 1062

@@ -27,3 +27,5 @@
 #define IDD_OPTIONS_GENERAL 139
 #define IDD_OPTIONS_OTHER 151
 #define IDD_SEARCH 148
+// Item description window (modeless, reused): one read-only text.
+#define IDD_ITEM_DESCRIPTION 154

@@ -10,6 +10,7 @@ void makeEveryCommandAvailable(bool on) { everyCommandAvailable = on; }
 
 bool commandAvailable(int id) {
   if (everyCommandAvailable) return true;
+  if (id >= IDM_FAVOURITE_FIRST && id < IDM_FAVOURITE_PLACEHOLDER) return true;
   switch (id) {
     // "ﾌｧｲﾙ(&F)"
     case IDM_OPEN_BASELINE:
@@ -34,8 +35,9 @@ bool commandAvailable(int id) {
     case IDM_END_SEARCH:
     case IDM_SEARCH_MISSING_FILES:
     case IDM_COPY_SEARCH_RESULTS:
-    // "表示(&V)"; the properties, the file properties and the item descriptions come
-    // with their dialogs and guide files.
+    // "表示(&V)"; the properties and the file properties come with their dialogs.
+    case IDM_DESCRIBE_ITEM:
+    case IDM_OPEN_DESCRIBED_ITEMS:
     case IDM_STATUS_INFORMATION:
     case IDM_OPEN_ALL_CHANGES:
     case IDM_OPEN_ADDED_DELETED:

@@ -19,6 +19,8 @@ struct FeatureHooks {
   void (*loadDescriptions)(bool snapshotShown) = nullptr;
   // Turned off: release them.
   void (*releaseDescriptions)() = nullptr;
+  // A snapshot is about to be shown: mark its described items, when loaded.
+  void (*markDescriptions)() = nullptr;
 };
 
 extern FeatureHooks featureHooks;

@@ -26,6 +26,9 @@
 #include "rules/rule_store.h"
 #include "shell/app_state.h"
 #include "shell/deferred_commands.h"
+#include "shell/description_commands.h"
+#include "shell/favourites_commands.h"
+#include "shell/feature_hooks.h"
 #include "shell/file_handover.h"
 #include "shell/help_file.h"
 #include "shell/main_window.h"
@@ -105,7 +108,10 @@ bool registerMainWindowClass(HINSTANCE instance) {
 void showCoreStatus(const char* text) { setStatusText("%s", text); }
 bool pumpForCore() { return pumpMessagesFor(100); }
 
-void showReadRoot(int root) { showKey(root, 0); }
+void showReadRoot(int root) {
+  if (featureHooks.markDescriptions) featureHooks.markDescriptions();
+  showKey(root, 0);
+}
 void showReadSummary(const StatusCounts& counts) {
   showCounts(counts, programOptions.entries[OPT_KEYS_ONLY] != 0);
 }
@@ -193,6 +199,8 @@ void shutdownOnce() {
   destroyMenuResources();
 
   removeCoreHooks();
+  freeFavourites();
+  removeDescriptions();
   destroyStore(currentStore());
   destroyStore(baselineStore());
   resetRules();
@@ -248,6 +256,8 @@ bool startProgram(HINSTANCE instance, const char* commandLine, int showCommand) 
   UpdateWindow(window);
 
   setUpMenus();
+  loadFavourites();
+  installDescriptions();
   scheduleStartupFile(window);
   registerInstance();
   installFaultRecovery();

@@ -1,0 +1,108 @@
+// The guide file's store: reading (and damage), marking a snapshot's items through
+// patterns, and the text the description window shows.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "navigation/description_store.h"
+#include "tests/navigation/navigation_test_support.h"
+
+namespace {
+
+using navigation_test::kRunTail;
+using navigation_test::kUser1;
+using navigation_test::kUser2;
+
+class DescriptionTest : public navigation_test::LayoutTest {
+ protected:
+  void TearDown() override {
+    releaseDescriptions();
+    std::remove(path_.c_str());
+    LayoutTest::TearDown();
+  }
+  DescriptionLoadReport load(const std::string& text) {
+    std::ofstream(path_, std::ios::binary) << text;
+    DescriptionLoadReport report;
+    EXPECT_TRUE(loadDescriptions(path_, &report));
+    return report;
+  }
+  std::string textOf(ItemIndex reference) { return readDescriptionText(findDescriptionNode(store(), reference)); }
+  bool marked(ItemIndex k) { return (keyFlags(store(), k) & VIEW_HAS_DESCRIPTION) != 0; }
+  ItemIndex valueRef(ItemIndex v) { return static_cast<ItemIndex>(static_cast<uint32_t>(v) | kValueItemBit); }
+
+  std::string path_ = ::testing::TempDir() + "guide_test.txt";
+};
+
+TEST_F(DescriptionTest, KeysValuesAndTheirText) {
+  const std::string run = std::string("HKEY_USERS\\\\\\s") + kRunTail;
+  load("# comment\r\n" + run + "\r\n=Shell\r\n\tStarted at sign-in.\r\n  Second line\r\n"
+       "end\r\n\tnot read\r\n" + run + "\r\n=\r\n\tDefault value.\r\n"
+       "HKEY_LOCAL_MACHINE\\SOFTWARE\r\n# between\r\n\tThe software key.\r\n"
+       "hkey_local_machine\\software\\Empty\r\nHKEY_CURRENT_USER\\A\r\n=Shell\r\n\tfirst\r\n=shell\r\n\tsecond\r\n");
+  const ItemIndex runKey1 = key(std::string(kUser1) + kRunTail);
+  const ItemIndex runKey2 = key(std::string(kUser2) + kRunTail);
+  const ItemIndex shell1 = value(runKey1, "SHELL");
+  const ItemIndex shell2 = value(runKey2, "Shell");
+  const ItemIndex systemShell = value(key(std::string("HKEY_USERS\\S-1-5-18") + kRunTail), "Shell");
+  const ItemIndex software = key("HKEY_LOCAL_MACHINE\\Software");
+  const ItemIndex empty = key("HKEY_LOCAL_MACHINE\\Software\\Empty");
+  const ItemIndex a = key("HKEY_CURRENT_USER\\A");
+  const ItemIndex aShell = value(a, "shell");
+
+  EXPECT_EQ(markDescribedItems(store()), 4);
+  EXPECT_TRUE(valueFlags(store(), shell1) & VIEW_HAS_DESCRIPTION);
+  EXPECT_TRUE(valueFlags(store(), shell2) & VIEW_HAS_DESCRIPTION);
+  EXPECT_FALSE(valueFlags(store(), systemShell) & VIEW_HAS_DESCRIPTION);  // too few groups
+  EXPECT_FALSE(marked(runKey1));  // its line is followed by a value line
+  EXPECT_TRUE(marked(software));
+  EXPECT_FALSE(marked(empty));  // no description lines
+  EXPECT_FALSE(marked(a));
+
+  EXPECT_EQ(textOf(valueRef(shell2)), "Started at sign-in.\r\n  Second line\r\n");
+  EXPECT_EQ(textOf(software), "The software key.\r\n");
+  EXPECT_EQ(textOf(valueRef(aShell)), " first\r\n");  // the first of two spellings
+  EXPECT_EQ(findDescriptionNode(store(), runKey1), kNoDescriptionNode);
+  releaseDescriptions();
+  EXPECT_EQ(markDescribedItems(store()), 0);
+  EXPECT_FALSE(marked(software));
+}
+
+TEST_F(DescriptionTest, DamagedLinesEndDescriptions) {
+  const DescriptionLoadReport report =
+      load("=Orphan\n\tx\nHKEY_CURRENT_USER\\A\n\tkept\n\t" + std::string(300, 'z') + "\n\tafter\n" +
+           std::string("HKEY_CURRENT_USER\\B\n\tb\0c\n\tafter\n", 32) + "HKEY_CURRENT_USER\\" + std::string(256, 'n') + "\n\tx\n" +
+           "HKEY_CURRENT_USER\\C\n\tlast line without break");
+  EXPECT_EQ(report.ignoredLines, 4);
+  EXPECT_EQ(textOf(key("HKEY_CURRENT_USER\\A")), " kept\r\n");
+  EXPECT_EQ(findDescriptionNode(store(), key("HKEY_CURRENT_USER\\B")), kNoDescriptionNode);
+  EXPECT_EQ(textOf(key("HKEY_CURRENT_USER\\C")), " last line without break\r\n");
+}
+
+TEST_F(DescriptionTest, LongDescriptionsAreCutAtACharacter) {
+  std::string text = "HKEY_CURRENT_USER\\A\n";
+  std::string line = "\t";
+  for (int i = 0; i < 61; ++i) line += "\x82\xA0";  // shown as 125 bytes with CR LF
+  for (int i = 0; i < 40; ++i) text += line + "\n";
+  load(text);
+  // Byte 4096 would be the lead byte of a character starting at byte 4095.
+  const std::string shown = textOf(key("HKEY_CURRENT_USER\\A"));
+  EXPECT_EQ(shown.size(), kMaxDescriptionBytes - 1);
+  EXPECT_EQ(shown.substr(shown.size() - 2), "\x82\xA0");
+}
+
+TEST_F(DescriptionTest, NodeTableFullDropsFurtherEntries) {
+  std::string text;
+  for (int i = 0; i < 70000; ++i) text += "HKEY_CURRENT_USER\\k" + std::to_string(i) + "\n\td\n";
+  EXPECT_GT(load(text).droppedEntries, 0);
+  EXPECT_EQ(descriptionNodeCount(), kMaxDescriptionNodes);
+}
+
+TEST_F(DescriptionTest, MissingFileDescribesNothing) {
+  EXPECT_FALSE(loadDescriptions(path_ + ".none"));
+  key("HKEY_CURRENT_USER\\A");
+  EXPECT_EQ(markDescribedItems(store()), 0);
+}
+
+}  // namespace
