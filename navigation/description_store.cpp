@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <fstream>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -21,6 +22,11 @@ constexpr int kMaxGroupingLevels = 3;
 
 struct Store {
   std::vector<DescriptionNode> nodes;
+  std::vector<uint16_t> lastChild;  // beside each node: its last child, for appending
+  uint16_t lastTop = kNoDescriptionNode;
+  // Each node under the name order's folded form of its name, its parent and its kind,
+  // so that a guide file of many siblings loads in linear time.
+  std::unordered_map<std::string, uint16_t> index;
   std::string names;  // every name followed by its 0 byte
   std::ifstream guide;
   bool loaded = false;
@@ -42,6 +48,17 @@ bool startsWithKeyPrefix(const char* line, size_t length) {
 
 bool isIndent(char c) { return c == ' ' || c == '\t'; }
 
+std::string indexKey(uint16_t parent, const char* name, bool isValue) {
+  std::string key{static_cast<char>(parent & 0xFF), static_cast<char>(parent >> 8), isValue ? 'v' : 'k'};
+  while (*name != '\0') {
+    const cp932::FoldedCharacter folded = cp932::foldedCharacter(name);
+    key.push_back(static_cast<char>(folded.key & 0xFF));
+    key.push_back(static_cast<char>(folded.key >> 8));
+    name += folded.length;
+  }
+  return key;
+}
+
 uint16_t appendNode(uint16_t parent, const char* name, bool isValue) {
   Store& s = theStore();
   if (static_cast<int32_t>(s.nodes.size()) >= kMaxDescriptionNodes) return kNoDescriptionNode;
@@ -56,16 +73,15 @@ uint16_t appendNode(uint16_t parent, const char* name, bool isValue) {
   s.names.push_back('\0');
   const uint16_t index = static_cast<uint16_t>(s.nodes.size());
   s.nodes.push_back(node);
-  uint16_t* link = parent == kNoDescriptionNode ? nullptr : &s.nodes[parent].firstChild;
-  if (parent == kNoDescriptionNode) {
-    if (index == 0) return index;
-    uint16_t at = 0;
-    while (s.nodes[at].nextSibling != kNoDescriptionNode) at = s.nodes[at].nextSibling;
-    s.nodes[at].nextSibling = index;
-    return index;
+  s.lastChild.push_back(kNoDescriptionNode);
+  s.index.emplace(indexKey(parent, name, isValue), index);
+  uint16_t& last = parent == kNoDescriptionNode ? s.lastTop : s.lastChild[parent];
+  if (last != kNoDescriptionNode) {
+    s.nodes[last].nextSibling = index;
+  } else if (parent != kNoDescriptionNode) {
+    s.nodes[parent].firstChild = index;
   }
-  while (*link != kNoDescriptionNode) link = &s.nodes[*link].nextSibling;
-  *link = index;
+  last = index;
   return index;
 }
 
@@ -224,6 +240,9 @@ void releaseDescriptions() {
   if (s.guide.is_open()) s.guide.close();
   s.guide.clear();
   s.nodes.clear();
+  s.lastChild.clear();
+  s.lastTop = kNoDescriptionNode;
+  s.index.clear();
   s.names.clear();
   s.loaded = false;
 }
@@ -240,15 +259,8 @@ const char* descriptionNodeName(uint16_t node) {
 
 uint16_t findDescriptionChild(uint16_t parent, const char* name, bool isValue) {
   const Store& s = theStore();
-  if (s.nodes.empty()) return kNoDescriptionNode;
-  uint16_t at = parent == kNoDescriptionNode ? 0 : s.nodes[parent].firstChild;
-  for (; at != kNoDescriptionNode; at = s.nodes[at].nextSibling) {
-    if ((s.nodes[at].isValue != 0) == isValue &&
-        cp932::compareNames(descriptionNodeName(at), name) == 0) {
-      return at;
-    }
-  }
-  return kNoDescriptionNode;
+  const auto found = s.index.find(indexKey(parent, name, isValue));
+  return found == s.index.end() ? kNoDescriptionNode : found->second;
 }
 
 int64_t markDescribedItems(SnapshotStore& store) {
@@ -363,6 +375,7 @@ std::string readDescriptionText(uint16_t node) {
     while ((more = static_cast<bool>(s.guide.get(c))) && c != '\n') {
       if (line.size() <= kGuideLineBytes + 1) line.push_back(c);
     }
+    if (!line.empty() && line[0] == '#') continue;  // comments are passed over, as when loading
     if (!line.empty() && line.back() == '\r') line.pop_back();
     // The loader took an over-long line for the end of the description.
     if (line.empty() || !isIndent(line[0]) || line.size() > kGuideLineBytes ||

@@ -15,41 +15,30 @@ namespace {
 
 const std::string kResources = std::string(KESTRIN_SOURCE_DIR) + "/resources/";
 
-// The keys the shipped favourites name, as a Windows 10/11 installation has them; the
-// user keys stand for every full user SID under HKEY_USERS.
-const char* const kWindowsKeys[] = {
-    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run",
-    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
-    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
-    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System",
-    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved",
-    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ShellIconOverlayIdentifiers",
-    "HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Run",
-    "HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
-    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon",
-    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Image File Execution Options",
-    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Policies\\Microsoft",
-    "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\EventLog",
-    "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment",
-    "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run",
-    "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts",
-    "HKEY_CLASSES_ROOT\\*\\shellex\\ContextMenuHandlers",
-    "HKEY_CLASSES_ROOT\\Directory\\shellex\\ContextMenuHandlers",
-};
-const char* const kUserKeys[] = {
-    "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run",
-    "\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
-    "\\Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer",
-    "\\Environment",
-};
+// The keys the shipped favourites name, as a Windows 10/11 installation has them (the
+// user keys below every full user SID): each entry is a prefix number and a path.
+const std::string kPrefixes[] = {
+    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\",
+    "HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\",
+    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\", "HKEY_LOCAL_MACHINE\\",
+    "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\", "HKEY_CLASSES_ROOT\\"};
+const std::pair<int, const char*> kWindowsKeys[] = {
+    {0, "Run"}, {0, "RunOnce"}, {0, "Uninstall"}, {0, "Policies\\System"}, {0, "Shell Extensions\\Approved"},
+    {0, "Explorer\\ShellIconOverlayIdentifiers"}, {1, "Run"}, {1, "Uninstall"}, {2, "Winlogon"},
+    {2, "Image File Execution Options"}, {3, "SOFTWARE\\Policies\\Microsoft"},
+    {3, "SYSTEM\\CurrentControlSet\\Services\\EventLog"},
+    {3, "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment"}, {4, "Run"},
+    {4, "Explorer\\FileExts"}, {5, "*\\shellex\\ContextMenuHandlers"},
+    {5, "Directory\\shellex\\ContextMenuHandlers"}};
+const char* const kUserKeys[] = {"Run", "Uninstall", "Policies\\Explorer"};
 
 using ShippedFavourites = navigation_test::LayoutTest;
 
 TEST_F(ShippedFavourites, EveryLineParsesAndEveryPathOpensAKey) {
-  for (const char* path : kWindowsKeys) key(path);
-  for (const char* tail : kUserKeys) {
-    key(std::string(navigation_test::kUser1) + tail);
-    key(std::string(navigation_test::kUser2) + tail);
+  for (const auto& [prefix, path] : kWindowsKeys) key(kPrefixes[prefix] + path);
+  for (const char* user : {navigation_test::kUser1, navigation_test::kUser2}) {
+    for (const char* tail : kUserKeys) key(std::string(user) + "\\Software\\Microsoft\\Windows\\CurrentVersion\\" + tail);
+    key(std::string(user) + "\\Environment");
   }
   groupClassInfo(store());
   FavouriteList list;
@@ -74,10 +63,9 @@ TEST(ShippedGuide, EveryLineIsAnEntryOrItsDescription) {
   int described = 0;
   for (int32_t node = 0; node < descriptionNodeCount(); ++node) {
     const DescriptionNode& entry = descriptionNode(static_cast<uint16_t>(node));
-    if (entry.descPos != 0) ++described;
     // Every described entry has text; no entry starts a sixth top level.
-    if (entry.descPos != 0) EXPECT_FALSE(readDescriptionText(static_cast<uint16_t>(node)).empty());
-    if (entry.depth == 0) EXPECT_LT(node, kRootKeyCount) << descriptionNodeName(static_cast<uint16_t>(node));
+    if (entry.descPos != 0) described += !readDescriptionText(static_cast<uint16_t>(node)).empty();
+    EXPECT_TRUE(entry.depth > 0 || node < kRootKeyCount) << descriptionNodeName(static_cast<uint16_t>(node));
   }
   EXPECT_GE(described, 150);
   releaseDescriptions();
@@ -92,7 +80,7 @@ TEST(ShippedGuide, EveryLineIsAnEntryOrItsDescription) {
     ASSERT_FALSE(line.empty()) << number;
     ASSERT_EQ(line.back(), '\r') << number;
     const char first = line[0];
-    if (first == '\t') EXPECT_TRUE(inEntry) << number;
+    EXPECT_TRUE(first != '\t' || inEntry) << number;
     if (first == '#') continue;
     EXPECT_TRUE(first == '\t' || first == '=' || line.compare(0, 5, "HKEY_") == 0) << number;
     inEntry = true;
