@@ -71,8 +71,8 @@ bool runFavouriteCommand(int id) {
   if (!favourite || viewState == VIEW_STATE_NOTHING) return true;
   logOperation(":よく開くキー:%d", id - IDM_FAVOURITE_FIRST);
   const std::vector<ItemIndex> keys = findFavouriteKeys(currentStore(), favourite->keyPath.c_str());
-  // Every match is opened; the last one stays selected.
-  for (size_t i = 0; i < keys.size(); ++i) revealItem(keys[i], i + 1 < keys.size() ? 3 : 0);
+  // Every match is opened and selected in turn; the last one stays selected.
+  for (ItemIndex key : keys) revealItem(key, 0);
   if (!keys.empty()) showItemPath(keys.back());
   return true;
 }
