@@ -256,10 +256,12 @@ bool startProgram(HINSTANCE instance, const char* commandLine, int showCommand) 
   UpdateWindow(window);
 
   setUpMenus();
-  loadFavourites();
   installDescriptions();
   scheduleStartupFile(window);
   registerInstance();
+  // After registering: a second start while the missing file's message is up hands its
+  // file to this instance instead of running beside it.
+  loadFavourites();
   installFaultRecovery();
   acceleratorTable = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
   return true;

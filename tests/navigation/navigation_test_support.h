@@ -17,14 +17,12 @@ class LayoutTest : public store_tree::TreeTest {
  protected:
   void SetUp() override {
     TreeTest::SetUp();
-    for (const char* user : {kUser1, kUser2, "HKEY_USERS\\S-1-5-18", "HKEY_USERS\\.DEFAULT",
-                             "HKEY_USERS\\S-1-5-21-3623811015-3361044348-30300820-1001_Classes"}) {
-      key(std::string(user) + kRunTail);
-      key(std::string(user) + kRunTail + "Once");
+    for (std::string user : {kUser1, kUser2, "HKEY_USERS\\S-1-5-18", "HKEY_USERS\\.DEFAULT"}) {
+      key(user + kRunTail), key(user + kRunTail + "Once");
     }
+    key(std::string(kUser1) + "_Classes");
   }
-  // The full paths of `keys`.
-  std::vector<std::string> paths(const std::vector<ItemIndex>& keys) {
+  std::vector<std::string> paths(const std::vector<ItemIndex>& keys) {  // their full paths
     std::vector<std::string> out;
     for (ItemIndex k : keys) out.push_back(buildItemPath(store(), k, 0));
     return out;
