@@ -69,7 +69,7 @@ class NavigationAidsTest : public ::testing::Test {
 TEST_F(NavigationAidsTest, MenuFollowsTheFileAndAFavouriteOpensEveryMatch) {
   // The separator came first, so the blank placeholder stays at the end.
   EXPECT_EQ(favouritesItem(0) + favouritesItem(1) + favouritesItem(2) + favouritesItem(3),
-            "/11000 Users11001 \x83\x5C\x83\x74\x83\x6711020  ");
+            "/11000 Users11001 \x83\x5C\x83\x74\x83\x67" "11020  ");
   openSnapshot();
   runCommand(IDM_FAVOURITE_FIRST);
   // Every match is revealed, the last stays selected; S-1-5-18 is no full user SID.
