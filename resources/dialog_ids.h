@@ -154,3 +154,6 @@
 #define IDC_FILE_TYPE 1095
 #define IDC_FILE_ATTRIBUTES 1096
 #define IDC_FILE_EXPLORE 1097
+
+// Item description window (IDD_ITEM_DESCRIPTION): the description text, read-only.
+#define IDC_DESCRIPTION_TEXT 1062

@@ -33,3 +33,5 @@
 #define IDD_VALUE_PROPERTIES_BASELINE 144
 #define IDD_KEY_PROPERTIES 149
 #define IDD_FILE_PROPERTIES 156
+// Item description window (modeless, reused): one read-only text.
+#define IDD_ITEM_DESCRIPTION 154

@@ -10,6 +10,7 @@ void makeEveryCommandAvailable(bool on) { everyCommandAvailable = on; }
 
 bool commandAvailable(int id) {
   if (everyCommandAvailable) return true;
+  if (id >= IDM_FAVOURITE_FIRST && id < IDM_FAVOURITE_PLACEHOLDER) return true;
   switch (id) {
     // "ﾌｧｲﾙ(&F)"
     case IDM_OPEN_BASELINE:
@@ -35,7 +36,9 @@ bool commandAvailable(int id) {
     case IDM_END_SEARCH:
     case IDM_SEARCH_MISSING_FILES:
     case IDM_COPY_SEARCH_RESULTS:
-    // "表示(&V)"; the item descriptions come with their guide files.
+    // "表示(&V)".
+    case IDM_DESCRIBE_ITEM:
+    case IDM_OPEN_DESCRIBED_ITEMS:
     case IDM_STATUS_INFORMATION:
     case IDM_PROPERTIES:
     case IDM_FILE_PROPERTIES:

@@ -22,6 +22,8 @@ struct FeatureHooks {
   // The value property dialog's "RegEditを起動": the registry editor opened at the key
   // of `reference` (a value with bit 31). The button stays greyed while null.
   void (*openInRegistryEditor)(ItemIndex reference) = nullptr;
+  // A snapshot is about to be shown: mark its described items, when loaded.
+  void (*markDescriptions)() = nullptr;
 };
 
 extern FeatureHooks featureHooks;

@@ -30,6 +30,8 @@
 #include "rules/rule_store.h"
 #include "shell/app_state.h"
 #include "shell/deferred_commands.h"
+#include "shell/description_commands.h"
+#include "shell/favourites_commands.h"
 #include "shell/feature_hooks.h"
 #include "shell/file_handover.h"
 #include "shell/help_file.h"
@@ -110,7 +112,10 @@ bool registerMainWindowClass(HINSTANCE instance) {
 void showCoreStatus(const char* text) { setStatusText("%s", text); }
 bool pumpForCore() { return pumpMessagesFor(100); }
 
-void showReadRoot(int root) { showKey(root, 0); }
+void showReadRoot(int root) {
+  if (featureHooks.markDescriptions) featureHooks.markDescriptions();
+  showKey(root, 0);
+}
 void showReadSummary(const StatusCounts& counts) {
   showCounts(counts, programOptions.entries[OPT_KEYS_ONLY] != 0);
 }
@@ -203,6 +208,8 @@ void shutdownOnce() {
   destroyMenuResources();
 
   removeCoreHooks();
+  freeFavourites();
+  removeDescriptions();
   destroyStore(currentStore());
   destroyStore(baselineStore());
   resetRules();
@@ -259,8 +266,12 @@ bool startProgram(HINSTANCE instance, const char* commandLine, int showCommand) 
   UpdateWindow(window);
 
   setUpMenus();
+  installDescriptions();
   scheduleStartupFile(window);
   registerInstance();
+  // After registering: a second start while the missing file's message is up hands its
+  // file to this instance instead of running beside it.
+  loadFavourites();
   installFaultRecovery();
   acceleratorTable = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
   return true;

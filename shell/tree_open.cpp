@@ -12,6 +12,7 @@
 #include "engine/store_walk.h"
 #include "rules/options.h"
 #include "shell/app_state.h"
+#include "shell/feature_hooks.h"
 #include "shell/status_line.h"
 #include "shell/tree_view.h"
 #include "shell/tree_view_internal.h"
@@ -199,6 +200,7 @@ void showKey(ItemIndex key, int mode) {
 }
 
 void showTopLevelKeys(int mode) {
+  if (featureHooks.markDescriptions) featureHooks.markDescriptions();
   RedrawPause pause;
   for (ItemIndex root = 0; root < kRootKeyCount; ++root) {
     if (validKey(root) && keyRecord(store(), root).parent < 0) showKey(root, mode);

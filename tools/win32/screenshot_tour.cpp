@@ -237,6 +237,10 @@ void makeScratchFolder() {
   // So does the help file, which the help command looks for beside the program.
   const std::string help = platform::programFolder() + "kestrinHelp.chm";
   CopyFileA(help.c_str(), (scratchFolder + "kestrinHelp.chm").c_str(), FALSE);
+  // And the favourites menu and the item descriptions.
+  for (const char* name : {"faveList.txt", "guide2kXp.txt"}) {
+    CopyFileA((platform::programFolder() + name).c_str(), (scratchFolder + name).c_str(), FALSE);
+  }
 }
 
 void removeScratchFolder() { program_driver::removeScratchFolder(scratchFolder); }
@@ -432,6 +436,43 @@ bool rightClickMenu() {
   return modalCapture.ok;
 }
 
+// The favourite "ログオン(Winlogon)" (the fifth) opened, then the submenu shown
+// where the "表示(&V)" menu drops down.
+bool favouritesMenu() {
+  if (!runCommand(IDM_FAVOURITE_FIRST + 4) || currentItem == kNoItem) {
+    report("the Winlogon favourite opened nothing");
+    return false;
+  }
+  HMENU view = GetSubMenu(GetMenu(mainWindow), 2);
+  HMENU favourites = view ? GetSubMenu(view, GetMenuItemCount(view) - 1) : nullptr;
+  RECT bar = {};
+  if (!favourites || !GetMenuItemRect(mainWindow, GetMenu(mainWindow), 2, &bar)) {
+    report("the favourites submenu is missing");
+    return false;
+  }
+  if (!paintMainWindow()) return false;
+  armModalCapture("favourites_menu.bmp", closeMenu);
+  TrackPopupMenu(favourites, TPM_LEFTALIGN | TPM_TOPALIGN, bar.left, bar.bottom, 0, mainWindow, nullptr);
+  pumpPending();
+  if (!modalCapture.captured) {
+    report("the favourites menu did not open");
+    return false;
+  }
+  return modalCapture.ok;
+}
+
+// F1 on the Winlogon key the favourite selected.
+bool descriptionWindow() {
+  HWND shown = runCommand(IDM_DESCRIBE_ITEM) ? FindWindowA(nullptr, "Winlogon") : nullptr;
+  if (!shown) {
+    report("F1 showed no description of Winlogon");
+    return false;
+  }
+  const bool ok = paintMainWindow() && UpdateWindow(shown) && captureScreen("description_window.bmp");
+  SendMessageA(shown, WM_CLOSE, 0, 0);
+  return ok;
+}
+
 bool statusInformation() {
   if (!paintMainWindow()) return false;
   armModalCapture("status_information.bmp", closeStatusDialog);
@@ -597,8 +638,9 @@ bool tour() {
     report("the window was not painted");
     return false;
   }
-  return firstRead() && comparison() && rightClickMenu() && statusInformation() && searchDialog() &&
-         propertyDialogs() && helpWindow() && openAllChanges() && optionPages();
+  return firstRead() && comparison() && rightClickMenu() && favouritesMenu() && descriptionWindow() &&
+         statusInformation() && searchDialog() && propertyDialogs() && helpWindow() &&
+         openAllChanges() && optionPages();
 }
 
 // Written at the start with a note that the tour is under way and again at the end,
