@@ -41,22 +41,6 @@ TEST_F(ItemPathTest, KeyAndValuePathsInEveryMode) {
   EXPECT_EQ(buildItemPath(store(), asValueItem(named), 0), "HKEY_LOCAL_MACHINE\\Software\\Vendor");
 }
 
-TEST_F(ItemPathTest, GroupingKeysAreLeftOutUnlessAskedFor) {
-  const ItemIndex txt = key("HKEY_CLASSES_ROOT\\.txt");
-  const ItemIndex shell = key("HKEY_CLASSES_ROOT\\txtfile\\shell");
-  const ItemIndex standard = value(txt, "");
-  groupClassInfo(store());
-
-  EXPECT_EQ(buildItemPath(store(), txt, 0), "HKEY_CLASSES_ROOT\\.txt");
-  EXPECT_EQ(buildItemPath(store(), shell, -1), " HKEY_CLASSES_ROOT\\txtfile\\shell");
-  EXPECT_EQ(buildItemPath(store(), asValueItem(standard), 1), "HKEY_CLASSES_ROOT\\.txt : (標準)");
-  EXPECT_EQ(buildItemPath(store(), txt, -2), "HKEY_CLASSES_ROOT\\!.File Extensions\\.txt");
-  EXPECT_EQ(buildItemPath(store(), shell, -2),
-            "HKEY_CLASSES_ROOT\\!.File Types\\T\\txtfile\\shell");
-  EXPECT_EQ(buildItemPath(store(), asValueItem(standard), 2),
-            "HKEY_CLASSES_ROOT\\!.File Extensions\\.txt : ");
-}
-
 // ---- Sizes -----------------------------------------------------------------------
 
 using SizesTest = TreeTest;
@@ -191,89 +175,12 @@ TEST_F(ComparedTreeTest, SummaryIsRebuiltFromStatesUpToTheRoots) {
   EXPECT_EQ(countChangedItems(store(), SUM_STRUCTURE_CHANGED), 5 + 4);
 }
 
-// ---- Exclusion of changed keys ---------------------------------------------------
-
-std::vector<ItemIndex> gRecorded;
-void recordControl(ItemIndex item, bool isValue) {
-  EXPECT_FALSE(isValue);
-  gRecorded.push_back(item);
-}
-
-class ExcludeChangedTest : public ComparedTreeTest {
- protected:
-  void SetUp() override {
-    ComparedTreeTest::SetUp();
-    gRecorded.clear();
-    setItemControlRecorder(&recordControl);
-  }
-  void TearDown() override {
-    setItemControlRecorder(nullptr);
-    ComparedTreeTest::TearDown();
-  }
-};
-
-TEST_F(ExcludeChangedTest, OnSwitchesChangedKeysWithoutEnteringThem) {
-  const ItemIndex lone = key("HKEY_USERS\\Target\\Fresh", STATE_ADDED);
-  const ItemIndex quiet = key("HKEY_USERS\\Quiet");
-  value(quiet, "d", STATE_VALUE_DELETED, "d");
-  excludeChangedItems(store(), true);
-
-  EXPECT_EQ(gRecorded, (std::vector<ItemIndex>{soft, quiet, lone}));
-  EXPECT_EQ(rec(soft).state, STATE_NOT_CHECKED);
-  EXPECT_EQ(rec(soft).savedState, STATE_CHANGED_BELOW);
-  EXPECT_EQ(rec(lone).state, STATE_NOT_CHECKED);
-  EXPECT_EQ(rec(lone).savedState, STATE_ADDED);
-  EXPECT_EQ(rec(added).state, STATE_ADDED);  // below a switched key: left alone
-  EXPECT_EQ(rec(gone).state, STATE_DELETED);
-  for (ItemIndex k : {soft, ItemIndex{3}, lone, target, ItemIndex{4}, quiet}) {
-    EXPECT_TRUE(rec(k).summary & SUM_CONTROLLED) << keyName(store(), k);
-  }
-  EXPECT_FALSE(rec(0).summary & SUM_CONTROLLED);
-}
-
-TEST_F(ComparedTreeTest, DeletedItemsBecomeChangedOnes) {
-  deletedToChanged(store());
-  EXPECT_EQ(rec(gone).state, STATE_CHANGED_BELOW);
-  EXPECT_EQ(rec(goneSub).state, STATE_CHANGED_BELOW);
-  EXPECT_EQ(countState(store(), STATE_VALUE_DELETED), 0);
-  EXPECT_EQ(countState(store(), STATE_DATA_CHANGED), 3);
-  EXPECT_EQ(rec(added).state, STATE_ADDED);
-}
-
 TEST_F(ComparedTreeTest, AGhostExcludedFromCheckingStaysValidWhenIncludedAgain) {
   rec(gone).savedState = STATE_DELETED;  // as "不一致項目を非チェックに設定" leaves it
   rec(gone).state = STATE_NOT_CHECKED;
   deletedToChanged(store());
   excludeChangedItems(store(), false);
   EXPECT_EQ(rec(gone).state, STATE_CHANGED_BELOW);
-}
-
-// ---- Display flags and tree handles ----------------------------------------------
-
-using ViewFlagsTest = TreeTest;
-
-TEST_F(ViewFlagsTest, HitsAreCountedRememberedAndCleared) {
-  const ItemIndex a = key("HKEY_LOCAL_MACHINE\\A");
-  const ItemIndex b = key("HKEY_LOCAL_MACHINE\\A\\B");
-  const ItemIndex v = value(b, "v");
-  const ItemIndex w = value(b, "w");
-  keyFlags(store(), 3) = VIEW_HIT_BELOW | VIEW_IN_TREE;
-  keyFlags(store(), a) = VIEW_HIT_BELOW | VIEW_PREVIOUS_HIT;
-  keyFlags(store(), b) = VIEW_HIT | VIEW_KEY_OPEN;
-  valueFlags(store(), v) = VIEW_HIT;
-  valueFlags(store(), w) = VIEW_HIT_BELOW;  // not a value's bit: not counted
-  EXPECT_EQ(countMarkedLines(store()), 3 + 1);
-
-  rememberHits(store());
-  EXPECT_EQ(keyFlags(store(), a), VIEW_HIT_BELOW);  // old previous hit dropped
-  EXPECT_EQ(keyFlags(store(), b), VIEW_HIT | VIEW_KEY_OPEN | VIEW_PREVIOUS_HIT);
-  EXPECT_EQ(valueFlags(store(), v), VIEW_HIT | VIEW_PREVIOUS_HIT);
-
-  clearViewFlags(store(), VIEW_HIT | VIEW_HIT_BELOW);
-  EXPECT_EQ(countMarkedLines(store()), 0);
-  EXPECT_EQ(keyFlags(store(), 3), VIEW_IN_TREE);
-  EXPECT_EQ(keyFlags(store(), b), VIEW_KEY_OPEN | VIEW_PREVIOUS_HIT);
-  EXPECT_EQ(valueFlags(store(), v), VIEW_PREVIOUS_HIT);
 }
 
 // ---- Value-list order ------------------------------------------------------------
@@ -344,23 +251,6 @@ TEST_F(DeepTreeTest, WalksDoNotRecurseThroughDeepTrees) {
   EXPECT_TRUE(rec(4).summary & SUM_CONTROLLED);
   excludeChangedItems(store(), false);
   EXPECT_EQ(rec(at).state, STATE_ADDED);
-}
-
-TEST_F(DeepTreeTest, CyclicLinksEndTheWalks) {
-  const ItemIndex a = key("HKEY_USERS\\A");
-  const ItemIndex b = key("HKEY_USERS\\A\\B");
-  rec(b).firstChild = a;  // damaged: a key below itself
-  const ItemIndex v = value(b, "v");
-  val(v).flags = static_cast<uint8_t>(val(v).flags & ~VF_LAST);
-  val(v).next = v;  // damaged: a value list without end
-
-  EXPECT_LE(countSubtreeKeys(store(), 4, false), store().counts.keyCount);
-  EXPECT_LE(countItems(store(), 1), store().counts.valueCount);
-  recomputeSizes(store(), 0);
-  recomputeSummary(store(), kNoItem);
-  recomputeControlled(store());
-  sortValueLists(store(), 0);
-  EXPECT_FALSE(buildItemPath(store(), b, 0).empty());
 }
 
 }  // namespace

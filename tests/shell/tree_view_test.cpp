@@ -243,43 +243,6 @@ TEST_F(TreeViewTest, TextsAndImagesOfStates) {
   EXPECT_EQ(itemImage(itemOf(valueRef(unchecked))), 12 + 15);
 }
 
-TEST_F(TreeViewTest, OpenAndCloseSubtrees) {
-  const ItemIndex changed = key(kLocalMachine, "Changed", STATE_CHANGED_BELOW, SUM_DATA_CHANGED);
-  const ItemIndex inside = key(changed, "Inside", STATE_CHANGED_BELOW, SUM_DATA_CHANGED);
-  const ItemIndex same = key(changed, "Same");
-  const ItemIndex plain = key(kLocalMachine, "Plain");
-  key(plain, "Below");
-  const ItemIndex v = value(inside, "v", STATE_DATA_CHANGED);
-  const ItemIndex quiet = value(inside, "w");
-  keyRecord(currentStore(), kLocalMachine).state = STATE_CHANGED_BELOW;
-  keyRecord(currentStore(), kLocalMachine).summary = SUM_DATA_CHANGED;
-  showTopLevelKeys(0);
-
-  // Open the changes: only the changed path, with its changed value.
-  openAllTopLevel(3, 5);
-  EXPECT_EQ(programOptions.entries[OPT_CHANGED_ONLY], 0);
-  EXPECT_EQ(quietExpand, 0);
-  EXPECT_EQ(shownChildren(itemOf(kLocalMachine)), (std::vector<ItemIndex>{changed}));
-  EXPECT_EQ(shownChildren(itemOf(changed)), (std::vector<ItemIndex>{inside}));
-  EXPECT_EQ(shownChildren(itemOf(inside)), (std::vector<ItemIndex>{valueRef(v)}));
-  EXPECT_TRUE(expanded(itemOf(inside)));
-  EXPECT_FALSE(bound(same));
-
-  // Close everything below the root; the items stay, closed.
-  openSubtree(kLocalMachine, 0, 0);
-  for (ItemIndex k : {kLocalMachine, changed, inside}) {
-    EXPECT_FALSE(expanded(itemOf(k))) << k;
-    EXPECT_FALSE(keyFlags(currentStore(), k) & VIEW_KEY_OPEN) << k;
-  }
-
-  // Open everything: all levels, the missing items placed among the present ones.
-  openSubtree(kLocalMachine, 1, 0);
-  EXPECT_EQ(shownChildren(itemOf(kLocalMachine)), (std::vector<ItemIndex>{changed, plain}));
-  EXPECT_EQ(shownChildren(itemOf(changed)), (std::vector<ItemIndex>{inside, same}));
-  EXPECT_EQ(shownChildren(itemOf(inside)), (std::vector<ItemIndex>{valueRef(v), valueRef(quiet)}));
-  EXPECT_TRUE(expanded(itemOf(plain)));
-}
-
 TEST_F(TreeViewTest, RemovingChildrenKeepsWhatMeetsTheMask) {
   const ItemIndex structure = key(kCurrentUser, "Added", STATE_ADDED, SUM_STRUCTURE_CHANGED);
   const ItemIndex below = key(structure, "Below", STATE_ADDED, SUM_STRUCTURE_CHANGED);
@@ -313,29 +276,6 @@ TEST_F(TreeViewTest, RemovingChildrenKeepsWhatMeetsTheMask) {
   EXPECT_EQ(countVisibleChildren(kCurrentUser), 4);
 }
 
-TEST_F(TreeViewTest, HidingTheOnlyShownChildClosesTheParent) {
-  const ItemIndex parent = key(kCurrentUser, "Parent");
-  const ItemIndex only = key(parent, "Only");
-  const ItemIndex grandchild = key(only, "Grandchild");
-  showTopLevelKeys(0);
-  openSubtree(kCurrentUser, 1, 0);
-  selectItem(only, false);
-  ASSERT_TRUE(expanded(itemOf(parent)));
-
-  hideItem(only);
-  EXPECT_FALSE(bound(only));
-  EXPECT_FALSE(bound(grandchild));
-  EXPECT_FALSE(expanded(itemOf(parent)));
-  EXPECT_FALSE(keyFlags(currentStore(), parent) & VIEW_KEY_OPEN);
-  // The parent keeps its button and fills again when opened.
-  EXPECT_EQ(childButton(itemOf(parent)), 1);
-  userOpens(parent);
-  EXPECT_TRUE(bound(only));
-  hideItem(only);
-  // The tree's new selection is taken over.
-  EXPECT_EQ(currentItem, static_cast<ItemIndex>(itemReference(selectedItem())));
-}
-
 TEST_F(TreeViewTest, PathsFindKeysAndValues) {
   const ItemIndex software = key(kCurrentUser, "Software");
   // "表" is 0x95 0x5C: its second byte is a backslash and must not split the name.
@@ -361,16 +301,6 @@ TEST_F(TreeViewTest, PathsFindKeysAndValues) {
   EXPECT_EQ(openKeyByPath(""), kNoItem);
 }
 
-TEST_F(TreeViewTest, PathsLeaveTheGroupingKeysOut) {
-  const ItemIndex types = key(0, "!.File Types", STATE_NORMAL, SUM_GROUPING_KEY);
-  const ItemIndex letter = key(types, "T", STATE_NORMAL, SUM_GROUPING_KEY);
-  const ItemIndex txtfile = key(letter, "txtfile");
-  const ItemIndex shell = key(txtfile, "shell");
-  showTopLevelKeys(0);
-  EXPECT_EQ(openKeyByPath("HKEY_CLASSES_ROOT\\txtfile\\shell"), shell);
-  EXPECT_TRUE(bound(letter));
-}
-
 TEST_F(TreeViewTest, RevealingOpensTheAncestorsAndStopsAtSixtyFourLevels) {
   ItemIndex at = kLocalMachine;
   std::vector<ItemIndex> chain;
@@ -393,28 +323,6 @@ TEST_F(TreeViewTest, RevealingOpensTheAncestorsAndStopsAtSixtyFourLevels) {
 
   revealItem(chain[69], 0);
   EXPECT_FALSE(bound(chain[69]));
-}
-
-TEST_F(TreeViewTest, SearchHitsAreRevealedAndCounted) {
-  const ItemIndex a = key(kCurrentUser, "A");
-  const ItemIndex hit = key(a, "Hit");
-  const ItemIndex other = key(a, "Other");
-  const ItemIndex v = value(a, "hitValue");
-  value(a, "plain");
-  keyFlags(currentStore(), kCurrentUser) |= VIEW_HIT_BELOW;
-  keyFlags(currentStore(), a) |= VIEW_HIT_BELOW;
-  keyFlags(currentStore(), hit) |= VIEW_HIT;
-  valueFlags(currentStore(), v) |= VIEW_HIT;
-  searchResultsShown = true;
-  showTopLevelKeys(0);
-
-  EXPECT_EQ(revealSearchHits(0, true), 2);
-  EXPECT_EQ(shownChildren(itemOf(a)), (std::vector<ItemIndex>{hit, valueRef(v)}));
-  EXPECT_FALSE(bound(other));
-  EXPECT_TRUE(expanded(itemOf(a)));
-  EXPECT_EQ(itemImage(itemOf(hit)), 15);
-  EXPECT_EQ(itemImage(itemOf(a)), 30);
-  EXPECT_EQ(revealSearchHits(0, false), 2);
 }
 
 TEST_F(TreeViewTest, SelectionSetsTheItemCommands) {
@@ -464,6 +372,12 @@ TEST_F(TreeViewTest, KeyboardSelectionIsLoggedAndShowsThePath) {
     return std::string(hex);
   }());
   EXPECT_EQ(statusText(), "HKEY_CURRENT_USER\\Second");
+  // Up to a top-level key: its path replaces the one of the item before.
+  selectItem(first, false);
+  SendMessageA(treeWindow, WM_KEYDOWN, VK_UP, 0);
+  SendMessageA(treeWindow, WM_KEYUP, VK_UP, 0);
+  EXPECT_EQ(currentItem, kCurrentUser);
+  EXPECT_EQ(statusText(), "HKEY_CURRENT_USER");
 }
 
 TEST_F(TreeViewTest, RightClickSelectsTheClickedValueAndFindsItsFile) {
@@ -545,30 +459,6 @@ TEST_F(TreeViewTest, ClearingUnbindsEverythingAndRebuildingKeepsOpenKeysOpen) {
   }
 }
 
-TEST_F(TreeViewTest, TreeFillsTheSpaceBetweenToolbarAndStatusLine) {
-  SetWindowPos(mainWindow, nullptr, 0, 0, 700, 500, SWP_NOZORDER | SWP_NOMOVE);
-  pumpPending();
-  RECT client;
-  GetClientRect(mainWindow, &client);
-  RECT tree;
-  GetWindowRect(treeWindow, &tree);
-  MapWindowPoints(nullptr, mainWindow, reinterpret_cast<POINT*>(&tree), 2);
-  EXPECT_EQ(tree.left, 0);
-  EXPECT_EQ(tree.top, toolbarHeight);
-  EXPECT_EQ(tree.right, client.right);
-  EXPECT_EQ(tree.bottom, client.bottom - statusHeight);
-}
-
-TEST_F(TreeViewTest, SelectingATopLevelKeyReplacesThePathOfTheItemBefore) {
-  const ItemIndex first = key(kCurrentUser, "First");
-  showTopLevelKeys(1);
-  selectItem(first, false);
-  SendMessageA(treeWindow, WM_KEYDOWN, VK_UP, 0);
-  SendMessageA(treeWindow, WM_KEYUP, VK_UP, 0);
-  EXPECT_EQ(currentItem, kCurrentUser);
-  EXPECT_EQ(statusText(), "HKEY_CURRENT_USER");
-}
-
 TEST_F(TreeViewTest, KeypadStarOpensTheWholeSubtreeOfADeepChain) {
   ItemIndex at = kLocalMachine;
   std::vector<ItemIndex> chain;
@@ -588,32 +478,6 @@ TEST_F(TreeViewTest, KeypadStarOpensTheWholeSubtreeOfADeepChain) {
   }
   EXPECT_EQ(childItems(itemOf(chain.back())).size(), 1u);
   EXPECT_FALSE(operationBusy);
-}
-
-TEST_F(TreeViewTest, OpeningAKeyWithTenThousandSubkeysInsertsThemAllInOrder) {
-  const ItemIndex big = key(kLocalMachine, "Big");
-  char name[16];
-  ItemIndex hint = kNoItem;
-  for (int i = 0; i < 10000; ++i) {
-    std::snprintf(name, sizeof name, "k%05d", i);
-    hint = addKey(currentStore(), big, hint, name);
-  }
-  showTopLevelKeys(0);
-  userOpens(kLocalMachine);
-  const DWORD start = GetTickCount();
-  userOpens(big);
-  const DWORD elapsed = GetTickCount() - start;
-  std::printf("[ figure   ] opening 10000 subkeys: %lu ms\n", static_cast<unsigned long>(elapsed));
-  const std::vector<HTREEITEM> items = childItems(itemOf(big));
-  ASSERT_EQ(items.size(), 10000u);
-  EXPECT_EQ(itemText(items.front()).substr(itemText(items.front()).size() - 6), "k00000");
-  EXPECT_EQ(itemText(items.back()).substr(itemText(items.back()).size() - 6), "k09999");
-
-  const DWORD closing = GetTickCount();
-  removeChildren(big, 0);
-  std::printf("[ figure   ] removing them: %lu ms (100 ms of it waiting)\n",
-              static_cast<unsigned long>(GetTickCount() - closing));
-  EXPECT_TRUE(childItems(itemOf(big)).empty());
 }
 
 }  // namespace
