@@ -10,7 +10,6 @@
 #include <system_error>
 #include <vector>
 
-#include "platform/memory/program_location.h"
 
 namespace {
 
@@ -225,29 +224,5 @@ TEST_F(OptionsFileTest, FullDiskLeavesTheOldFile) {
   EXPECT_EQ(folderEntries(), std::vector<std::string>{"options.dat"});
 }
 #endif
-
-TEST_F(OptionsFileTest, ProgramOptionsLiveInTheProgramFolder) {
-  std::string folderText = folder_.string() + static_cast<char>(fs::path::preferred_separator);
-  platform::ScopedProgramLocation location(folderText + "regKestrin.exe", folderText);
-  setOptionDefaults(programOptions);
-  programOptions.dataFolder[0] = '\0';
-  optionsDirty = true;
-  EXPECT_FALSE(loadOptions());
-  EXPECT_TRUE(optionsDirty) << "nothing was read, so the settings must still be written";
-
-  programOptions.entries[OPT_KEYS_ONLY] = 1;
-  programOptions.windowWidth = 777;
-  ASSERT_TRUE(saveOptions());
-  EXPECT_FALSE(optionsDirty);
-  EXPECT_TRUE(fs::exists(path_));
-
-  setOptionDefaults(programOptions);
-  programOptions.windowWidth = 0;
-  optionsDirty = true;
-  ASSERT_TRUE(loadOptions());
-  EXPECT_FALSE(optionsDirty);
-  EXPECT_EQ(programOptions.entries[OPT_KEYS_ONLY], 1);
-  EXPECT_EQ(programOptions.windowWidth, 777);
-}
 
 }  // namespace

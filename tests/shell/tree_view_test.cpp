@@ -243,39 +243,6 @@ TEST_F(TreeViewTest, TextsAndImagesOfStates) {
   EXPECT_EQ(itemImage(itemOf(valueRef(unchecked))), 12 + 15);
 }
 
-TEST_F(TreeViewTest, RemovingChildrenKeepsWhatMeetsTheMask) {
-  const ItemIndex structure = key(kCurrentUser, "Added", STATE_ADDED, SUM_STRUCTURE_CHANGED);
-  const ItemIndex below = key(structure, "Below", STATE_ADDED, SUM_STRUCTURE_CHANGED);
-  const ItemIndex plain = key(kCurrentUser, "Plain");
-  const ItemIndex plainChild = key(plain, "Child");
-  const ItemIndex added = value(kCurrentUser, "added", STATE_VALUE_ADDED);
-  const ItemIndex changed = value(kCurrentUser, "changed", STATE_DATA_CHANGED);
-  showTopLevelKeys(0);
-  openSubtree(kCurrentUser, 1, 0);
-  ASSERT_TRUE(bound(plainChild));
-
-  removeChildren(kCurrentUser, 4);
-  EXPECT_EQ(shownChildren(itemOf(kCurrentUser)),
-            (std::vector<ItemIndex>{structure, valueRef(added)}));
-  EXPECT_TRUE(bound(below));
-  EXPECT_FALSE(bound(plain));
-  EXPECT_FALSE(bound(plainChild));  // went with its parent's item
-  EXPECT_FALSE(bound(valueRef(changed)));
-  EXPECT_FALSE(keyFlags(currentStore(), kCurrentUser) & VIEW_KEY_OPEN);
-  EXPECT_TRUE(bound(kCurrentUser));
-
-  removeChildren(kCurrentUser, 0);
-  EXPECT_TRUE(shownChildren(itemOf(kCurrentUser)).empty());
-  EXPECT_FALSE(bound(below));
-  EXPECT_EQ(countVisibleChildren(kCurrentUser), 0);
-  // The button stays: opening the key fills it again.
-  EXPECT_EQ(childButton(itemOf(kCurrentUser)), 1);
-  EXPECT_FALSE(expanded(itemOf(kCurrentUser)));
-  userOpens(kCurrentUser);
-  EXPECT_EQ(newestLogEntry(), "v:開く:2");
-  EXPECT_EQ(countVisibleChildren(kCurrentUser), 4);
-}
-
 TEST_F(TreeViewTest, PathsFindKeysAndValues) {
   const ItemIndex software = key(kCurrentUser, "Software");
   // "表" is 0x95 0x5C: its second byte is a backslash and must not split the name.
@@ -425,38 +392,6 @@ TEST_F(TreeViewTest, DoubleClickRightAfterOpeningIsNotACommand) {
   SendMessageA(mainWindow, WM_NOTIFY, kTreeViewId, reinterpret_cast<LPARAM>(&header));
   SetDoubleClickTime(doubleClickTime);
   EXPECT_EQ(newestLogEntry(), opened);
-}
-
-TEST_F(TreeViewTest, ClearingUnbindsEverythingAndRebuildingKeepsOpenKeysOpen) {
-  const ItemIndex a = key(kCurrentUser, "A");
-  const ItemIndex b = key(a, "B");
-  const ItemIndex c = key(b, "C");
-  showTopLevelKeys(0);
-  userOpens(kCurrentUser);
-  userOpens(a);
-  selectItem(b, false);
-
-  programOptions.entries[OPT_SHOW_SIZES] = 0;
-  rebuildTree();
-  EXPECT_TRUE(expanded(itemOf(a)));
-  EXPECT_EQ(itemText(itemOf(b)), "B");
-  EXPECT_FALSE(bound(c));
-
-  // Items the control deletes along with an ancestor leave no handle behind.
-  openSubtree(a, 1, 0);
-  ASSERT_TRUE(bound(c));
-  SendMessageA(treeWindow, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(itemOf(a)));
-  EXPECT_FALSE(bound(b));
-  EXPECT_FALSE(bound(c));
-  EXPECT_FALSE(bound(a));
-
-  clearTree();
-  EXPECT_TRUE(childItems(TVI_ROOT).empty());
-  EXPECT_EQ(currentItem, kNoItem);
-  for (ItemIndex k : {kCurrentUser, a, b}) {
-    EXPECT_FALSE(bound(k));
-    EXPECT_FALSE(keyFlags(currentStore(), k) & VIEW_KEY_OPEN);
-  }
 }
 
 TEST_F(TreeViewTest, KeypadStarOpensTheWholeSubtreeOfADeepChain) {
