@@ -213,36 +213,6 @@ TEST_F(TreeViewTest, ItemsKeepTheStoreOrderWhateverTheInsertOrder) {
   EXPECT_FALSE(bound(deeper));
 }
 
-TEST_F(TreeViewTest, TextsAndImagesOfStates) {
-  const ItemIndex ghost = key(kCurrentUser, "Gone", STATE_DELETED, SUM_STRUCTURE_CHANGED);
-  keyRecord(currentStore(), ghost).itemCount = 77;  // the baseline key it copies
-  const ItemIndex target = key(kCurrentUser, "Target", STATE_CHANGED_BELOW, SUM_AUTOCHECK_TARGET);
-  const ItemIndex standard = value(kCurrentUser, "", STATE_DATA_CHANGED, std::string("abc\0", 4));
-  const ItemIndex unchecked = value(kCurrentUser, "u", STATE_NOT_CHECKED);
-  showTopLevelKeys(1);
-
-  EXPECT_EQ(itemText(itemOf(ghost)), "(      0個          0 ﾊﾞｲﾄ) Gone");
-  EXPECT_EQ(itemImage(itemOf(ghost)), STATE_DELETED);
-  EXPECT_EQ(itemImage(itemOf(target)), 14);
-  EXPECT_EQ(itemText(itemOf(valueRef(standard))), "(      4 ﾊﾞｲﾄ) (標準) := 'abc'");
-  EXPECT_EQ(itemImage(itemOf(valueRef(standard))), STATE_DATA_CHANGED);
-  EXPECT_EQ(itemImage(itemOf(valueRef(unchecked))), 12);
-
-  // Search hits take the highlighted pictures while results are shown.
-  searchResultsShown = true;
-  keyFlags(currentStore(), ghost) |= VIEW_HIT;
-  keyFlags(currentStore(), target) |= VIEW_HIT_BELOW;
-  valueFlags(currentStore(), unchecked) |= VIEW_HIT;
-  insertItem(ghost, kNoItem);
-  insertItem(target, kNoItem);
-  insertItem(valueRef(unchecked), kNoItem);
-  EXPECT_EQ(itemImage(itemOf(ghost)), STATE_DELETED + 15);
-  EXPECT_TRUE(keyFlags(currentStore(), ghost) & VIEW_HIT_IMAGE);
-  EXPECT_EQ(itemImage(itemOf(target)), 14 + 30);
-  EXPECT_TRUE(keyFlags(currentStore(), target) & VIEW_HIT_BELOW_IMAGE);
-  EXPECT_EQ(itemImage(itemOf(valueRef(unchecked))), 12 + 15);
-}
-
 TEST_F(TreeViewTest, PathsFindKeysAndValues) {
   const ItemIndex software = key(kCurrentUser, "Software");
   // "表" is 0x95 0x5C: its second byte is a backslash and must not split the name.
