@@ -1,7 +1,6 @@
 // The registry tree in the running program: lazy filling through the tree's own open
-// notification, placement in store order, texts and images, the open and close
-// primitives, hiding, revealing, paths, the selection-dependent menu states, and the
-// binding between records and items.
+// notification, placement in store order, texts, revealing, paths, selection by keys
+// and mouse, and the binding between records and items.
 //
 // Each test builds its snapshot directly in the current store (five roots and what
 // the test adds), so the tree's rules are checked without reading a registry.
@@ -260,39 +259,6 @@ TEST_F(TreeViewTest, RevealingOpensTheAncestorsAndStopsAtSixtyFourLevels) {
 
   revealItem(chain[69], 0);
   EXPECT_FALSE(bound(chain[69]));
-}
-
-TEST_F(TreeViewTest, SelectionSetsTheItemCommands) {
-  const ItemIndex target = key(kCurrentUser, "Target", STATE_NORMAL, SUM_AUTOCHECK_TARGET);
-  const ItemIndex sameName = key(kCurrentUser, "Same", STATE_NOT_CHECKED, SUM_SAME_NAME);
-  const ItemIndex v = value(kCurrentUser, "v", STATE_NOT_CHECKED);
-  showTopLevelKeys(1);
-
-  selectItem(valueRef(v), false);
-  EXPECT_EQ(currentItem, valueRef(v));
-  EXPECT_FALSE(menuItemGreyed(IDM_COPY_VALUE));
-  EXPECT_TRUE(menuItemGreyed(IDM_COPY_KEY_STRUCTURE));
-  EXPECT_FALSE(menuItemGreyed(IDM_NOT_CHECKED));
-  EXPECT_TRUE(menuItemChecked(IDM_NOT_CHECKED));
-  EXPECT_TRUE(menuItemGreyed(IDM_NOT_READ));
-  EXPECT_TRUE(menuItemGreyed(IDM_UNDO_CHANGE));
-
-  selectItem(kCurrentUser, false);
-  EXPECT_TRUE(menuItemGreyed(IDM_HIDE_ITEM));
-  EXPECT_TRUE(menuItemGreyed(IDM_COPY_VALUE));
-  EXPECT_FALSE(menuItemGreyed(IDM_SHOW_ALL_IN_KEY));
-
-  selectItem(target, false);
-  EXPECT_TRUE(menuItemGreyed(IDM_NOT_READ));
-  EXPECT_TRUE(menuItemGreyed(IDM_NOT_CHECKED));
-  EXPECT_FALSE(menuItemGreyed(IDM_AUTOCHECK_TARGET));
-  EXPECT_TRUE(menuItemChecked(IDM_AUTOCHECK_TARGET));
-  EXPECT_FALSE(menuItemGreyed(IDM_HIDE_ITEM));
-
-  selectItem(sameName, false);
-  EXPECT_TRUE(menuItemChecked(IDM_SAME_NAME_NOT_CHECKED));
-  EXPECT_FALSE(menuItemChecked(IDM_NOT_CHECKED));
-  EXPECT_TRUE(menuItemGreyed(IDM_AUTOCHECK_TARGET));
 }
 
 TEST_F(TreeViewTest, KeyboardSelectionIsLoggedAndShowsThePath) {
