@@ -175,6 +175,55 @@ TEST_F(ComparedTreeTest, SummaryIsRebuiltFromStatesUpToTheRoots) {
   EXPECT_EQ(countChangedItems(store(), SUM_STRUCTURE_CHANGED), 5 + 4);
 }
 
+// ---- Exclusion of changed keys ---------------------------------------------------
+
+std::vector<ItemIndex> gRecorded;
+void recordControl(ItemIndex item, bool isValue) {
+  EXPECT_FALSE(isValue);
+  gRecorded.push_back(item);
+}
+
+class ExcludeChangedTest : public ComparedTreeTest {
+ protected:
+  void SetUp() override {
+    ComparedTreeTest::SetUp();
+    gRecorded.clear();
+    setItemControlRecorder(&recordControl);
+  }
+  void TearDown() override {
+    setItemControlRecorder(nullptr);
+    ComparedTreeTest::TearDown();
+  }
+};
+
+TEST_F(ExcludeChangedTest, OnSwitchesChangedKeysWithoutEnteringThem) {
+  const ItemIndex lone = key("HKEY_USERS\\Target\\Fresh", STATE_ADDED);
+  const ItemIndex quiet = key("HKEY_USERS\\Quiet");
+  value(quiet, "d", STATE_VALUE_DELETED, "d");
+  excludeChangedItems(store(), true);
+
+  EXPECT_EQ(gRecorded, (std::vector<ItemIndex>{soft, quiet, lone}));
+  EXPECT_EQ(rec(soft).state, STATE_NOT_CHECKED);
+  EXPECT_EQ(rec(soft).savedState, STATE_CHANGED_BELOW);
+  EXPECT_EQ(rec(lone).state, STATE_NOT_CHECKED);
+  EXPECT_EQ(rec(lone).savedState, STATE_ADDED);
+  EXPECT_EQ(rec(added).state, STATE_ADDED);  // below a switched key: left alone
+  EXPECT_EQ(rec(gone).state, STATE_DELETED);
+  for (ItemIndex k : {soft, ItemIndex{3}, lone, target, ItemIndex{4}, quiet}) {
+    EXPECT_TRUE(rec(k).summary & SUM_CONTROLLED) << keyName(store(), k);
+  }
+  EXPECT_FALSE(rec(0).summary & SUM_CONTROLLED);
+}
+
+TEST_F(ComparedTreeTest, DeletedItemsBecomeChangedOnes) {
+  deletedToChanged(store());
+  EXPECT_EQ(rec(gone).state, STATE_CHANGED_BELOW);
+  EXPECT_EQ(rec(goneSub).state, STATE_CHANGED_BELOW);
+  EXPECT_EQ(countState(store(), STATE_VALUE_DELETED), 0);
+  EXPECT_EQ(countState(store(), STATE_DATA_CHANGED), 3);
+  EXPECT_EQ(rec(added).state, STATE_ADDED);
+}
+
 TEST_F(ComparedTreeTest, AGhostExcludedFromCheckingStaysValidWhenIncludedAgain) {
   rec(gone).savedState = STATE_DELETED;  // as "不一致項目を非チェックに設定" leaves it
   rec(gone).state = STATE_NOT_CHECKED;
