@@ -89,7 +89,8 @@ kestrin_xvfb_stop() {
   KESTRIN_XVFB_PID=
 }
 
-# Configures (when needed) and builds one preset.
+# Configures (when needed) and builds one preset; further arguments go to
+# `cmake --build` (`--target ...`).
 kestrin_build() {
   local preset=$1
   if [ ! -f "$KESTRIN_ROOT/build/$preset/build.ninja" ]; then
@@ -103,5 +104,5 @@ kestrin_build() {
       return 1
     }
   fi
-  cmake --build --preset "$preset"
+  cmake --build --preset "$preset" "${@:2}"
 }

@@ -201,17 +201,4 @@ TEST_F(ConsoleTest, LiveCommandsNeedARegistry) {
   EXPECT_EQ(run({"compare", before(), "--live"}).status, kExitError);
 }
 
-TEST_F(ConsoleTest, SnapshotThenCompareLiveOnARegistry) {
-  registry.putValue(kT, "a", 1, sz("one"));
-  registryAvailable = true;
-  const Outcome saved = run({"snapshot", path("live.rsv")});
-  EXPECT_EQ(saved.status, kExitSuccess) << saved.err;
-  EXPECT_NE(saved.err.find("reading HKEY_CURRENT_USER\\Software ("), std::string::npos);
-  EXPECT_EQ(run({"compare", path("live.rsv"), "--live"}).status, kExitSuccess);
-  registry.putValue(kT, "a", 1, sz("two"));
-  const Outcome changed = run({"compare", path("live.rsv"), "--live"});
-  EXPECT_EQ(changed.status, kExitChanges) << changed.err;
-  EXPECT_NE(changed.out.find("two"), std::string::npos);
-}
-
 }  // namespace

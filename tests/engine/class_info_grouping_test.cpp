@@ -125,26 +125,6 @@ TEST_F(ClassInfoGroupingTest, UngroupingRestoresOrderDepthsAndSizes) {
   EXPECT_EQ(freed, 28);
 }
 
-TEST_F(ClassInfoGroupingTest, KeysAddedUnderGroupsAfterwardsAreMergedBackInOrder) {
-  groupClassInfo(store());
-  // A later comparison may add (ghost) keys inside the groups at their sorted places.
-  addKey(store(), groupingKey("!.File Extensions"), kNoItem, ".aaa");
-  addKey(store(), letter("Z"), kNoItem, "zz");
-  ungroupClassInfo(store());
-  const Names names = childNames(store(), 0);
-  ASSERT_EQ(names.size(), 26u);
-  EXPECT_EQ(names[0], "!.File Types");
-  EXPECT_EQ(names[1], "!bang");
-  EXPECT_EQ(names[2], "*");
-  EXPECT_EQ(names[4], ".aaa");
-  EXPECT_EQ(names[22], "Zeta");
-  EXPECT_EQ(names[23], "zz");
-  for (size_t i = 1; i < names.size(); ++i) {
-    EXPECT_LE(compareNames(names[i - 1].c_str(), names[i].c_str()), 0) << names[i];
-  }
-  outline(store(), 0);
-}
-
 using EmptyClassesTest = TreeTest;
 
 }  // namespace

@@ -55,14 +55,6 @@ class OpenSaveCommandsTest : public SnapshotFileTest {
   void cancel() { dialogs_.recorder.answers.push_back(std::nullopt); }
   const std::vector<FileDialogRequest>& requests() { return dialogs_.recorder.requests; }
 
-  // The file kind word of a written snapshot file.
-  static int fileKindOf(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
-    unsigned char head[4] = {};
-    in.read(reinterpret_cast<char*>(head), sizeof head);
-    return in ? head[2] | head[3] << 8 : -1;
-  }
-
   platform::ScopedFileDialogs dialogs_;
   fs::path folder_;
 };
@@ -93,34 +85,6 @@ TEST_F(OpenSaveCommandsTest, FirstDialogStartsInTheSaveFolderLaterOnesWhereTheLa
   EXPECT_EQ(requests()[1].initialFolder, "C:\\snaps\\monday");
   EXPECT_EQ(requests()[2].initialFolder, "D:");
   EXPECT_TRUE(messages_.recorder.shown.empty());
-}
-
-// The command-line file is opened by the start-up open alone: the user's own open
-// always asks, even while the file is still pending.
-TEST_F(OpenSaveCommandsTest, CommandLineFileIsOpenedOnlyAsTheGivenFile) {
-  buildSample();
-  const std::string file = path("association.rsv");
-  ASSERT_TRUE(writeSnapshotFile(file.c_str(), SNAPSHOT_KIND_SNAPSHOT, {}));
-  initSnapshotStores();
-
-  ASSERT_TRUE(noteStartupFile(("\"" + file + "\"").c_str()));
-  cancel();
-  EXPECT_FALSE(openBaselineCommand(kSaveFolder, {}).chosen);
-  EXPECT_EQ(requests().size(), 1u);
-  EXPECT_TRUE(fileChoice.startupFilePending);
-
-  std::string given;
-  ASSERT_TRUE(takeStartupFile(given));
-  EXPECT_EQ(given, file);
-  EXPECT_FALSE(takeStartupFile(given)) << "once";
-  const OpenOutcome opened = openGivenBaselineFile(given, {});
-  EXPECT_TRUE(opened.chosen);
-  EXPECT_TRUE(opened.load.loaded);
-  EXPECT_EQ(fileChoice.baselineName, "association.rsv");
-  EXPECT_EQ(fileChoice.lastFolder, folderOfChosenPath(file));
-  EXPECT_EQ(requests().size(), 1u);
-  fileChoice.baselineName = "auto.RSA";
-  EXPECT_EQ(defaultSaveName(SAVE_AUTOCHECK_DATA, false, {}), "auto.RSA");
 }
 
 TEST_F(OpenSaveCommandsTest, CommandLineNeedsMoreThanEightCharacters) {
@@ -166,58 +130,6 @@ TEST_F(OpenSaveCommandsTest, DefaultNamesFollowTheKindAndTheFilesShown) {
   EXPECT_EQ(proposed.substr(0, 3), "32-");
   ASSERT_GE(proposed.size(), suffix.size());
   EXPECT_EQ(proposed.substr(proposed.size() - suffix.size()), suffix);
-}
-
-TEST_F(OpenSaveCommandsTest, AutoCheckDataIsSavedAsKindTwoAndStartsTheCheckWhenOpened) {
-  buildSample();
-  const std::string autoFile = path("auto.rsa");
-  const std::string plainFile = path("plain.rsv");
-  answer(autoFile);
-  ASSERT_EQ(saveCommand(SAVE_AUTOCHECK_DATA, false, kSaveFolder, {}), SaveOutcome::kWritten);
-  answer(plainFile);
-  ASSERT_EQ(saveCommand(SAVE_PLAIN, false, kSaveFolder, {}), SaveOutcome::kWritten);
-  EXPECT_EQ(fileKindOf(autoFile), SNAPSHOT_KIND_AUTOCHECK);
-  EXPECT_EQ(fileKindOf(plainFile), SNAPSHOT_KIND_SNAPSHOT);
-
-  ASSERT_EQ(requests().size(), 2u);
-  const FileDialogRequest& autoRequest = requests()[0];
-  EXPECT_TRUE(autoRequest.save);
-  EXPECT_EQ(autoRequest.title, "自動チェック用データの保存");
-  EXPECT_EQ(autoRequest.defaultExtension, "rsa");
-  EXPECT_EQ(autoRequest.filter,
-            filterOf({"自動チェック用ファイル {*.rsa}", "*.rsa", "All files", "*.*"}));
-  EXPECT_EQ(autoRequest.flags, kExpectedFlags);
-  const FileDialogRequest& plainRequest = requests()[1];
-  EXPECT_EQ(plainRequest.title, "レジストリ情報ファイルの保存");
-  EXPECT_EQ(plainRequest.defaultExtension, "rsv");
-  EXPECT_EQ(plainRequest.filter, filterOf({"保存ファイル {*.rsv}", "*.rsv", "All files", "*.*"}));
-  EXPECT_TRUE(fileChoice.baselineName.empty()) << "plain and auto-check saves name nothing";
-
-  answer(autoFile);
-  const OpenOutcome opened = openBaselineCommand(kSaveFolder, {});
-  ASSERT_TRUE(opened.load.loaded);
-  EXPECT_EQ(opened.load.kind, SNAPSHOT_KIND_AUTOCHECK);
-  EXPECT_TRUE(opened.load.autoCheckOn);
-  EXPECT_EQ(fileChoice.baselineName, "auto.rsa");
-  answer(plainFile);
-  EXPECT_FALSE(openBaselineCommand(kSaveFolder, {}).load.autoCheckOn);
-  answer(autoFile);
-  ASSERT_TRUE(openComparisonCommand(kSaveFolder, {}).load.loaded);
-  EXPECT_EQ(fileChoice.comparisonName, "auto.rsa");
-  EXPECT_EQ(fileChoice.baselineName, "plain.rsv");
-}
-
-TEST_F(OpenSaveCommandsTest, SavesAfterAReadNameTheBaselineOrTheComparison) {
-  buildSample();
-  answer(path("first.rsv"));
-  ASSERT_EQ(saveCommand(SAVE_AFTER_FIRST_READ, false, kSaveFolder, {}), SaveOutcome::kWritten);
-  EXPECT_EQ(fileChoice.baselineName, "first.rsv");
-  EXPECT_EQ(fileChoice.comparisonName, "");
-  answer(path("second.rsv"));
-  ASSERT_EQ(saveCommand(SAVE_AFTER_COMPARISON, false, kSaveFolder, {}), SaveOutcome::kWritten);
-  EXPECT_EQ(fileChoice.baselineName, "first.rsv");
-  EXPECT_EQ(fileChoice.comparisonName, "second.rsv");
-  EXPECT_EQ(fileKindOf(path("second.rsv")), SNAPSHOT_KIND_SNAPSHOT);
 }
 
 TEST_F(OpenSaveCommandsTest, UnwritableTargetIsReportedAndKeepsTheNames) {

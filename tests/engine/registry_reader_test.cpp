@@ -286,25 +286,6 @@ TEST_F(ReaderTest, AutoCheckReadsOnlyWhatTheAutoCheckDataHold) {
   EXPECT_TRUE(shown().empty());
 }
 
-bool quitAfterSecondPump() {
-  static int pumps = 0;
-  return ++pumps == 2;
-}
-
-TEST_F(ReaderTest, StatusPerTopLevelSubkeyAndAQuitStopsAfterTheRoot) {
-  reg.addKeyPath("HKEY_CLASSES_ROOT\\.txt");
-  reg.addKeyPath(kUser + "\\Software\\Deep");
-  reg.addKeyPath(kUser + "\\Console");
-  reg.addKeyPath("HKEY_LOCAL_MACHINE\\SOFTWARE");
-  setMessagePumpHook(&quitAfterSecondPump);
-  const ReadResult result = read();
-  EXPECT_TRUE(result.stoppedEarly);
-  EXPECT_EQ(result.rootsRead, 2);
-  EXPECT_EQ(registry_test::recordedStatus(),
-            (std::vector<std::string>{"HKEY_CLASSES_ROOT\\.txt", "レジストリ読み込み完了"}));
-  EXPECT_LT(key(kUser + "\\Console"), 0);
-  EXPECT_LT(key("HKEY_LOCAL_MACHINE\\SOFTWARE"), 0);
-}
 
 // Keep-alive pumps of a read, and whether the next one reports a quit. The status text
 // per top-level subkey takes a pacing interval, so the pacer is due soon after each.

@@ -183,6 +183,7 @@ TEST_F(SnapshotFileCorruptionTest, BrokenLinksListsAndTextsAreRefused) {
       {"root chain broken", i32(keyField(1, 12), 3)},
       {"childCount off by one", i32(keyField(software, 28), 3)},
       {"valueCount off by one", i32(keyField(vendor, 32), 4)},
+      {"valueCount one beyond the list", i32(keyField(vendor, 32), vendorKey.valueCount + 1)},
       {"key index past the count", i32(keyField(vendor, 16), 4096)},
       {"value list loops", i32(valueField(secondValue, 8), firstValue)},
       {"value list without its last value", Edit([&](Bytes& b) {

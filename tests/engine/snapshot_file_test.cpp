@@ -152,39 +152,6 @@ TEST_F(SnapshotFileFormatTest, ComparisonRoundTripLeavesTheBaselineAlone) {
   }
 }
 
-TEST_F(SnapshotFileFormatTest, AutoCheckDataTurnsTheAutoCheckOn) {
-  buildSample();
-  const Bytes autoCheck = writeImage(current(), SNAPSHOT_KIND_AUTOCHECK);
-  const SnapshotLoadResult asBaseline = loadBaseline(autoCheck);
-  EXPECT_TRUE(asBaseline.loaded);
-  EXPECT_EQ(asBaseline.kind, SNAPSHOT_KIND_AUTOCHECK);
-  EXPECT_TRUE(asBaseline.autoCheckOn);
-  const SnapshotLoadResult asComparison = loadComparison(autoCheck);
-  EXPECT_TRUE(asComparison.loaded);
-  EXPECT_FALSE(asComparison.autoCheckOn);
-}
-
-TEST_F(SnapshotFileFormatTest, LoadedValueListsAreSortedAndSummariesRecomputed) {
-  buildSample();
-  // Files of older programs may hold value lists in another order and stale flags.
-  const ItemIndex vendor =
-      findChild(current(), findChild(current(), 3, "SOFTWARE", false), "Vendor", false);
-  KeyRecord& key = keyRecord(current(), vendor);
-  const ItemIndex first = key.firstValue;
-  const ItemIndex second = valueRecord(current(), first).next;
-  valueRecord(current(), first).next = valueRecord(current(), second).next;
-  valueRecord(current(), second).next = first;
-  key.firstValue = second;
-  keyRecord(current(), 3).summary = 0;
-  const Bytes image = writeImage(current());
-
-  ASSERT_TRUE(loadBaseline(image).loaded);
-  EXPECT_EQ(keyRecord(current(), vendor).firstValue, first);
-  EXPECT_STREQ(valueName(current(), keyRecord(current(), vendor).firstValue), "");
-  EXPECT_EQ(keyRecord(current(), 3).summary & (SUM_DATA_CHANGED | SUM_STRUCTURE_CHANGED),
-            SUM_DATA_CHANGED | SUM_STRUCTURE_CHANGED);
-}
-
 class SnapshotFileGroupingTest : public SnapshotFileTest {
  protected:
   bool grouped(SnapshotStore& store) {

@@ -41,22 +41,6 @@ TEST_F(ItemPathTest, KeyAndValuePathsInEveryMode) {
   EXPECT_EQ(buildItemPath(store(), asValueItem(named), 0), "HKEY_LOCAL_MACHINE\\Software\\Vendor");
 }
 
-TEST_F(ItemPathTest, GroupingKeysAreLeftOutUnlessAskedFor) {
-  const ItemIndex txt = key("HKEY_CLASSES_ROOT\\.txt");
-  const ItemIndex shell = key("HKEY_CLASSES_ROOT\\txtfile\\shell");
-  const ItemIndex standard = value(txt, "");
-  groupClassInfo(store());
-
-  EXPECT_EQ(buildItemPath(store(), txt, 0), "HKEY_CLASSES_ROOT\\.txt");
-  EXPECT_EQ(buildItemPath(store(), shell, -1), " HKEY_CLASSES_ROOT\\txtfile\\shell");
-  EXPECT_EQ(buildItemPath(store(), asValueItem(standard), 1), "HKEY_CLASSES_ROOT\\.txt : (標準)");
-  EXPECT_EQ(buildItemPath(store(), txt, -2), "HKEY_CLASSES_ROOT\\!.File Extensions\\.txt");
-  EXPECT_EQ(buildItemPath(store(), shell, -2),
-            "HKEY_CLASSES_ROOT\\!.File Types\\T\\txtfile\\shell");
-  EXPECT_EQ(buildItemPath(store(), asValueItem(standard), 2),
-            "HKEY_CLASSES_ROOT\\!.File Extensions\\.txt : ");
-}
-
 // ---- Sizes -----------------------------------------------------------------------
 
 using SizesTest = TreeTest;
@@ -248,34 +232,6 @@ TEST_F(ComparedTreeTest, AGhostExcludedFromCheckingStaysValidWhenIncludedAgain) 
   EXPECT_EQ(rec(gone).state, STATE_CHANGED_BELOW);
 }
 
-// ---- Display flags and tree handles ----------------------------------------------
-
-using ViewFlagsTest = TreeTest;
-
-TEST_F(ViewFlagsTest, HitsAreCountedRememberedAndCleared) {
-  const ItemIndex a = key("HKEY_LOCAL_MACHINE\\A");
-  const ItemIndex b = key("HKEY_LOCAL_MACHINE\\A\\B");
-  const ItemIndex v = value(b, "v");
-  const ItemIndex w = value(b, "w");
-  keyFlags(store(), 3) = VIEW_HIT_BELOW | VIEW_IN_TREE;
-  keyFlags(store(), a) = VIEW_HIT_BELOW | VIEW_PREVIOUS_HIT;
-  keyFlags(store(), b) = VIEW_HIT | VIEW_KEY_OPEN;
-  valueFlags(store(), v) = VIEW_HIT;
-  valueFlags(store(), w) = VIEW_HIT_BELOW;  // not a value's bit: not counted
-  EXPECT_EQ(countMarkedLines(store()), 3 + 1);
-
-  rememberHits(store());
-  EXPECT_EQ(keyFlags(store(), a), VIEW_HIT_BELOW);  // old previous hit dropped
-  EXPECT_EQ(keyFlags(store(), b), VIEW_HIT | VIEW_KEY_OPEN | VIEW_PREVIOUS_HIT);
-  EXPECT_EQ(valueFlags(store(), v), VIEW_HIT | VIEW_PREVIOUS_HIT);
-
-  clearViewFlags(store(), VIEW_HIT | VIEW_HIT_BELOW);
-  EXPECT_EQ(countMarkedLines(store()), 0);
-  EXPECT_EQ(keyFlags(store(), 3), VIEW_IN_TREE);
-  EXPECT_EQ(keyFlags(store(), b), VIEW_KEY_OPEN | VIEW_PREVIOUS_HIT);
-  EXPECT_EQ(valueFlags(store(), v), VIEW_PREVIOUS_HIT);
-}
-
 // ---- Value-list order ------------------------------------------------------------
 
 using SortValuesTest = TreeTest;
@@ -344,23 +300,6 @@ TEST_F(DeepTreeTest, WalksDoNotRecurseThroughDeepTrees) {
   EXPECT_TRUE(rec(4).summary & SUM_CONTROLLED);
   excludeChangedItems(store(), false);
   EXPECT_EQ(rec(at).state, STATE_ADDED);
-}
-
-TEST_F(DeepTreeTest, CyclicLinksEndTheWalks) {
-  const ItemIndex a = key("HKEY_USERS\\A");
-  const ItemIndex b = key("HKEY_USERS\\A\\B");
-  rec(b).firstChild = a;  // damaged: a key below itself
-  const ItemIndex v = value(b, "v");
-  val(v).flags = static_cast<uint8_t>(val(v).flags & ~VF_LAST);
-  val(v).next = v;  // damaged: a value list without end
-
-  EXPECT_LE(countSubtreeKeys(store(), 4, false), store().counts.keyCount);
-  EXPECT_LE(countItems(store(), 1), store().counts.valueCount);
-  recomputeSizes(store(), 0);
-  recomputeSummary(store(), kNoItem);
-  recomputeControlled(store());
-  sortValueLists(store(), 0);
-  EXPECT_FALSE(buildItemPath(store(), b, 0).empty());
 }
 
 }  // namespace

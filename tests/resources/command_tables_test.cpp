@@ -9,7 +9,6 @@
 #include <map>
 #include <set>
 #include <string>
-#include <vector>
 
 #include "resources/tree_images.h"
 #include "tests/resources/command_header.h"
@@ -88,25 +87,6 @@ TEST_F(CommandTablesTest, MenuStateTableHoldsEachMenuCommandOnceInPopupOrder) {
   }
 }
 
-TEST_F(CommandTablesTest, KeyboardShortcutCommandsAreInTheMenuStateTable) {
-  // A shortcut posts its command only while the table says the command is enabled; an
-  // id missing from the table would count as always enabled.
-  for (uint16_t id : {IDM_HIDE_ITEM, IDM_DESCRIBE_ITEM, IDM_OPEN_COPIED_KEY, IDM_FIND_NEXT,
-                      IDM_MARK, IDM_COPY_KEY_NAME, IDM_SEARCH, IDM_OPEN_BASELINE, IDM_SAVE,
-                      IDM_UNDO_CHANGE}) {
-    EXPECT_NE(nullptr, menuState(id)) << id;
-  }
-}
-
-// The commands shown by one kind of right-click menu, separators as 0.
-std::vector<uint16_t> rightClickMenuFor(uint8_t kind) {
-  std::vector<uint16_t> shown;
-  for (const RightClickEntry* e = kInitialRightClickMenu; e->id != RIGHT_CLICK_END; ++e) {
-    if (e->mask & kind) shown.push_back(e->id);
-  }
-  return shown;
-}
-
 TEST_F(CommandTablesTest, RightClickTableMirrorsTheMenuStateTable) {
   int count = 0;
   std::set<uint16_t> seen;
@@ -134,39 +114,6 @@ TEST_F(CommandTablesTest, RightClickTableMirrorsTheMenuStateTable) {
   }
   EXPECT_EQ(kRightClickEntryCount, count);
   EXPECT_EQ(RIGHT_CLICK_END, e->id);
-}
-
-TEST_F(CommandTablesTest, BothRightClickMenusAreWellFormed) {
-  for (uint8_t kind : {RIGHT_CLICK_FOR_KEYS, RIGHT_CLICK_FOR_VALUES}) {
-    SCOPED_TRACE(static_cast<int>(kind));
-    std::vector<uint16_t> shown = rightClickMenuFor(kind);
-    ASSERT_FALSE(shown.empty());
-    EXPECT_NE(RIGHT_CLICK_SEPARATOR, shown.front());
-    EXPECT_EQ(IDM_RIGHT_CLICK_CANCEL, shown.back()) << "キャンセル closes every menu";
-    for (size_t i = 1; i < shown.size(); ++i) {
-      EXPECT_FALSE(shown[i] == RIGHT_CLICK_SEPARATOR && shown[i - 1] == RIGHT_CLICK_SEPARATOR)
-          << "two separators in a row at " << i;
-    }
-  }
-  // Items that act on one kind of item only appear in that kind's menu.
-  std::vector<uint16_t> forValues = rightClickMenuFor(RIGHT_CLICK_FOR_VALUES);
-  std::vector<uint16_t> forKeys = rightClickMenuFor(RIGHT_CLICK_FOR_KEYS);
-  auto has = [](const std::vector<uint16_t>& menu, uint16_t id) {
-    for (uint16_t shownId : menu) {
-      if (shownId == id) return true;
-    }
-    return false;
-  };
-  EXPECT_TRUE(has(forValues, IDM_FILE_PROPERTIES));
-  EXPECT_FALSE(has(forKeys, IDM_FILE_PROPERTIES));
-  EXPECT_TRUE(has(forValues, IDM_COPY_VALUE));
-  EXPECT_FALSE(has(forKeys, IDM_COPY_VALUE));
-  for (uint16_t keyOnly : {IDM_NOT_READ, IDM_NOT_DISPLAYED, IDM_SAME_NAME_NOT_CHECKED,
-                           IDM_AUTOCHECK_TARGET, IDM_COPY_KEY_STRUCTURE, IDM_COPY_KEY_CHANGES,
-                           IDM_SHOW_ALL_IN_KEY, IDM_SHOW_VALUES_IN_KEY, IDM_OPEN_CHANGES_IN_KEY}) {
-    EXPECT_TRUE(has(forKeys, keyOnly)) << keyOnly;
-    EXPECT_FALSE(has(forValues, keyOnly)) << keyOnly;
-  }
 }
 
 TEST_F(CommandTablesTest, ToolbarButtonsFollowTheMenuStateTable) {

@@ -5,69 +5,20 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 
-#include "engine/comparison.h"
-#include "engine/memory_pool.h"
-#include "engine/snapshot_store.h"
 #include "platform/memory_registry.h"
+#include "tests/engine/two_stores.h"
 
 namespace undo_test {
 
-class TwoStoreTest : public ::testing::Test {
+class TwoStoreTest : public two_stores::TwoStoreTest {
  protected:
-  void SetUp() override {
-    initMemoryPool();
-    for (auto* holder : {&cur_, &base_}) {
-      *holder = std::make_unique<SnapshotStore>();
-      initStore(**holder);
-      resetStore(**holder, true);
-    }
-  }
-  void TearDown() override {
-    destroyStore(*cur_);
-    destroyStore(*base_);
-  }
-
-  SnapshotStore& cur() { return *cur_; }
-  SnapshotStore& base() { return *base_; }
-
-  static ItemIndex key(SnapshotStore& store, const std::string& path) {
-    ItemIndex at = kNoItem;
-    size_t start = 0;
-    for (;;) {
-      const size_t end = path.find('\\', start);
-      const std::string name = path.substr(start, end == std::string::npos ? end : end - start);
-      ItemIndex found = findChild(store, at, name.c_str(), false);
-      if (found < 0) found = addKey(store, at, keyRecord(store, at).firstChild, name.c_str());
-      at = found;
-      if (end == std::string::npos) return at;
-      start = end + 1;
-    }
-  }
-  static ItemIndex value(SnapshotStore& store, const std::string& keyPath, const char* name,
-                         const std::string& data, uint32_t type = kRegSz, bool keep = true) {
-    const ItemIndex made = addValue(store, key(store, keyPath), name);
-    assignValueData(store, made, reinterpret_cast<const uint8_t*>(data.data()),
-                    static_cast<uint32_t>(data.size()), type, keep);
-    return made;
-  }
-  void both(const std::string& path) {
-    key(cur(), path);
-    key(base(), path);
-  }
-  void compare() { compareStores(cur(), base(), -1, CompareOptions{}); }
-
   // The current item at `path` (a key) or `path` and `name` (a value, with bit 31).
   ItemIndex item(const std::string& path) { return key(cur(), path); }
   ItemIndex item(const std::string& path, const char* name) {
     return findChild(cur(), key(cur(), path), name, true);
   }
-
- private:
-  std::unique_ptr<SnapshotStore> cur_;
-  std::unique_ptr<SnapshotStore> base_;
 };
 
 inline std::string header(int kind, int detail, int level, int type, uint32_t length) {

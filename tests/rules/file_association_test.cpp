@@ -43,21 +43,6 @@ class FileAssociationTest : public ::testing::Test {
   platform::MemoryRegistry reg_;
 };
 
-TEST_F(FileAssociationTest, SetWritesTheWholeAssociation) {
-  EXPECT_EQ(rsvAssociationState(kProgram), RSV_NOT_ASSOCIATED);
-  ASSERT_TRUE(setRsvAssociation(kProgram));
-  EXPECT_EQ(defaultValue(".rsv"), "rsvFile_Quillfen_Tarnwick");
-  EXPECT_EQ(defaultValue("rsvFile_Quillfen_Tarnwick"), "rsvFile_Quillfen_Tarnwick");
-  EXPECT_EQ(defaultValue("rsvFile_Quillfen_Tarnwick\\DefaultIcon"), std::string(kProgram) + ",1");
-  // The program's path is quoted, the file's is left as the shell gives it.
-  EXPECT_EQ(defaultValue("rsvFile_Quillfen_Tarnwick\\shell\\open\\command"),
-            "\"" + std::string(kProgram) + "\" %1");
-  EXPECT_EQ(rsvAssociationState(kProgram), RSV_THIS_PROGRAM);
-  // Setting again over an existing association changes nothing.
-  ASSERT_TRUE(setRsvAssociation(kProgram));
-  EXPECT_EQ(rsvAssociationState(kProgram), RSV_THIS_PROGRAM);
-}
-
 TEST_F(FileAssociationTest, StateTellsThisProgramFromAnotherCopyAndAnotherProgram) {
   ASSERT_TRUE(setRsvAssociation("D:\\old\\regKestrin.exe"));
   EXPECT_EQ(rsvAssociationState(kProgram), RSV_OTHER_COPY);

@@ -10,7 +10,6 @@
 #include <system_error>
 #include <vector>
 
-#include "platform/memory/program_location.h"
 
 namespace {
 
@@ -87,26 +86,6 @@ TEST(OptionsFileLayout, WrittenImageMatchesTheRecordByteForByte) {
   expected.entry(0, 0).entry(5, 0);  // the temporary filters are never kept
   expected.folder("D:\\データ\\");
   EXPECT_EQ(std::vector<uint8_t>(image, image + sizeof image), expected.bytes());
-}
-
-TEST(OptionsFileDecode, TakesEverySettingFromTheImage) {
-  OptionsImage image;
-  image.put16(4, 1).put32(8, 10).put32(12, 20).put32(16, 640).put32(20, 480).folder("E:\\snap\\");
-  for (int i = 0; i < kOptionCount; ++i) image.entry(i, 1000 + i);
-  image.entry(OPT_NO_CLASS_INFO, 0);
-  ProgramOptions o{};
-  ASSERT_TRUE(decodeOptionsFile(image.bytes().data(), image.bytes().size(), o));
-  EXPECT_EQ(o.windowMaximized, 1);
-  EXPECT_EQ(o.windowX, 10);
-  EXPECT_EQ(o.windowY, 20);
-  EXPECT_EQ(o.windowWidth, 640);
-  EXPECT_EQ(o.windowHeight, 480);
-  EXPECT_STREQ(o.dataFolder, "E:\\snap\\");
-  EXPECT_EQ(o.entries[OPT_CHANGED_ONLY], 0);
-  EXPECT_EQ(o.entries[OPT_UNCHECKED_ONLY], 0);
-  EXPECT_EQ(o.entries[openWarnRows], 1011);
-  EXPECT_EQ(o.entries[OPT_GROUP_CLASS_INFO], 1017);
-  EXPECT_EQ(o.entries[39], 1039);
 }
 
 TEST(OptionsFileDecode, OldFileGetsTheThreeNumericSettings) {
@@ -201,12 +180,16 @@ class OptionsFileTest : public ::testing::Test {
   fs::path path_;
 };
 
-TEST_F(OptionsFileTest, SavedFileReadsBackAndTemporaryFiltersAreZero) {
+TEST_F(OptionsFileTest, SavingReplacesTheOldFileAndATemporaryAndReadsBack) {
+  writeBytes(path_, std::vector<uint8_t>(1000, 0x11));
+  writeBytes(folder_ / "options.dat.tmp", std::vector<uint8_t>(10, 0x22));  // an earlier crash
   ProgramOptions saved = sampleOptions();
   saved.entries[OPT_CHANGED_ONLY] = 1;
   saved.entries[OPT_UNCHECKED_ONLY] = 1;
   ASSERT_TRUE(saveOptionsFile(path_.string(), saved));
-  EXPECT_EQ(fileBytes(path_).size(), 444u);
+  uint8_t image[kOptionsFileBytes];
+  encodeOptionsFile(saved, image);
+  EXPECT_EQ(fileBytes(path_), std::vector<uint8_t>(image, image + sizeof image));
   EXPECT_EQ(folderEntries(), std::vector<std::string>{"options.dat"});  // no temporary left
 
   ProgramOptions loaded{};
@@ -214,17 +197,6 @@ TEST_F(OptionsFileTest, SavedFileReadsBackAndTemporaryFiltersAreZero) {
   saved.entries[OPT_CHANGED_ONLY] = 0;
   saved.entries[OPT_UNCHECKED_ONLY] = 0;
   EXPECT_TRUE(sameOptions(loaded, saved));
-}
-
-TEST_F(OptionsFileTest, SavingReplacesTheOldFileAndALeftoverTemporary) {
-  writeBytes(path_, std::vector<uint8_t>(1000, 0x11));
-  writeBytes(folder_ / "options.dat.tmp", std::vector<uint8_t>(10, 0x22));  // an earlier crash
-  ProgramOptions o = sampleOptions();
-  ASSERT_TRUE(saveOptionsFile(path_.string(), o));
-  uint8_t image[kOptionsFileBytes];
-  encodeOptionsFile(o, image);
-  EXPECT_EQ(fileBytes(path_), std::vector<uint8_t>(image, image + sizeof image));
-  EXPECT_EQ(folderEntries(), std::vector<std::string>{"options.dat"});
 }
 
 TEST_F(OptionsFileTest, FailedSaveLeavesTheOldFileAndNoTemporary) {
@@ -252,29 +224,5 @@ TEST_F(OptionsFileTest, FullDiskLeavesTheOldFile) {
   EXPECT_EQ(folderEntries(), std::vector<std::string>{"options.dat"});
 }
 #endif
-
-TEST_F(OptionsFileTest, ProgramOptionsLiveInTheProgramFolder) {
-  std::string folderText = folder_.string() + static_cast<char>(fs::path::preferred_separator);
-  platform::ScopedProgramLocation location(folderText + "regKestrin.exe", folderText);
-  setOptionDefaults(programOptions);
-  programOptions.dataFolder[0] = '\0';
-  optionsDirty = true;
-  EXPECT_FALSE(loadOptions());
-  EXPECT_TRUE(optionsDirty) << "nothing was read, so the settings must still be written";
-
-  programOptions.entries[OPT_KEYS_ONLY] = 1;
-  programOptions.windowWidth = 777;
-  ASSERT_TRUE(saveOptions());
-  EXPECT_FALSE(optionsDirty);
-  EXPECT_TRUE(fs::exists(path_));
-
-  setOptionDefaults(programOptions);
-  programOptions.windowWidth = 0;
-  optionsDirty = true;
-  ASSERT_TRUE(loadOptions());
-  EXPECT_FALSE(optionsDirty);
-  EXPECT_EQ(programOptions.entries[OPT_KEYS_ONLY], 1);
-  EXPECT_EQ(programOptions.windowWidth, 777);
-}
 
 }  // namespace

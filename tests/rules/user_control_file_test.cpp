@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/memory/program_location.h"
 #include "rules/options.h"
 #include "rules/rule_files.h"
 #include "rules/rule_store.h"
@@ -266,32 +265,6 @@ TEST_F(UserControlTest, AFailedSaveLeavesTheOldFile) {
   ASSERT_TRUE(saveUserControlFile(file().string()));
   EXPECT_GT(readBytes(file()).size(), saved.size());
   EXPECT_FALSE(fs::exists(file().string() + ".tmp"));
-}
-
-TEST_F(UserControlTest, ProgramFolderCommands) {
-  const std::string folder = folder_.string() + "/";
-  platform::ScopedProgramLocation location(folder + "regKestrin.exe", folder);
-  const ProgramOptions saved = programOptions;
-  setOptionDefaults(programOptions);
-  programOptions.entries[OPT_SKIP_VOLATILE] = 1;
-  programOptions.entries[OPT_APPLY_USER_CONTROL] = 1;
-  std::ofstream(folder_ / kKeyControlFileName, std::ios::binary) << kShipped;
-
-  resetRules();
-  loadRuleFiles();
-  addPath("HKEY_LOCAL_MACHINE|Mine", CONTROL_NOT_READ, kRuleSetUser);
-  const Dump withUser = dumpRules();
-  ASSERT_TRUE(saveUserControl());
-  resetRules();
-  loadRuleFiles();
-  EXPECT_EQ(dumpRules(), withUser);
-
-  eraseUserControl();
-  EXPECT_FALSE(fs::exists(folder_ / kUserControlFileName));
-  EXPECT_EQ(rule_test::findPath("HKEY_LOCAL_MACHINE|Mine"), kNoRule);
-  EXPECT_EQ(ruleNode(rule_test::findPath("HKEY_LOCAL_MACHINE|SOFTWARE|Shipped")).code, 3);
-  EXPECT_FALSE(loadUserControl());
-  programOptions = saved;
 }
 
 }  // namespace

@@ -220,15 +220,6 @@ TEST_F(SearchWalkTest, DisplayDuringSearchRevealsUpToTheLimit) {
   EXPECT_TRUE(display.revealed.empty());
 }
 
-TEST_F(SearchWalkTest, EndSearchClearsEveryMark) {
-  search("app", kBatch);
-  int changed = 0;
-  clearSearchMarks(store(), [&](ItemIndex) { ++changed; });
-  EXPECT_EQ(changed, 6);
-  EXPECT_TRUE(marked().empty());
-  EXPECT_EQ(countMarkedLines(store()), 0);
-}
-
 TEST(SearchDates, ParsesTheDialogFormsAndRefusesOthers) {
   struct Case { const char* text; bool ok; };
   const Case cases[] = {

@@ -73,18 +73,6 @@ class FileCommandsTest : public ::testing::Test {
   Session& session = Session::get();
 };
 
-TEST_F(FileCommandsTest, StartsWithNothingShownAndOnlyOpenAndReadEnabled) {
-  ASSERT_TRUE(session.running());
-  EXPECT_EQ(windowText(mainWindow), kProgramTitle);
-  EXPECT_FALSE(menuItemGreyed(IDM_OPEN_BASELINE));
-  EXPECT_FALSE(menuItemGreyed(IDM_READ_REGISTRY));
-  EXPECT_TRUE(menuItemGreyed(IDM_SAVE));
-  EXPECT_TRUE(menuItemGreyed(IDM_CLOSE));
-  EXPECT_TRUE(menuItemGreyed(IDM_OPEN_COMPARISON));
-  EXPECT_EQ(menuItemText(IDM_READ_REGISTRY), "レジストリ情報を取込む(&R)");
-  EXPECT_TRUE(childItems(TVI_ROOT).empty());
-}
-
 TEST_F(FileCommandsTest, ReadChangeCompareSaveCloseAndOpenAgain) {
   ASSERT_TRUE(session.running());
   resetTestKey();
@@ -191,17 +179,6 @@ TEST_F(FileCommandsTest, ReadChangeCompareSaveCloseAndOpenAgain) {
   RegDeleteTreeA(HKEY_CURRENT_USER, kTestKey);
 }
 
-// Commands whose work is still to come stay greyed even where a read would enable them.
-TEST_F(FileCommandsTest, ItemCommandsWaitForASnapshot) {
-  ASSERT_TRUE(session.running());
-  EXPECT_TRUE(menuItemGreyed(IDM_PROPERTIES));
-  runCommand(IDM_READ_REGISTRY);
-  EXPECT_FALSE(menuItemGreyed(IDM_CLOSE));
-  EXPECT_FALSE(menuItemGreyed(IDM_SEARCH));
-  EXPECT_TRUE(menuItemGreyed(IDM_COPY_SEARCH_RESULTS));
-  runCommand(IDM_CLOSE);
-}
-
 TEST_F(FileCommandsTest, CancelledOpenChangesNothing) {
   ASSERT_TRUE(session.running());
   runCommand(IDM_CLOSE);
@@ -252,51 +229,6 @@ TEST_F(FileCommandsTest, DamagedFilesLeaveASoundView) {
   runCommand(IDM_CLOSE);
 }
 
-// Auto-check data made from a read, saved as .rsa, opened again: the automatic check
-// starts at once with the interval of the options, and the toggle stops it.
-TEST_F(FileCommandsTest, AutoCheckDataIsMadeSavedAndStartsTheCheckWhenOpened) {
-  ASSERT_TRUE(session.running());
-  programOptions.entries[OPT_AUTO_SAVE_DIALOG] = 1;  // the first read, saved at once
-  session.dialogs.answers.push_back(session.scratchPath("first.rsv"));
-  runCommand(IDM_READ_REGISTRY);
-  programOptions.entries[OPT_AUTO_SAVE_DIALOG] = 0;
-  EXPECT_EQ(windowText(mainWindow), std::string("first.rsv - ") + kProgramTitle);
-  const ItemIndex target = findPath({"HKEY_CURRENT_USER", "Environment"});
-  ASSERT_NE(target, kNoItem);
-  keyRecord(currentStore(), target).summary |= SUM_AUTOCHECK_TARGET;
-  lastCounts.autoCheckTargets = 1;
-  setCommandEnabled(IDM_MAKE_AUTOCHECK_DATA, true);
-
-  const std::string data = session.scratchPath("auto.rsa");
-  std::remove(data.c_str());
-  session.messages.answers.push_back(platform::kAnswerYes);
-  session.dialogs.answers.push_back(data);
-  runCommand(IDM_MAKE_AUTOCHECK_DATA);
-  EXPECT_EQ(session.messages.shown.back().text, "作成した自動チェック用データを保存しますか？");
-  EXPECT_EQ(session.messages.shown.back().caption, "自動チェック用データ作成");
-  EXPECT_EQ(session.dialogs.requests.back().defaultExtension, "rsa");
-  EXPECT_EQ(session.dialogs.requests.back().fileName, "first") << "never a .rsv name";
-  EXPECT_TRUE(fileExists(data));
-  EXPECT_EQ(statusText(), " 自動チェック用データ作成完了");
-  EXPECT_EQ(viewState, VIEW_BASELINE);
-  EXPECT_FALSE(menuItemGreyed(IDM_TOGGLE_AUTOCHECK));
-
-  session.dialogs.answers.push_back(data);
-  runCommand(IDM_OPEN_BASELINE);
-  EXPECT_TRUE(autoCheckOn);
-  EXPECT_EQ(statusText(), " 自動チェック開始：　チェック間隔 10 分");
-  EXPECT_EQ(autoCheckCountdown, 60u);
-  EXPECT_EQ(menuItemText(IDM_TOGGLE_AUTOCHECK), "自動チェック停止(&B)");
-  EXPECT_TRUE(menuItemGreyed(IDM_SAVE));
-
-  runCommand(IDM_TOGGLE_AUTOCHECK);
-  EXPECT_FALSE(autoCheckOn);
-  EXPECT_EQ(statusText(), " 自動チェック停止");
-  EXPECT_EQ(menuItemText(IDM_TOGGLE_AUTOCHECK), "自動チェック開始(&B)");
-  runCommand(IDM_CLOSE);
-  EXPECT_TRUE(menuItemGreyed(IDM_TOGGLE_AUTOCHECK));
-}
-
 TEST_F(FileCommandsTest, SaveShortcutDuringAReadIsDropped) {
   ASSERT_TRUE(session.running());
   programOptions.entries[OPT_SHOW_SIZES] = 0;  // key texts start with the key's name
@@ -331,19 +263,6 @@ TEST_F(FileCommandsTest, SaveShortcutDuringAReadIsDropped) {
   runCommand(IDM_CLOSE);
 }
 
-TEST_F(FileCommandsTest, ShortcutOfAGreyedCommandPostsNothing) {
-  ASSERT_TRUE(session.running());
-  runCommand(IDM_CLOSE);
-  setCommandEnabled(IDM_OPEN_BASELINE, false);
-  const size_t requestsBefore = session.dialogs.requests.size();
-  setKeyDown(VK_CONTROL, true);
-  typeInTree('O', 0);
-  setKeyDown(VK_CONTROL, false);
-  pumpPending();
-  EXPECT_EQ(session.dialogs.requests.size(), requestsBefore);
-  setCommandEnabled(IDM_OPEN_BASELINE, true);
-}
-
 // The command line names a snapshot file (as the .rsv association passes it): it is
 // opened as the baseline half a second after start, once, after an open dialog the
 // user brought up first and never in its place.
@@ -370,22 +289,6 @@ TEST_F(FileCommandsTest, CommandLineFileOpensOnceWithoutADialog) {
   EXPECT_EQ(windowText(mainWindow), std::string("s.rsv - ") + kProgramTitle);
   runCommand(IDM_OPEN_BASELINE);
   EXPECT_EQ(session.dialogs.requests.size(), requestsBefore + 2) << "both opens asked";
-  session.stop();
-  ASSERT_TRUE(session.start(""));
-}
-
-TEST_F(FileCommandsTest, CommandLineOfEightCharactersIsIgnored) {
-  session.stop();
-  ASSERT_TRUE(session.start("12345678"));
-  EXPECT_FALSE(fileChoice.startupFilePending);
-  session.stop();
-  ASSERT_TRUE(session.start("123456789"));
-  EXPECT_TRUE(fileChoice.startupFilePending);
-  // The file does not exist: the open fails and leaves nothing shown.
-  session.messages.defaultAnswer = platform::kAnswerOk;
-  EXPECT_TRUE(pumpUntil([] { return !fileChoice.startupFilePending; }, 10000));
-  pumpPending();
-  EXPECT_EQ(viewState, 0);
   session.stop();
   ASSERT_TRUE(session.start(""));
 }

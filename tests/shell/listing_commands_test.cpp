@@ -1,7 +1,8 @@
 // The clipboard commands and the automatic check's log, driven through the real
-// window on Wine's registry: auto-check data of a test key saved as .rsa and opened,
-// the key changed, timer 2 run twice with a shortened tick, both log blocks checked
-// byte for byte; then each copy command and what the clipboard holds after it.
+// window on Wine's registry: auto-check data of a test key made, saved as .rsa and
+// opened (which starts the check), the key changed, timer 2 run twice with a
+// shortened tick, both log blocks checked byte for byte, the check stopped; between
+// the runs each copy command and what the clipboard holds after it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -107,12 +108,19 @@ TEST_F(ListingCommandsTest, TimerRunsAppendTheirBlocksAndCopiesFillTheClipboard)
   session.messages.answers.push_back(platform::kAnswerYes);
   session.dialogs.answers.push_back(data);
   runCommand(IDM_MAKE_AUTOCHECK_DATA);
+  EXPECT_EQ(session.messages.shown.back().text, "作成した自動チェック用データを保存しますか？");
+  EXPECT_EQ(session.dialogs.requests.back().defaultExtension, "rsa");
+  EXPECT_EQ(statusText(), " 自動チェック用データ作成完了");
 
+  // Opened, the data start the automatic check at once with the options' interval.
   const std::string log = currentAutoCheckLogPath();
   std::remove(log.c_str());
   session.dialogs.answers.push_back(data);
   runCommand(IDM_OPEN_BASELINE);
   ASSERT_TRUE(autoCheckOn);
+  EXPECT_EQ(statusText(), " 自動チェック開始：　チェック間隔 10 分");
+  EXPECT_EQ(menuItemText(IDM_TOGGLE_AUTOCHECK), "自動チェック停止(&B)");
+  EXPECT_TRUE(menuItemGreyed(IDM_SAVE));
 
   setTestValue("後");
   HKEY added;
@@ -169,6 +177,9 @@ TEST_F(ListingCommandsTest, TimerRunsAppendTheirBlocksAndCopiesFillTheClipboard)
             std::string(kStars) +
                 "\r\n自動チェックの結果：　YYYY.MM.DD hh:mm:ss\r\n"
                 "　　　　　　　　　　　変化無し\r\n");
+  runCommand(IDM_TOGGLE_AUTOCHECK);
+  EXPECT_FALSE(autoCheckOn);
+  EXPECT_EQ(statusText(), " 自動チェック停止");
 }
 
 }  // namespace

@@ -23,26 +23,6 @@ class MainWindowTest : public ::testing::Test {
   }
 };
 
-SIZE outerSize() {
-  RECT outer;
-  GetWindowRect(mainWindow, &outer);
-  return {outer.right - outer.left, outer.bottom - outer.top};
-}
-
-TEST_F(MainWindowTest, ShrinkingBelowTheMinimumSnapsBack) {
-  ShowWindow(mainWindow, SW_RESTORE);
-  SetWindowPos(mainWindow, nullptr, 0, 0, 100, 80, SWP_NOMOVE | SWP_NOZORDER);
-  pumpPending();
-  const SIZE size = outerSize();
-  EXPECT_GE(size.cx, 320);
-  EXPECT_GE(size.cy, 240);
-  EXPECT_EQ(programOptions.windowWidth, size.cx);
-  EXPECT_EQ(programOptions.windowHeight, size.cy);
-  SetWindowPos(mainWindow, nullptr, 0, 0, 800, 600, SWP_NOMOVE | SWP_NOZORDER);
-  pumpPending();
-  EXPECT_EQ(programOptions.windowWidth, 800);
-}
-
 TEST_F(MainWindowTest, MaximisedStateIsKeptForTheNextStart) {
   Session& session = Session::get();
   ShowWindow(mainWindow, SW_RESTORE);

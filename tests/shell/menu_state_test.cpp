@@ -121,57 +121,6 @@ TEST_F(MenuStateTest, GreyingGreysToolbarButtonAndSilencesShortcut) {
   EXPECT_TRUE(takePostedCommand(IDM_OPEN_BASELINE));
 }
 
-TEST_F(MenuStateTest, KeysOnlyOptionChecksTheGreyedItemAtStart) {
-  shell_test::Session& session = shell_test::Session::get();
-  session.stop();
-  const std::string path = session.folder() + "options.dat";
-  ProgramOptions saved{};
-  setOptionDefaults(saved);
-  loadOptionsFile(path, saved);
-  ProgramOptions keysOnly = saved;
-  keysOnly.entries[OPT_KEYS_ONLY] = 1;
-  keysOnly.entries[OPT_SHOW_SIZES] = 0;
-  ASSERT_TRUE(saveOptionsFile(path, keysOnly));
-  ASSERT_TRUE(session.start());
-  EXPECT_TRUE(menuItemChecked(IDM_KEYS_ONLY));
-  EXPECT_TRUE(menuItemGreyed(IDM_KEYS_ONLY));
-  EXPECT_FALSE(menuItemChecked(IDM_SHOW_SIZES));
-  EXPECT_EQ(TBSTATE_ENABLED, toolbarState(IDM_SHOW_SIZES) & (TBSTATE_ENABLED | TBSTATE_CHECKED));
-
-  session.stop();
-  ASSERT_TRUE(saveOptionsFile(path, saved));
-  ASSERT_TRUE(session.start());
-  EXPECT_FALSE(menuItemChecked(IDM_KEYS_ONLY));
-}
-
-TEST_F(MenuStateTest, CheckAndGreyStayIndependent) {
-  setCommandState(IDM_KEYS_ONLY, false, false);
-  setCommandChecked(IDM_KEYS_ONLY, true);
-  EXPECT_TRUE(menuItemGreyed(IDM_KEYS_ONLY));
-  EXPECT_TRUE(menuItemChecked(IDM_KEYS_ONLY));
-  EXPECT_FALSE(isCommandEnabled(IDM_KEYS_ONLY));
-  EXPECT_TRUE(isCommandChecked(IDM_KEYS_ONLY));
-  setCommandChecked(IDM_KEYS_ONLY, false);
-  EXPECT_TRUE(menuItemGreyed(IDM_KEYS_ONLY));
-
-  setCommandChecked(IDM_SHOW_VALUES, true);
-  setCommandEnabled(IDM_SHOW_VALUES, false);
-  EXPECT_EQ(TBSTATE_INDETERMINATE,
-            toolbarState(IDM_SHOW_VALUES) & (TBSTATE_INDETERMINATE | TBSTATE_ENABLED));
-  setCommandEnabled(IDM_SHOW_VALUES, true);
-  EXPECT_TRUE(menuItemChecked(IDM_SHOW_VALUES));
-  EXPECT_FALSE(menuItemGreyed(IDM_SHOW_VALUES));
-  EXPECT_EQ(TBSTATE_ENABLED | TBSTATE_CHECKED,
-            toolbarState(IDM_SHOW_VALUES) & (TBSTATE_ENABLED | TBSTATE_CHECKED));
-
-  // The display toggles read the menu's own mark before flipping it.
-  CheckMenuItem(GetMenu(mainWindow), IDM_SHOW_VALUES, MF_BYCOMMAND | MF_UNCHECKED);
-  EXPECT_FALSE(readCommandCheck(IDM_SHOW_VALUES));
-  EXPECT_FALSE(isCommandChecked(IDM_SHOW_VALUES));
-  setCommandChecked(IDM_SHOW_VALUES, true);
-  EXPECT_TRUE(menuItemChecked(IDM_SHOW_VALUES));
-}
-
 TEST_F(MenuStateTest, ToolTipFollowsTheMenuText) {
   EXPECT_STREQ("基準ファイルを開く", toolTipText(IDM_OPEN_BASELINE));
   setCommandText(IDM_READ_REGISTRY, 0);
@@ -194,118 +143,11 @@ TEST_F(MenuStateTest, ToolTipFollowsTheMenuText) {
   EXPECT_EQ(nullptr, commandText(IDM_SAVE));
 }
 
-TEST_F(MenuStateTest, FavouritesSubmenuIsGreyedByPosition) {
-  HMENU view = GetSubMenu(GetMenu(mainWindow), 2);
-  int position = -1;
-  char text[64];
-  for (int i = 0; i < GetMenuItemCount(view); ++i) {
-    if (GetMenuStringA(view, i, text, sizeof text, MF_BYPOSITION) > 0 &&
-        std::string(text) == "よく開くキー(&F)") {
-      position = i;
-    }
-  }
-  ASSERT_GE(position, 0);
-  setFavouritesMenuEnabled(false);
-  EXPECT_TRUE(GetMenuState(view, position, MF_BYPOSITION) & MF_GRAYED);
-  setFavouritesMenuEnabled(true);
-  EXPECT_FALSE(GetMenuState(view, position, MF_BYPOSITION) & MF_GRAYED);
-}
-
-// The right-click menu is modal: a thread timer looks at it while it is open.
-struct RightClickProbe {
-  bool sawShowing = false;
-  bool secondCallReturned = false;
-  int itemCount = -1;
-  bool hasFileProperties = false;
-  bool filePropertiesGreyed = false;
-  bool hasNotRead = false;
-  bool notReadGreyed = false;
-  bool cancelEnabled = false;
-};
-RightClickProbe probe;
-UINT_PTR probeTimer = 0;
-
-void CALLBACK probeRightClickMenu(HWND, UINT, UINT_PTR, DWORD) {
-  KillTimer(nullptr, probeTimer);
-  probe.sawShowing = rightClickMenuShowing();
-  showRightClickMenu(mainWindow, 10, 10, 0);  // must return at once
-  probe.secondCallReturned = true;
-  HWND popup = FindWindowA("#32768", nullptr);
-  HMENU menu = popup ? reinterpret_cast<HMENU>(SendMessageA(popup, MN_GETHMENU, 0, 0)) : nullptr;
-  if (menu) {
-    probe.itemCount = GetMenuItemCount(menu);
-    const UINT file = GetMenuState(menu, IDM_FILE_PROPERTIES, MF_BYCOMMAND);
-    probe.hasFileProperties = file != static_cast<UINT>(-1);
-    probe.filePropertiesGreyed = probe.hasFileProperties && (file & MF_GRAYED);
-    const UINT notRead = GetMenuState(menu, IDM_NOT_READ, MF_BYCOMMAND);
-    probe.hasNotRead = notRead != static_cast<UINT>(-1);
-    probe.notReadGreyed = probe.hasNotRead && (notRead & MF_GRAYED);
-    probe.cancelEnabled = !(GetMenuState(menu, IDM_RIGHT_CLICK_CANCEL, MF_BYCOMMAND) & MF_GRAYED);
-  }
-  EndMenu();
-}
-
-RightClickProbe openRightClickMenu(ItemIndex reference) {
-  probe = RightClickProbe{};
-  probeTimer = SetTimer(nullptr, 0, 50, probeRightClickMenu);
-  showRightClickMenu(mainWindow, 100, 100, reference);
-  KillTimer(nullptr, probeTimer);
-  return probe;
-}
-
-TEST_F(MenuStateTest, RightClickMenuFollowsKindAndTable) {
-  const ItemIndex key = 0;
-  const ItemIndex value = static_cast<ItemIndex>(0x80000000u);
-  RightClickProbe keys = openRightClickMenu(key);
-  EXPECT_TRUE(keys.sawShowing);
-  EXPECT_TRUE(keys.secondCallReturned);
-  EXPECT_FALSE(rightClickMenuShowing());
-  EXPECT_EQ(24, keys.itemCount);  // the entries for keys, separators included
-  EXPECT_TRUE(keys.hasNotRead);
-  EXPECT_TRUE(keys.notReadGreyed);
-  EXPECT_FALSE(keys.hasFileProperties);
-  EXPECT_TRUE(keys.cancelEnabled);
-
-  valueFilePath = "C:\\windows\\notepad.exe";
-  RightClickProbe values = openRightClickMenu(value);
-  EXPECT_EQ(15, values.itemCount);
-  EXPECT_FALSE(values.hasNotRead);
-  EXPECT_TRUE(values.hasFileProperties);
-  EXPECT_FALSE(values.filePropertiesGreyed);
-
-  valueFilePath.clear();
-  values = openRightClickMenu(value);
-  EXPECT_TRUE(values.filePropertiesGreyed);
-
-  // The table's states reach the menu: enabling "取込まない" enables it there.
-  setCommandEnabled(IDM_NOT_READ, true);
-  keys = openRightClickMenu(key);
-  EXPECT_EQ(24, keys.itemCount);
-  EXPECT_FALSE(keys.notReadGreyed);
-  setCommandEnabled(IDM_NOT_READ, false);
-  // Choosing nothing posts nothing.
-  EXPECT_FALSE(takePostedCommand(IDM_NOT_READ));
-}
-
 TEST_F(MenuStateTest, StatusLineTexts) {
   showCounts(StatusCounts{}, false);
   EXPECT_EQ(" 変化なし", shell_test::statusText());
-  StatusCounts counts{};
-  counts.addedKeys = 1;
-  counts.deletedKeys = 2;
-  counts.changedValues = 3;
-  counts.addedValues = 4;
-  counts.deletedValues = 5;
-  showCounts(counts, false);
-  EXPECT_EQ(" 追加key 1, 削除key 2, 不一致 3, 追加 4, 削除 5", shell_test::statusText());
-  showCounts(counts, true);
-  EXPECT_EQ(" 追加key 1, 削除key 2", shell_test::statusText());
-
-  setStatusTextPlain("HKEY_USERS\\.DEFAULT");
-  EXPECT_EQ("HKEY_USERS\\.DEFAULT", shell_test::statusText());
   setStatusTextPlain(nullptr);
   EXPECT_EQ("", shell_test::statusText());
-
   // An over-long text is cut within 512 bytes and never in half a character.
   std::string wide;
   for (int i = 0; i < 400; ++i) wide += "あ";
@@ -314,35 +156,6 @@ TEST_F(MenuStateTest, StatusLineTexts) {
   EXPECT_LE(shown.size(), 511u);
   EXPECT_EQ(0u, (shown.size() - 1) % 2);
   EXPECT_EQ(' ', shown[0]);
-}
-
-TEST_F(MenuStateTest, WindowTitleCompositions) {
-  const std::string title = windowTitle;
-  setWindowTitle(nullptr, nullptr);
-  EXPECT_EQ(title, shell_test::windowText(mainWindow));
-  setWindowTitle("base.rsv", "");
-  EXPECT_EQ("base.rsv - " + title, shell_test::windowText(mainWindow));
-  setWindowTitle("base.rsv", "now.rsv");
-  EXPECT_EQ("base.rsv ： now.rsv - " + title, shell_test::windowText(mainWindow));
-  setWindowTitle(nullptr, nullptr);
-}
-
-TEST_F(MenuStateTest, BusyCursorKeepsTheFirstSavedCursor) {
-  HCURSOR arrow = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-  HCURSOR wait = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_WAIT));
-  SetCursor(arrow);
-  SetCursorPos(200, 200);
-  beginBusyCursor();
-  EXPECT_EQ(wait, GetCursor());
-  beginBusyCursor();
-  endBusyCursor();
-  EXPECT_EQ(arrow, GetCursor());
-  POINT pointer;
-  ASSERT_TRUE(GetCursorPos(&pointer));
-  EXPECT_EQ(202, pointer.x);
-  endBusyCursor();  // nothing left to end
-  ASSERT_TRUE(GetCursorPos(&pointer));
-  EXPECT_EQ(202, pointer.x);
 }
 
 // The message-pumping wait, run inside loops the test controls.
@@ -360,11 +173,6 @@ void CALLBACK quitDuringWait(HWND, UINT, UINT_PTR, DWORD) {
   waitProbe.innerResult = pumpMessagesFor(100);
 }
 
-void CALLBACK nestedWait(HWND, UINT, UINT_PTR, DWORD) {
-  KillTimer(nullptr, innerTimer);
-  waitProbe.innerResult = pumpMessagesFor(30);
-}
-
 // Ends a loop that would otherwise never end, so a fault fails instead of hanging.
 void CALLBACK safetyQuit(HWND, UINT, UINT_PTR, DWORD) {
   KillTimer(nullptr, safetyTimer);
@@ -377,24 +185,6 @@ void swallowQuit() {
   shell_test::pumpPending();
   while (PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
   }
-}
-
-TEST_F(MenuStateTest, WaitReturnsAfterItsTimeWithoutQuit) {
-  const DWORD start = GetTickCount();
-  EXPECT_FALSE(pumpMessagesFor(100));
-  EXPECT_GE(GetTickCount() - start, 90u);
-
-  // Without the main window (a wait late in the shutdown) it still ends.
-  waitProbe = WaitProbe{};
-  safetyTimer = SetTimer(nullptr, 0, 5000, safetyQuit);
-  HWND window = mainWindow;
-  mainWindow = nullptr;
-  const bool quit = pumpMessagesFor(30);
-  mainWindow = window;
-  KillTimer(nullptr, safetyTimer);
-  EXPECT_FALSE(quit);
-  EXPECT_FALSE(waitProbe.safetyFired);
-  if (quit) swallowQuit();
 }
 
 TEST_F(MenuStateTest, QuitDuringWaitEndsTheOuterLoopToo) {
@@ -410,21 +200,6 @@ TEST_F(MenuStateTest, QuitDuringWaitEndsTheOuterLoopToo) {
   EXPECT_TRUE(waitProbe.innerResult);
   EXPECT_FALSE(waitProbe.safetyFired);
   swallowQuit();
-}
-
-TEST_F(MenuStateTest, WaitInsideAWaitLetsTheOuterOneEnd) {
-  waitProbe = WaitProbe{};
-  innerTimer = SetTimer(nullptr, 0, 10, nestedWait);
-  safetyTimer = SetTimer(nullptr, 0, 5000, safetyQuit);
-  const DWORD start = GetTickCount();
-  const bool quit = pumpMessagesFor(200);
-  KillTimer(nullptr, safetyTimer);
-  KillTimer(nullptr, innerTimer);
-  EXPECT_FALSE(quit);
-  EXPECT_FALSE(waitProbe.safetyFired);
-  EXPECT_FALSE(waitProbe.innerResult);
-  EXPECT_GE(GetTickCount() - start, 180u);
-  if (quit) swallowQuit();
 }
 
 // The modal dialogs: a thread timer reads the dialog and closes it.

@@ -4,13 +4,20 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "platform/memory/memory_clipboard.h"
 #include "platform/memory/recording_messages.h"
+#include "platform/memory/recording_shell.h"
 #include "platform/memory_registry.h"
 #include "tests/text/listing_fixture.h"
+#include "text/auto_check_log.h"
 #include "text/listing_copy.h"
+#include "text/reg_export.h"
 
 namespace {
 
@@ -176,6 +183,294 @@ TEST(ListingBlock, SecondPassNeverWritesPastTheMeasuredSize) {
     out.spaces(pass == 1 ? 2 : 100);
   });
   EXPECT_EQ(text(listing), "much lo");
+}
+
+}  // namespace
+
+// The auto-check log: exact result blocks (no change, key structure only, details
+// with old data, controlled keys), CR LF bytes on disk, appending only, a log that
+// cannot be opened, the size warning at its bound, and the clear and show commands.
+
+namespace {
+
+const char kStars[] = "★★★★★★★★★★★★★★★★★★★★★★★★★★★★★★";
+const std::string kTarget = "HKEY_LOCAL_MACHINE\\Software\\Watch";
+
+std::string readFile(const std::string& path) {
+  std::ostringstream bytes;
+  bytes << std::ifstream(path, std::ios::binary).rdbuf();
+  return bytes.str();
+}
+
+class AutoCheckLogTest : public listing_test::ListingTest {
+ protected:
+  void SetUp() override {
+    ListingTest::SetUp();
+    std::remove(path.c_str());
+    run.viewState = VIEW_STATE_LIVE_COMPARED;
+    run.now = {2026, 12, 7, 9, 5, 3};
+  }
+  void TearDown() override {
+    std::remove(path.c_str());
+    ListingTest::TearDown();
+  }
+  void compareAndCount(bool keysOnly = false) {
+    compare(keysOnly);
+    run.keysOnly = keysOnly;
+    run.counts = takeStatusCounts(cur(), keysOnly);
+  }
+  void changeValue(const std::string& keyPath, const char* name) {
+    value(base(), keyPath, name, kRegSz, std::string("1\0", 2));
+    value(cur(), keyPath, name, kRegSz, std::string("2\0", 2));
+  }
+
+  std::string path = autoCheckLogPath(::testing::TempDir());
+  AutoCheckRun run;
+};
+
+TEST_F(AutoCheckLogTest, BlocksAreAppendedWithDetailsAndOldData) {
+  std::ofstream(path, std::ios::binary) << "earlier\r\n";
+  changeValue(kTarget, "");
+  value(base(), kTarget, "Lost", kRegSz, "gone", false);
+  value(cur(), kTarget + "\\子キー", "値", kRegDword, std::string("\x05\0\0\0", 4));
+  key(base(), kTarget + "\\Removed");
+  compareAndCount();
+  ASSERT_TRUE(appendAutoCheckResult(path, cur(), base(), run));
+  ASSERT_TRUE(appendAutoCheckResult(path, cur(), base(), run));
+  const std::string block = std::string(kStars) +
+                            "\r\n自動チェックの結果：　2026.12.07 09:05:03\r\n"
+                            "追加key 1, 削除key 1, 不一致 1, 追加 1, 削除 1\r\n\r\n"
+                            "　　 [" + kTarget + "]\r\n"
+                            "変化   (標準) := 2\r\n"
+                            "             旧= 1\r\n"
+                            "削除   Lost := \r\n\r\n"
+                            "削除 [" + kTarget + "\\Removed]\r\n\r\n"
+                            "追加 [" + kTarget + "\\子キー]\r\n"
+                            "追加   値 := 0x00000005 (5)\r\n\r\n";
+  EXPECT_EQ(readFile(path), "earlier\r\n" + block + block);
+}
+
+// Not-checked keys get a line of their own; not-read and refused keys are skipped with
+// everything below them, even changed values.
+TEST_F(AutoCheckLogTest, ControlledKeysAreWrittenOrSkippedByTheirState) {
+  const struct { const char* name; uint8_t state; } keys[] = {
+      {"\\Unchecked", STATE_NOT_CHECKED}, {"\\Unread", STATE_NOT_READ}, {"\\Refused", STATE_REFUSED}};
+  for (const auto& k : keys) changeValue(kTarget + k.name, "v");
+  compareAndCount();
+  for (const auto& k : keys) keyRecord(cur(), key(cur(), kTarget + k.name)).state = k.state;
+  const std::string block = autoCheckResultBlock(cur(), base(), run);
+  EXPECT_NE(block.find("\n\n未調 [" + kTarget + "\\Unchecked]\n変化   v := 2\n"), std::string::npos)
+      << block;
+  EXPECT_EQ(block.find("Unread"), std::string::npos);
+  EXPECT_EQ(block.find("Refused"), std::string::npos);
+}
+
+TEST_F(AutoCheckLogTest, LogThatCannotBeOpenedDropsTheBlock) {
+  // A folder in place of the log: the open fails and the folder is left alone.
+  EXPECT_FALSE(appendAutoCheckResult(::testing::TempDir(), cur(), base(), run));
+}
+
+TEST_F(AutoCheckLogTest, SizeWarningStartsAboveOneMillionBytes) {
+  platform::ScopedMessages messages;
+  EXPECT_FALSE(warnIfLogLarge(path));  // no log at all
+  std::ofstream(path, std::ios::binary) << std::string(1000000, 'x');
+  EXPECT_FALSE(warnIfLogLarge(path));
+  std::ofstream(path, std::ios::binary | std::ios::app) << 'x';
+  EXPECT_TRUE(warnIfLogLarge(path));
+  ASSERT_EQ(messages.recorder.shown.size(), 1u);
+  EXPECT_EQ(messages.recorder.shown[0].caption, "自動チェック");
+}
+
+TEST_F(AutoCheckLogTest, ClearAsksFirstAndShowHandsTheLogToTheShell) {
+  platform::ScopedMessages messages;
+  platform::ScopedShell shell;
+  std::ofstream(path, std::ios::binary) << "log\r\n";
+  messages.recorder.answers = {platform::kAnswerNo, platform::kAnswerYes};
+  EXPECT_FALSE(clearAutoCheckLog(path));
+  EXPECT_TRUE(showAutoCheckLog(path));
+  EXPECT_TRUE(clearAutoCheckLog(path));
+  EXPECT_FALSE(autoCheckLogExists(path));
+  EXPECT_EQ(messages.recorder.shown[0].caption, "自動チェックログクリア");
+  ASSERT_EQ(shell.shell.requests.size(), 1u);
+  EXPECT_EQ(shell.shell.requests[0].verb + shell.shell.requests[0].file, "open" + path);
+}
+
+TEST(AutoCheckLogPath, SeparatorIsAddedOnlyWhenMissing) {
+  EXPECT_EQ(autoCheckLogPath("C:\\data\\"), "C:\\data\\ケストリンログ.txt");
+  // "表" is 0x95 0x5C in cp932: its trail byte is no separator.
+  EXPECT_EQ(autoCheckLogPath("C:\\表"), "C:\\表\\ケストリンログ.txt");
+}
+
+}  // namespace
+
+// The .reg writer: escaping, every registry type in both encodings, long hex lists,
+// and whole files for redo and undo of one comparison.
+
+namespace {
+
+std::string sz(const char* text) { return std::string(text, std::strlen(text) + 1); }
+
+struct QuoteCase {
+  std::string in;
+  std::string out;
+};
+
+TEST(RegQuoted, EscapesBackslashesAndQuotesButNotTrailBytes) {
+  const QuoteCase cases[] = {
+      {"plain", "\"plain\""},
+      {"a\\b", "\"a\\\\b\""},
+      {"say \"hi\"", "\"say \\\"hi\\\"\""},
+      {"", "\"\""},
+      // 表 and ソ end in 0x5C: the trail byte belongs to the character.
+      {"表", "\"表\""},
+      {"ソ\\", "\"ソ\\\\\""},
+      {"C:\\表\\x", "\"C:\\\\表\\\\x\""},
+      // A lone lead byte at the end is copied as it is.
+      {"a\x95", "\"a\x95\""},
+  };
+  for (const QuoteCase& c : cases) EXPECT_EQ(regQuoted(c.in), c.out) << c.in;
+}
+
+struct SettingCase {
+  const char* name;
+  uint32_t type;
+  std::string data;
+  const char* regedit4;
+  const char* unicode;
+};
+
+TEST(RegValueSetting, EveryTypeInBothEncodings) {
+  const SettingCase cases[] = {
+      {"v", 1, sz("abc"), "\"v\"=\"abc\"", "\"v\"=\"abc\""},
+      {"", 1, sz("x"), "@=\"x\"", "@=\"x\""},
+      // Text a quoted string cannot carry goes as hex(1).
+      {"v", 1, std::string("ab"), "\"v\"=hex(1):61,62", "\"v\"=hex(1):61,00,62,00"},
+      {"v", 1, sz("a\rb"), "\"v\"=hex(1):61,0d,62,00", "\"v\"=hex(1):61,00,0d,00,62,00,00,00"},
+      {"v", 1, std::string("a\0b\0", 4), "\"v\"=hex(1):61,00,62,00",
+       "\"v\"=hex(1):61,00,00,00,62,00,00,00"},
+      {"v", 1, std::string(), "\"v\"=hex(1):", "\"v\"=hex(1):"},
+      {"v", 2, sz("%p%"), "\"v\"=hex(2):25,70,25,00", "\"v\"=hex(2):25,00,70,00,25,00,00,00"},
+      {"v", 2, sz("表"), "\"v\"=hex(2):95,5c,00", "\"v\"=hex(2):68,88,00,00"},
+      {"v", 7, std::string("a\0b\0\0", 5), "\"v\"=hex(7):61,00,62,00,00",
+       "\"v\"=hex(7):61,00,00,00,62,00,00,00,00,00"},
+      {"v", 3, std::string("\x01\xff", 2), "\"v\"=hex:01,ff", "\"v\"=hex:01,ff"},
+      {"v", 4, std::string("\x78\x56\x34\x12", 4), "\"v\"=dword:12345678",
+       "\"v\"=dword:12345678"},
+      {"v", 4, std::string("\x01\x02\x03", 3), "\"v\"=hex(4):01,02,03", "\"v\"=hex(4):01,02,03"},
+      {"v", 5, std::string("\x12\x34\x56\x78", 4), "\"v\"=hex(5):12,34,56,78",
+       "\"v\"=hex(5):12,34,56,78"},
+      {"v", 11, std::string("\x01\0\0\0\0\0\0\x80", 8), "\"v\"=hex(b):01,00,00,00,00,00,00,80",
+       "\"v\"=hex(b):01,00,00,00,00,00,00,80"},
+      {"v", 0, std::string(), "\"v\"=hex(0):", "\"v\"=hex(0):"},
+  };
+  for (const SettingCase& c : cases) {
+    const auto* bytes = reinterpret_cast<const uint8_t*>(c.data.data());
+    const auto length = static_cast<uint32_t>(c.data.size());
+    EXPECT_EQ(regValueSetting(c.name, c.type, bytes, length, RegEncoding::kRegedit4), c.regedit4);
+    EXPECT_EQ(regValueSetting(c.name, c.type, bytes, length, RegEncoding::kUnicode), c.unicode);
+  }
+  EXPECT_EQ(regValueDeletion(""), "@=-");
+  EXPECT_EQ(regValueDeletion("a\"b"), "\"a\\\"b\"=-");
+}
+
+// Long lists are cut into lines of at most 80 characters; joined again they are the
+// plain list of every byte.
+TEST(RegValueSetting, LongHexListsContinueOnShortLines) {
+  for (size_t size : {1u, 20u, 21u, 22u, 23u, 24u, 25u, 26u, 100u, 999u}) {
+    std::string data;
+    std::string plain = "\"a fairly long value name\"=hex:";
+    for (size_t i = 0; i < size; ++i) {
+      data += static_cast<char>(i * 7);
+      char hex[4];
+      std::snprintf(hex, sizeof hex, i + 1 < size ? "%02x," : "%02x",
+                    static_cast<unsigned>((i * 7) & 0xFF));
+      plain += hex;
+    }
+    const std::string text = regValueSetting(
+        "a fairly long value name", 3, reinterpret_cast<const uint8_t*>(data.data()),
+        static_cast<uint32_t>(size), RegEncoding::kRegedit4);
+    std::string joined;
+    for (size_t start = 0, end = 0; end != std::string::npos; start = end + 5) {
+      end = text.find("\\\r\n  ", start);
+      const std::string line = text.substr(start, end == std::string::npos ? end : end - start);
+      EXPECT_LE(line.size() + (start > 0 ? 2 : 0) + (end != std::string::npos), 80u) << size;
+      joined += line;
+    }
+    EXPECT_EQ(joined, plain) << size;
+  }
+}
+
+class RegExportTest : public listing_test::ListingTest {
+ protected:
+  // A kept value, a deleted value, a changed one, an added one; a deleted key with a
+  // subkey and an added key with a subkey.
+  void buildChanges() {
+    value(base(), kT + "\\Keep", "a", 1, sz("old"));
+    value(base(), kT + "\\Keep", "b", 4, std::string("\x01\0\0\0", 4));
+    value(base(), kT + "\\Keep", "same", 1, sz("s"));
+    value(base(), kT + "\\Gone", "x", 1, sz("gx"));
+    value(base(), kT + "\\Gone\\Deep", "", 3, std::string("\x01\x02", 2));
+    value(cur(), kT + "\\Keep", "a", 1, sz("new"));
+    value(cur(), kT + "\\Keep", "c", 1, sz("add"));
+    value(cur(), kT + "\\Keep", "same", 1, sz("s"));
+    value(cur(), kT + "\\New", "n", 2, sz("%p%"));
+    key(cur(), kT + "\\New\\Kid");
+    compare();
+  }
+  RegExportResult run(RegDirection direction, RegEncoding encoding = RegEncoding::kRegedit4) {
+    RegExportOptions options;
+    options.direction = direction;
+    options.encoding = encoding;
+    options.notExportableLabel = "digest only:";
+    return exportRegChanges(cur(), base(), options);
+  }
+  const std::string kT = "HKEY_CURRENT_USER\\Software\\T";
+};
+
+TEST_F(RegExportTest, RedoAppliesTheChanges) {
+  buildChanges();
+  const RegExportResult result = run(RegDirection::kRedo);
+  EXPECT_EQ(result.bytes,
+            "REGEDIT4\r\n"
+            "\r\n[-HKEY_CURRENT_USER\\Software\\T\\Gone]\r\n"
+            "\r\n[HKEY_CURRENT_USER\\Software\\T\\Keep]\r\n"
+            "\"a\"=\"new\"\r\n\"b\"=-\r\n\"c\"=\"add\"\r\n"
+            "\r\n[HKEY_CURRENT_USER\\Software\\T\\New]\r\n"
+            "\"n\"=hex(2):25,70,25,00\r\n"
+            "\r\n[HKEY_CURRENT_USER\\Software\\T\\New\\Kid]\r\n");
+  EXPECT_EQ(result.keyLines, 4);
+  EXPECT_EQ(result.valueLines, 4);
+  EXPECT_TRUE(result.notExported.empty());
+}
+
+TEST_F(RegExportTest, UndoRevertsThemFromTheBaseline) {
+  buildChanges();
+  const RegExportResult result = run(RegDirection::kUndo);
+  EXPECT_EQ(result.bytes,
+            "REGEDIT4\r\n"
+            "\r\n[HKEY_CURRENT_USER\\Software\\T\\Gone]\r\n"
+            "\"x\"=\"gx\"\r\n"
+            "\r\n[HKEY_CURRENT_USER\\Software\\T\\Gone\\Deep]\r\n"
+            "@=hex:01,02\r\n"
+            "\r\n[HKEY_CURRENT_USER\\Software\\T\\Keep]\r\n"
+            "\"a\"=\"old\"\r\n\"b\"=dword:00000001\r\n\"c\"=-\r\n"
+            "\r\n[-HKEY_CURRENT_USER\\Software\\T\\New]\r\n");
+}
+
+TEST_F(RegExportTest, DigestOnlyDataAreNamedNotWritten) {
+  value(base(), kT, "big", 3, std::string(40, 'a'), false);
+  value(cur(), kT, "big", 3, std::string(40, 'b'), false);
+  value(cur(), kT, "", 3, std::string(10, 'c'), false);
+  compare();
+  const RegExportResult result = run(RegDirection::kRedo);
+  EXPECT_EQ(result.bytes,
+            "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\T]\r\n"
+            "; digest only: @\r\n; digest only: \"big\"\r\n");
+  ASSERT_EQ(result.notExported.size(), 2u);
+  EXPECT_EQ(result.notExported[0], kT + " : (標準)");
+  EXPECT_EQ(result.notExported[1], kT + " : big");
+  EXPECT_EQ(result.valueLines, 0);
+  EXPECT_EQ(run(RegDirection::kUndo).notExported.size(), 1u);
 }
 
 }  // namespace

@@ -52,11 +52,14 @@ std::string entryText(int n) {
   return text;
 }
 
-TEST_F(OperationLogTest, NothingIsCopiedBeforeASecondEntry) {
+TEST_F(OperationLogTest, NothingIsCopiedBeforeASecondEntryOrWithoutTheClipboard) {
   EXPECT_FALSE(copyOperationLogToClipboard());
   logOperation(":バージョン");
   EXPECT_FALSE(copyOperationLogToClipboard());
   EXPECT_EQ(clipboard_.board.copies, 0);
+  logOperation(":次を検索:%x", 5);
+  clipboard_.board.openFails = true;
+  EXPECT_FALSE(copyOperationLogToClipboard());
   EXPECT_TRUE(messages_.recorder.shown.empty());
 }
 
@@ -113,14 +116,6 @@ TEST_F(OperationLogTest, AfterWrappingTheCopyHoldsTheNewestEntriesOldestFirst) {
   }
 }
 
-TEST_F(OperationLogTest, ClosedClipboardMeansNoMessage) {
-  logOperation(":検索");
-  logOperation(":次を検索:%x", 5);
-  clipboard_.board.openFails = true;
-  EXPECT_FALSE(copyOperationLogToClipboard());
-  EXPECT_TRUE(messages_.recorder.shown.empty());
-}
-
 int shutdownRuns = 0;
 std::string clipboardAtShutdown;
 platform::MemoryClipboard* recoveryClipboard = nullptr;
@@ -147,8 +142,8 @@ class FaultRecoveryTest : public OperationLogTest {
   }
 };
 
-TEST_F(FaultRecoveryTest, YesCopiesTheLogThenShutsDown) {
-  messages_.recorder.answers = {platform::kAnswerYes};
+TEST_F(FaultRecoveryTest, YesCopiesTheLogThenShutsDownAndNoOnlyShutsDown) {
+  messages_.recorder.answers = {platform::kAnswerYes, platform::kAnswerNo};
   recoverFromFault();
   ASSERT_EQ(messages_.recorder.shown.size(), 2u);
   const platform::ShownMessage& question = messages_.recorder.shown[0];
@@ -161,14 +156,10 @@ TEST_F(FaultRecoveryTest, YesCopiesTheLogThenShutsDown) {
   EXPECT_EQ(messages_.recorder.shown[1].text, kCopiedText);
   EXPECT_EQ(shutdownRuns, 1);
   EXPECT_EQ(clipboardAtShutdown, ":レジストリの比較\r\nv:キー選択:2a\r\n");
-}
-
-TEST_F(FaultRecoveryTest, NoShutsDownWithoutCopying) {
-  messages_.recorder.answers = {platform::kAnswerNo};
   recoverFromFault();
-  EXPECT_EQ(messages_.recorder.shown.size(), 1u);
-  EXPECT_EQ(clipboard_.board.copies, 0);
-  EXPECT_EQ(shutdownRuns, 1);
+  EXPECT_EQ(messages_.recorder.shown.size(), 3u);
+  EXPECT_EQ(clipboard_.board.copies, 1);
+  EXPECT_EQ(shutdownRuns, 2);
 }
 
 }  // namespace

@@ -244,83 +244,71 @@ TEST(FormatGroupedNumber, ATooSmallBufferShowsMarksNotAnotherNumber) {
   EXPECT_STREQ(formatGroupedNumber(small, sizeof small, 12, 3), " 12");
 }
 
-TEST(RundllArgumentOffset, ProgramNameForms) {
-  EXPECT_EQ(rundllArgumentOffset("rundll32.exe shell32.dll,Control_RunDLL"), 13);
-  EXPECT_EQ(rundllArgumentOffset("C:\\WINDOWS\\system32\\RUNDLL32.EXE  x.dll,Entry"), 34);
-  EXPECT_EQ(rundllArgumentOffset("rundll32 a.dll,b"), 9);
-  EXPECT_EQ(rundllArgumentOffset("\"C:\\Program Files\\rundll32.exe\" a.dll,b"), 32);
-  // Quoted, but a '~' was seen: a space ends the name.
-  EXPECT_EQ(rundllArgumentOffset("\"C:\\PROGRA~1\\rundll32.exe a.dll,b"), 26);
-  EXPECT_EQ(rundllArgumentOffset("rundll32"), 8);  // the offset of the end
-}
-
-TEST(RundllArgumentOffset, NotARundllCommand) {
-  EXPECT_EQ(rundllArgumentOffset("rundll3"), 0);  // shorter than 8 bytes
-  EXPECT_EQ(rundllArgumentOffset("notrundll32.exe x"), 0);
-  EXPECT_EQ(rundllArgumentOffset("rundll32.exe.bak x"), 0);
-  EXPECT_EQ(rundllArgumentOffset("C:\\rundll32\\app.exe x"), 0);
-  EXPECT_EQ(rundllArgumentOffset(""), 0);
+TEST(RundllArgumentOffset, ProgramNameFormsAndOtherCommands) {
+  const struct {
+    const char* command;
+    int32_t offset;
+  } cases[] = {
+      {"rundll32.exe shell32.dll,Control_RunDLL", 13},
+      {"C:\\WINDOWS\\system32\\RUNDLL32.EXE  x.dll,Entry", 34},
+      {"\"C:\\Program Files\\rundll32.exe\" a.dll,b", 32},
+      // Quoted, but a '~' was seen: a space ends the name.
+      {"\"C:\\PROGRA~1\\rundll32.exe a.dll,b", 26},
+      {"rundll32", 8},  // the offset of the end
+      {"rundll3", 0},
+      {"notrundll32.exe x", 0},
+      {"rundll32.exe.bak x", 0},
+      {"C:\\rundll32\\app.exe x", 0},
+      // The trail byte of "表" (0x95 0x5C) is not a folder separator.
+      {"C:\\\x95\x5Crundll32.exe a.dll,b", 0},
+  };
+  for (const auto& c : cases) EXPECT_EQ(rundllArgumentOffset(c.command), c.offset) << c.command;
   EXPECT_EQ(rundllArgumentOffset(nullptr), 0);
-  // The trail byte of "表" (0x95 0x5C) is not a folder separator.
-  EXPECT_EQ(rundllArgumentOffset("C:\\\x95\x5Crundll32.exe a.dll,b"), 0);
 }
 
-TEST(FilePathLength, QuotedAndUnquotedDrivePathsWithOptions) {
-  const char quoted[] = "\"C:\\Program Files\\App\\app.exe\" /S";
-  EXPECT_EQ(filePathLength(quoted), 30);
-  EXPECT_EQ(quoted[29], '"');
-  const char plain[] = "C:\\Program Files\\App\\app.exe /S";
-  EXPECT_EQ(filePathLength(plain), 28);
-  EXPECT_EQ(plain[28], ' ');
-  // A second drive path after a space.
-  EXPECT_EQ(filePathLength("C:\\a\\b.exe D:\\c"), 10);
-  EXPECT_EQ(filePathLength("C:\\a b\\c d.txt"), 14);  // spaces are path characters
-  EXPECT_EQ(filePathLength("\\\\server\\share\\f.txt"), 20);
-  EXPECT_EQ(filePathLength("c:file.txt"), 10);
-}
-
-TEST(FilePathLength, NotAPath) {
-  EXPECT_EQ(filePathLength("app.exe"), 0);           // no drive, no double backslash
-  EXPECT_EQ(filePathLength("..\\x\\app.exe"), 0);    // relative outside rundll
-  EXPECT_EQ(filePathLength("C:\\dir\\.hidden"), 0);  // component starting with a dot
-  EXPECT_EQ(filePathLength("C:\\dir\\\\file"), 0);   // empty component
-  EXPECT_EQ(filePathLength("C:\\"), 0);              // nothing after the prefix
-  EXPECT_EQ(filePathLength("C:"), 0);
-  EXPECT_EQ(filePathLength("C:\\a/b"), 0);
-  EXPECT_EQ(filePathLength("C:\\a:b"), 0);
-  EXPECT_EQ(filePathLength("C:\\a*b"), 0);
-  EXPECT_EQ(filePathLength("C:\\a<b"), 0);
-  EXPECT_EQ(filePathLength("C:\\a>b"), 0);
-  EXPECT_EQ(filePathLength("C:\\a|b"), 0);
+TEST(FilePathLength, PathsAndWhereTheyEnd) {
+  const struct {
+    const char* text;
+    int32_t length;
+  } cases[] = {
+      {"\"C:\\Program Files\\App\\app.exe\" /S", 30},  // up to the closing quote
+      {"C:\\Program Files\\App\\app.exe /S", 28},
+      {"C:\\a\\b.exe D:\\c", 10},  // a second drive path after a space
+      {"C:\\a b\\c d.txt", 14},    // spaces are path characters
+      {"\\\\server\\share\\f.txt", 20},
+      {"c:file.txt", 10},
+      {"app.exe", 0},  // no drive, no double backslash
+      {"..\\x\\app.exe", 0},
+      {"C:\\dir\\.hidden", 0},  // component starting with a dot
+      {"C:\\dir\\\\file", 0},   // empty component
+      {"C:\\", 0},
+      {"C:\\a/b", 0},
+      {"C:\\a:b", 0},
+      {"C:\\a*b", 0},
+      {"C:\\a|b", 0},
+      // "ソ" is 0x83 0x5C: its trail byte is not a backslash.
+      {"C:\\\x83\x5C\\b", 7},
+      {"C:\\\xE0\x5C\\b", 7},  // the first lead byte of the upper range
+      {"C:\\\x83\x7C.txt", 9},   // a trail byte that looks like '|'
+      {"C:\\a \x81\x2F", 7},     // a lead byte takes any non-NUL byte after it
+      {"C:\\a\x83", 5},           // a lead byte at the very end is a single byte
+  };
+  for (const auto& c : cases) EXPECT_EQ(filePathLength(c.text), c.length) << c.text;
   EXPECT_EQ(filePathLength(nullptr), 0);
 }
 
 TEST(FilePathLength, ComponentLengthLimit) {
   std::string ok = "C:\\" + std::string(215, 'a');
   EXPECT_EQ(filePathLength(ok.c_str()), static_cast<int32_t>(ok.size()));
-  std::string tooLong = "C:\\" + std::string(216, 'a');
-  EXPECT_EQ(filePathLength(tooLong.c_str()), 0);
+  EXPECT_EQ(filePathLength((ok + "a").c_str()), 0);
   // Double-byte characters count two bytes each.
   std::string wide = "C:\\";
   for (int i = 0; i < 107; ++i) wide += "\x88\xA0";
   EXPECT_EQ(filePathLength((wide + "a").c_str()), static_cast<int32_t>(wide.size() + 1));
   EXPECT_EQ(filePathLength((wide + "\x88\xA0").c_str()), 0);
   // The limit is per component.
-  std::string two = "C:\\" + std::string(215, 'a') + "\\" + std::string(215, 'b');
+  std::string two = ok + "\\" + std::string(215, 'b');
   EXPECT_EQ(filePathLength(two.c_str()), static_cast<int32_t>(two.size()));
-}
-
-TEST(FilePathLength, DoubleByteCharactersAreTakenWhole) {
-  // "ソ" is 0x83 0x5C: its trail byte is not a backslash, so the next backslash does
-  // not make an empty component.
-  EXPECT_EQ(filePathLength("C:\\\x83\x5C\\b"), 7);
-  EXPECT_EQ(filePathLength("C:\\\xE0\x5C\\b"), 7);  // the first lead byte of the upper range
-  // A trail byte that looks like '|' or ':' or '/' is part of its character.
-  EXPECT_EQ(filePathLength("C:\\\x83\x7C.txt"), 9);
-  // A lead byte takes any non-NUL byte after it, even one that is no trail byte.
-  EXPECT_EQ(filePathLength("C:\\a \x81\x2F"), 7);
-  // A lead byte at the very end is a single byte.
-  EXPECT_EQ(filePathLength("C:\\a\x83"), 5);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "engine/snapshot_store.h"
 #include "engine/store_walk.h"
 #include "platform/memory/recording_messages.h"
+#include "tests/engine/registry_test_support.h"
 #include "tests/win32/bare_registry_walk.h"
 
 namespace {
@@ -52,17 +53,7 @@ std::string bigData(char last) {
   return data;
 }
 
-ItemIndex findPath(SnapshotStore& store, const std::string& path) {
-  ItemIndex at = kNoItem;
-  size_t start = 0;
-  for (;;) {
-    const size_t end = path.find('\\', start);
-    at = findChild(store, at, path.substr(start, end == std::string::npos ? end : end - start).c_str(),
-                   false);
-    if (at < 0 || end == std::string::npos) return at;
-    start = end + 1;
-  }
-}
+using registry_test::findKey;
 
 // Marks of a subtree, "path state" for keys and "path : name state" for values.
 std::vector<std::string> marksBelow(SnapshotStore& store, ItemIndex top) {
@@ -135,7 +126,7 @@ TEST_F(LiveRegistryTest, ReadChangeReadAndCompare) {
   EXPECT_EQ(first.counts.keys, bare.keys);
   EXPECT_EQ(first.counts.values, bare.values);
   EXPECT_EQ(first.counts.refused, bare.refused);
-  const ItemIndex multi = findChild(currentStore(), findPath(currentStore(), kTestPath + "\\Keep"),
+  const ItemIndex multi = findChild(currentStore(), findKey(currentStore(), kTestPath + "\\Keep"),
                                     "multi", true);
   ASSERT_NE(multi, kNoItem);
   const ValueRecord& kept = valueRecord(currentStore(), static_cast<ItemIndex>(multi & ~kValueItemBit));
@@ -154,7 +145,7 @@ TEST_F(LiveRegistryTest, ReadChangeReadAndCompare) {
   EXPECT_TRUE(second.compared);
   checkBoxes(messages.recorder);
   SnapshotStore& store = currentStore();
-  const ItemIndex top = findPath(store, kTestPath);
+  const ItemIndex top = findKey(store, kTestPath);
   ASSERT_GE(top, 0);
   EXPECT_EQ(marksBelow(store, top),
             (std::vector<std::string>{" 5",
@@ -200,7 +191,7 @@ TEST_F(LiveRegistryTest, ReadChangeReadAndCompare) {
   }
 
   // A value read back from the registry: its data were not kept (over 128 KiB).
-  const ItemIndex big = findChild(store, findPath(store, kTestPath + "\\Keep"), "big", true);
+  const ItemIndex big = findChild(store, findKey(store, kTestPath + "\\Keep"), "big", true);
   const LiveValue live =
       readValueLive(store, static_cast<ItemIndex>(big & ~kValueItemBit), LiveRead::kWithPath);
   EXPECT_TRUE(live.read);
@@ -232,7 +223,7 @@ TEST_F(LiveRegistryTest, LongestNamesAreReadAndComparedWithoutError) {
   setValue("\x83\x93", "v", REG_SZ, "changed");
   EXPECT_TRUE(readRegistry(ReaderOptions{}).compared);
   checkBoxes(messages.recorder);
-  std::vector<std::string> marks = marksBelow(currentStore(), findPath(currentStore(), kTestPath));
+  std::vector<std::string> marks = marksBelow(currentStore(), findKey(currentStore(), kTestPath));
   for (std::string& mark : marks) {
     if (mark.size() > 100) mark = "long " + mark.substr(mark.size() - 1);
   }

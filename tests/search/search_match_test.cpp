@@ -1,11 +1,13 @@
-// Matching terms against candidates (kinds, ASCII case folding, double-byte
-// characters, wildcards) and evaluating whole conditions.
+// Matching terms against candidates (kinds, ASCII case folding, double-byte characters,
+// wildcards), and the matchers against naive references on random strings.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
-#include "platform/memory/recording_messages.h"
 #include "search/search_expression.h"
+#include "search/search_match.h"
+#include "text/cp932.h"
 
 namespace {
 
@@ -125,27 +127,94 @@ TEST(SearchTermMatch, CandidateIsReadByLengthOnly) {
   EXPECT_TRUE(matchSearchTerm("x?", 2, kPrefix, true, lead, 2));
 }
 
-struct EvaluationCase {
-  const char* expression;
-  const char* candidate;
-  bool result;
-};
+}  // namespace
 
-class SearchEvaluationTest : public ::testing::Test {
- protected:
-  void expectCases(const EvaluationCase* cases, size_t count, uint16_t flags = SEARCH_EXPRESSION) {
-    for (size_t i = 0; i < count; ++i) {
-      const EvaluationCase& c = cases[i];
-      ASSERT_TRUE(compileSearchExpression(expression_, c.expression, flags)) << c.expression;
-      std::string candidate = c.candidate;
-      EXPECT_EQ(evaluateSearchExpression(expression_, candidate.data(), candidate.size()),
-                c.result)
-          << c.expression << " on '" << c.candidate << "'";
+// The wildcard and plain matchers against naive references on random cp932-like
+// strings: every way of letting each '*' take 0..n bytes is tried recursively.
+
+namespace {
+
+size_t charLen(const std::string& s, size_t at) {
+  return cp932::isLeadByte(s[at]) && at + 1 < s.size() && s[at + 1] != '\0' ? 2 : 1;
+}
+
+// Matches pattern[p..] at s[at..]; `whole` needs the end of s.
+bool naive(const std::string& pat, size_t p, const std::string& s, size_t at, bool whole) {
+  if (p == pat.size()) return !whole || at == s.size();
+  if (pat[p] == '*') {
+    for (size_t k = at; k <= s.size(); ++k) {
+      if (naive(pat, p + 1, s, k, whole)) return true;
     }
+    return false;
   }
+  if (at >= s.size()) return false;
+  if (pat[p] == '?') return naive(pat, p + 1, s, at + charLen(s, at), whole);
+  if (cp932::isLeadByte(pat[p]) && p + 1 < pat.size() && pat[p + 1] != '*') {
+    return at + 1 < s.size() && s[at] == pat[p] && s[at + 1] == pat[p + 1] &&
+           naive(pat, p + 2, s, at + 2, whole);
+  }
+  return cp932::foldAscii(s[at]) == cp932::foldAscii(pat[p]) && naive(pat, p + 1, s, at + 1, whole);
+}
 
-  platform::ScopedMessages messages_;
-  SearchExpression expression_{};
-};
+bool naiveWildcard(const std::string& pat, const std::string& s, bool partial) {
+  if (pat.empty()) return false;
+  if (!partial) return naive(pat, 0, s, 0, true);
+  for (size_t at = 0; at <= s.size(); at += at < s.size() ? charLen(s, at) : 1) {
+    if (naive(pat, 0, s, at, false)) return true;
+  }
+  return false;
+}
+
+bool naivePlain(const std::string& text, const std::string& s, bool partial) {
+  auto eq = [](const std::string& a, size_t at, const std::string& b) {
+    for (size_t i = 0; i < b.size(); ++i) {
+      if (cp932::foldAscii(a[at + i]) != cp932::foldAscii(b[i])) return false;
+    }
+    return true;
+  };
+  if (!partial) return s.size() == text.size() && eq(s, 0, text);
+  for (size_t at = 0; at + text.size() <= s.size(); at += at < s.size() ? charLen(s, at) : 1) {
+    if (eq(s, at, text)) return true;
+  }
+  return false;
+}
+
+std::string randomText(std::mt19937& rng, bool pattern) {
+  // Few distinct bytes so matches happen: letters in both cases, a lead byte whose
+  // trail bytes are ASCII letters too, and the wildcards.
+  static const char kPlain[] = {'a', 'A', 'b', 'x', '\x82', '\x81', '\\'};
+  static const char kWild[] = {'a', 'A', 'b', 'x', '\x82', '\x81', '\\', '*', '?', '*'};
+  std::uniform_int_distribution<int> length(0, pattern ? 6 : 9);
+  std::string out;
+  const int n = length(rng);
+  for (int i = 0; i < n; ++i) {
+    out += pattern ? kWild[rng() % sizeof kWild] : kPlain[rng() % sizeof kPlain];
+  }
+  return out;
+}
+
+TEST(SearchMatchProperty, WildcardAgreesWithTheNaiveReference) {
+  std::mt19937 rng(1207);
+  for (int i = 0; i < 60000; ++i) {
+    const std::string pat = randomText(rng, true);
+    const std::string s = randomText(rng, false);
+    const bool partial = (i & 1) != 0;
+    ASSERT_EQ(matchWildcard(pat.data(), pat.size(), partial, s.data(), s.size()),
+              naiveWildcard(pat, s, partial))
+        << "pattern '" << pat << "' text '" << s << "' partial " << partial;
+  }
+}
+
+TEST(SearchMatchProperty, PlainAgreesWithTheNaiveReference) {
+  std::mt19937 rng(7);
+  for (int i = 0; i < 60000; ++i) {
+    const std::string text = randomText(rng, false).substr(0, 3);
+    const std::string s = randomText(rng, false);
+    const bool partial = (i & 1) != 0;
+    ASSERT_EQ(matchPlainText(text.data(), text.size(), partial, s.data(), s.size()),
+              naivePlain(text, s, partial))
+        << "text '" << text << "' candidate '" << s << "' partial " << partial;
+  }
+}
 
 }  // namespace

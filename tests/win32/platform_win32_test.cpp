@@ -1,0 +1,322 @@
+// The Win32 side of the platform seams, run under Wine: files, clipboard, the .rsv
+// association, file dialogs, the fault handler, and cp932 name folding against the system.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "engine/memory_pool.h"
+#include "platform/clipboard.h"
+#include "platform/file_dialog.h"
+#include "platform/files.h"
+#include "platform/memory/memory_clipboard.h"
+#include "platform/memory/recording_messages.h"
+#include "platform/registry.h"
+#include "rules/file_association.h"
+#include "text/cp932.h"
+#include "text/fault_recovery.h"
+#include "text/operation_log.h"
+
+namespace {
+
+std::string lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+std::string contents(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+void writeText(const std::string& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << text;
+}
+
+TEST(Win32Files, ProgramPathAndFolder) {
+  const std::string path = platform::programPath();
+  const std::string folder = platform::programFolder();
+  ASSERT_GT(path.size(), folder.size());
+  EXPECT_EQ(lower(path.substr(path.size() - 15)), "win32_tests.exe");
+  EXPECT_EQ(path.compare(0, folder.size(), folder), 0);
+  EXPECT_EQ(folder.back(), '\\');
+  EXPECT_EQ(path.find('\\', folder.size()), std::string::npos);
+}
+
+TEST(Win32Files, ReplaceFileSwapsInTheNewContents) {
+  const std::string folder = platform::programFolder();
+  const std::string target = folder + "replace_target.dat";
+  const std::string temporary = target + ".tmp";
+  writeText(target, "old contents");
+  writeText(temporary, "new");
+  ASSERT_TRUE(platform::replaceFile(temporary.c_str(), target.c_str()));
+  EXPECT_EQ(contents(target), "new");
+  EXPECT_FALSE(std::ifstream(temporary).is_open());
+
+  // Without a temporary file nothing happens to the target.
+  EXPECT_FALSE(platform::replaceFile(temporary.c_str(), target.c_str()));
+  EXPECT_EQ(contents(target), "new");
+
+  // A target that does not exist yet is created.
+  std::remove(target.c_str());
+  writeText(temporary, "first");
+  ASSERT_TRUE(platform::replaceFile(temporary.c_str(), target.c_str()));
+  EXPECT_EQ(contents(target), "first");
+  std::remove(target.c_str());
+}
+
+}  // namespace
+
+// The clipboard seam on the system clipboard (run under Wine).
+
+namespace {
+
+TEST(Win32Clipboard, TextRoundTripsThroughTheSystemClipboard) {
+  const std::string text = "HKEY_CURRENT_USER\\Software\\ケストリン\r\n二行目\r\n";
+  ASSERT_TRUE(platform::copyTextToClipboard(text.c_str()));
+  EXPECT_TRUE(platform::clipboardHasText());
+  std::string read;
+  ASSERT_TRUE(platform::readClipboardText(read));
+  EXPECT_EQ(read, text);
+
+  ASSERT_TRUE(platform::copyTextToClipboard(""));
+  ASSERT_TRUE(platform::readClipboardText(read));
+  EXPECT_EQ(read, "");
+}
+
+}  // namespace
+
+// The .rsv association on the system registry (run under Wine, in the test's own
+// prefix): written, recognised and removed through the real registry functions.
+
+namespace {
+
+std::string defaultValue(const char* subKey) {
+  platform::RegistrySeam& reg = platform::registry();
+  platform::RegKey key = 0;
+  if (reg.openKey(platform::kHkeyClassesRoot, subKey, platform::kRegRead, &key) != platform::kRegOk) {
+    return "<no key>";
+  }
+  char data[1024] = {};
+  uint32_t size = sizeof data - 1;
+  uint32_t type = 0;
+  long rc = reg.queryValue(key, "", &type, reinterpret_cast<uint8_t*>(data), &size);
+  reg.closeKey(key);
+  return rc == platform::kRegOk ? std::string(data) : "<none>";
+}
+
+TEST(Win32RsvAssociation, SetRecogniseAndRemove) {
+  const std::string program = platform::programPath();
+  removeRsvAssociation();
+  EXPECT_EQ(rsvAssociationState(program.c_str()), RSV_NOT_ASSOCIATED);
+
+  ASSERT_TRUE(setRsvAssociation(program.c_str()));
+  EXPECT_EQ(rsvAssociationState(program.c_str()), RSV_THIS_PROGRAM);
+  EXPECT_EQ(rsvAssociationState("C:\\elsewhere\\regKestrin.exe"), RSV_OTHER_COPY);
+  EXPECT_EQ(defaultValue(".rsv"), "rsvFile_Quillfen_Tarnwick");
+  EXPECT_EQ(defaultValue("rsvFile_Quillfen_Tarnwick\\DefaultIcon"), program + ",1");
+  EXPECT_EQ(defaultValue("rsvFile_Quillfen_Tarnwick\\shell\\open\\command"), "\"" + program + "\" %1");
+
+  removeRsvAssociation();
+  EXPECT_EQ(rsvAssociationState(program.c_str()), RSV_NOT_ASSOCIATED);
+  EXPECT_EQ(defaultValue(".rsv"), "<no key>");
+  EXPECT_EQ(defaultValue("rsvFile_Quillfen_Tarnwick"), "<no key>");
+}
+
+}  // namespace
+
+// The file dialog seam on the system's dialogs (run under Wine with a display): a
+// helper thread finds the dialog by its title and presses a button, as a user would.
+
+namespace {
+
+const char kTitle[] = "ファイル選択の確認";
+const char kFilter[] = "Snapshots\0*.rsv\0All files\0*.*\0";  // and the literal's own NUL
+
+// Presses `button` in the dialog titled kTitle once it shows; gives up after 30 s so
+// that a dialog that never appears fails the test instead of hanging it.
+class DialogPresser {
+ public:
+  explicit DialogPresser(int button)
+      : thread_([this, button] {
+          for (int tries = 0; tries < 1500 && !stop_; ++tries) {
+            if (HWND dialog = FindWindowA("#32770", kTitle)) {
+              PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+              pressed_ = true;
+              return;
+            }
+            Sleep(20);
+          }
+        }) {}
+  ~DialogPresser() {
+    stop_ = true;
+    thread_.join();
+  }
+  bool pressed() const { return pressed_; }
+
+ private:
+  std::atomic<bool> stop_{false};
+  std::atomic<bool> pressed_{false};
+  std::thread thread_;
+};
+
+class Win32FileDialogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char temp[MAX_PATH];
+    ASSERT_GT(GetTempPathA(MAX_PATH, temp), 0u);
+    folder_ = std::string(temp) + "kestrin_dialog_" + std::to_string(GetCurrentProcessId());
+    CreateDirectoryA(folder_.c_str(), nullptr);
+    request_.title = kTitle;
+    request_.filter = std::string(kFilter, sizeof kFilter);
+    request_.initialFolder = folder_;
+    request_.flags = platform::kFilePathMustExist | platform::kFileHideReadOnly |
+                     platform::kFileOverwritePrompt;
+  }
+  void TearDown() override {
+    DeleteFileA((folder_ + "\\exists.rsv").c_str());
+    RemoveDirectoryA(folder_.c_str());
+  }
+
+  std::string folder_;
+  platform::FileDialogRequest request_;
+};
+
+TEST_F(Win32FileDialogTest, SaveAddsTheDefaultExtensionInTheInitialFolder) {
+  request_.save = true;
+  request_.fileName = "snap";
+  request_.defaultExtension = "rsv";
+  std::string path;
+  DialogPresser presser(IDOK);
+  ASSERT_TRUE(platform::fileDialogs().choose(request_, path));
+  EXPECT_TRUE(presser.pressed());
+  EXPECT_EQ(lower(path), lower(folder_ + "\\snap.rsv"));
+}
+
+TEST_F(Win32FileDialogTest, OpenReturnsTheProposedExistingFile) {
+  std::ofstream(folder_ + "\\exists.rsv") << "x";
+  request_.fileName = "exists.rsv";
+  std::string path;
+  DialogPresser presser(IDOK);
+  ASSERT_TRUE(platform::fileDialogs().choose(request_, path));
+  EXPECT_EQ(lower(path), lower(folder_ + "\\exists.rsv"));
+}
+
+TEST_F(Win32FileDialogTest, CancelReturnsFalseAndLeavesThePath) {
+  request_.fileName = "whatever.rsv";
+  std::string path = "unchanged";
+  DialogPresser presser(IDCANCEL);
+  EXPECT_FALSE(platform::fileDialogs().choose(request_, path));
+  EXPECT_TRUE(presser.pressed());
+  EXPECT_EQ(path, "unchanged");
+}
+
+}  // namespace
+
+// The fault handler on Windows (run under Wine): a real access violation and a real
+// abort reach the recovery, which asks its question, copies the operation log on
+// Yes and runs the shutdown hook before the process ends. Each case runs in a child
+// process (a death test).
+
+namespace {
+
+platform::RecordingMessages* recoveryMessages = nullptr;
+platform::MemoryClipboard* recoveryClipboard = nullptr;
+
+// Reports on standard error what the recovery did, for the parent to match (line
+// ends shown as "/": standard error is a text stream).
+void reportingShutdown() {
+  std::string copied = recoveryClipboard->text;
+  for (size_t at = copied.find("\r\n"); at != std::string::npos; at = copied.find("\r\n", at)) {
+    copied.replace(at, 2, "/");
+  }
+  std::fprintf(stderr, "boxes=%d copied=[%s] shutdown ran\n",
+               static_cast<int>(recoveryMessages->shown.size()), copied.c_str());
+  std::fflush(stderr);
+}
+
+void prepareRecovery() {
+  static platform::RecordingMessages messages;
+  static platform::MemoryClipboard clipboard;
+  messages.answers = {platform::kAnswerYes};
+  recoveryMessages = &messages;
+  recoveryClipboard = &clipboard;
+  platform::setMessageSeam(&messages);
+  platform::setClipboardSeam(&clipboard);
+  initMemoryPool();
+  initOperationLog();
+  logOperation(":first");
+  logOperation(":second");
+  setFaultShutdownHook(&reportingShutdown);
+  if (!installFaultRecovery()) std::abort();
+}
+
+void accessViolation() {
+  prepareRecovery();
+  volatile int* volatile nowhere = nullptr;
+  *nowhere = 1;
+}
+
+void abortCall() {
+  prepareRecovery();
+  std::abort();
+}
+
+bool endedAbnormally(int status) { return status != 0; }
+
+TEST(Win32FaultRecoveryDeathTest, AccessViolationEndsThroughTheRecovery) {
+  EXPECT_EXIT(accessViolation(), endedAbnormally, "boxes=2 copied=\\[:first/:second/\\] shutdown ran");
+}
+
+TEST(Win32FaultRecoveryDeathTest, AbortEndsThroughTheRecovery) {
+  EXPECT_EXIT(abortCall(), endedAbnormally, "boxes=2 copied=\\[:first/:second/\\] shutdown ran");
+}
+
+}  // namespace
+
+// The program's name comparison against the system's: every pair of cp932 characters
+// (each single byte and each lead/trail pair that MultiByteToWideChar(932) converts)
+// compared as UTF-16 with CompareStringOrdinal ignoring case, as the registry does.
+
+TEST(NameFoldWin32, EveryPairOfCharactersAgreesWithTheSystem) {
+  std::vector<std::string> bytes;
+  std::vector<std::wstring> wide;
+  for (int code = 1; code < 0xFD00; ++code) {
+    const bool twoBytes = code > 0xFF;
+    if (cp932::isLeadByte(static_cast<uint8_t>(twoBytes ? code >> 8 : code)) != twoBytes) continue;
+    std::string text(1, static_cast<char>(twoBytes ? code >> 8 : code));
+    if (twoBytes) text += static_cast<char>(code);
+    wchar_t w[4];
+    const int n = MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, text.data(),
+                                      static_cast<int>(text.size()), w, 4);
+    if (n <= 0) continue;
+    bytes.push_back(text);
+    wide.emplace_back(w, static_cast<size_t>(n));
+  }
+  ASSERT_GT(bytes.size(), 9000u);  // single bytes, JIS, NEC and IBM characters
+  long long folded = 0, disagreements = 0;
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    for (size_t j = i + 1; j < bytes.size(); ++j) {
+      const bool system = CompareStringOrdinal(wide[i].data(), static_cast<int>(wide[i].size()),
+                                               wide[j].data(), static_cast<int>(wide[j].size()),
+                                               TRUE) == CSTR_EQUAL;
+      folded += system;
+      if (system != (cp932::compareNames(bytes[i].c_str(), bytes[j].c_str()) == 0) &&
+          ++disagreements <= 20) {
+        ADD_FAILURE() << "characters " << i << " and " << j << (system ? ": one name" : ": two");
+      }
+    }
+  }
+  EXPECT_EQ(disagreements, 0);
+  EXPECT_GT(folded, 400);  // A-Z and the double-byte pairs were met
+}
