@@ -505,15 +505,20 @@ uint8_t compareStores(SnapshotStore& current, SnapshotStore& baseline, int root,
     return match == kNoItem ? 0 : compareKey(current, baseline, root, match, options);
   }
   std::vector<ItemIndex> roots;
-  for (ItemIndex at = 0; at != kNoItem && roots.size() < static_cast<size_t>(kMaxRootChain);
+  ItemIndex at = 0;
+  for (; at != kNoItem && roots.size() < static_cast<size_t>(kMaxRootChain);
        at = nextKey(current, at)) {
     roots.push_back(at);
   }
-  for (ItemIndex at : roots) clearCompareMarks(current, at);
+  if (at == kNoItem) {
+    clearAllCompareMarks(current);  // every root: one pass over the record blocks
+  } else {
+    for (ItemIndex root : roots) clearCompareMarks(current, root);
+  }
   uint8_t result = 0;
-  for (ItemIndex at : roots) {
-    const ItemIndex match = baselineRootFor(current, baseline, at);
-    if (match != kNoItem) result = compareKey(current, baseline, at, match, options);
+  for (ItemIndex root : roots) {
+    const ItemIndex match = baselineRootFor(current, baseline, root);
+    if (match != kNoItem) result = compareKey(current, baseline, root, match, options);
   }
   return result;
 }

@@ -42,6 +42,8 @@ uint8_t compareKey(SnapshotStore& current, SnapshotStore& baseline, ItemIndex c,
 // Undoes every comparison mark in the subtree of `key` (a ghost key is removed with
 // its subtree); returns the key's next sibling.
 ItemIndex clearCompareMarks(SnapshotStore& current, ItemIndex key);
+// The same for every root of `current`, sweeping its record blocks in index order.
+void clearAllCompareMarks(SnapshotStore& current);
 
 // 1 when the data of current value `w` and baseline value `v` differ, else 0. Values
 // of different registry types always differ; when either side kept only its digest,

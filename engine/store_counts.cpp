@@ -80,16 +80,20 @@ struct Tally {
   int64_t rootBytes;
 };
 
+// Counting needs no order, so the record blocks are swept instead of walking the tree.
 void tallyStore(SnapshotStore& store, Tally& tally) {
   std::memset(&tally, 0, sizeof tally);
-  walkKeys(store, 0, true, [&](ItemIndex key) {
-    KeyRecord& record = keyRecord(store, key);
-    tally.keysInState[record.state] += 1;
-    if (record.summary & SUM_AUTOCHECK_TARGET) tally.autoCheckTargets += 1;
-    if (record.parent < 0) tally.rootBytes += record.byteCount;
-    forEachValue(store, key, [&](ItemIndex, ValueRecord& v) { tally.valuesInState[v.state] += 1; });
-    return true;
-  });
+  store_walk::forEachLiveRecord(store.keyBlocks, store.counts.keyCount,
+                                [&](ItemIndex, const KeyRecord& record) {
+                                  tally.keysInState[record.state] += 1;
+                                  if (record.summary & SUM_AUTOCHECK_TARGET) {
+                                    tally.autoCheckTargets += 1;
+                                  }
+                                  if (record.parent < 0) tally.rootBytes += record.byteCount;
+                                });
+  store_walk::forEachLiveRecord(
+      store.valueBlocks, store.counts.valueCount,
+      [&](ItemIndex, const ValueRecord& v) { tally.valuesInState[v.state] += 1; });
 }
 
 int64_t liveKeys(const Tally& tally) {

@@ -61,6 +61,23 @@ void forEachValue(SnapshotStore& store, ItemIndex key, Visit&& visit) {
   }
 }
 
+// Calls visit(index, record) for every live record (name entry >= 0) of a block table
+// holding `count` slots (keyBlocks with keyCount, valueBlocks with valueCount), in index
+// order. Live records are exactly those reachable from the roots (removal frees what it
+// unlinks, loading frees what the roots do not reach), so where the order does not
+// matter this visits what a walk visits, reading memory front to back.
+template <class Record, class Visit>
+void forEachLiveRecord(Record* const* blocks, int32_t count, Visit&& visit) {
+  for (int32_t base = 0; base < count; base += kSlotsPerBlock) {
+    Record* block = blocks[base >> kSlotBits];
+    if (block == nullptr) continue;
+    const int32_t slots = count - base < kSlotsPerBlock ? count - base : kSlotsPerBlock;
+    for (int32_t slot = 0; slot < slots; ++slot) {
+      if (block[slot].name >= 0) visit(base + slot, block[slot]);
+    }
+  }
+}
+
 // Pre-order walk of the subtree of `first` (wholeChain false) or of `first` and all
 // its following siblings with their subtrees (wholeChain true). enter(key) returns
 // whether to walk the key's subkeys; leave(key) follows once they are done. Every
