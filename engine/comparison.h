@@ -42,7 +42,10 @@ uint8_t compareKey(SnapshotStore& current, SnapshotStore& baseline, ItemIndex c,
 // Undoes every comparison mark in the subtree of `key` (a ghost key is removed with
 // its subtree); returns the key's next sibling.
 ItemIndex clearCompareMarks(SnapshotStore& current, ItemIndex key);
-// The same for every root of `current`, sweeping its record blocks in index order.
+// The same for every root of `current`, sweeping its record blocks in index order
+// rather than walking the tree: the outcome is the walk's (ghost keys and values gone,
+// every mark undone), only the order in which ghosts are freed differs, so later
+// ghosts may take other free record indices.
 void clearAllCompareMarks(SnapshotStore& current);
 
 // 1 when the data of current value `w` and baseline value `v` differ, else 0. Values
