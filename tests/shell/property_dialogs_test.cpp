@@ -7,6 +7,8 @@
 #include <string>
 
 #include "dialogs/file_property_dialog.h"
+#include "platform/memory/recording_shell.h"
+#include "rules/options.h"
 #include "resources/command_ids.h"
 #include "resources/dialog_ids.h"
 #include "search/search_history.h"
@@ -116,6 +118,33 @@ TEST_F(PropertyDialogsTest, ChangedValueBesideItsBaselineAndItsSearchButton) {
   MSG posted;
   ASSERT_TRUE(PeekMessageA(&posted, mainWindow, WM_COMMAND, WM_COMMAND, PM_REMOVE));
   EXPECT_EQ(static_cast<WPARAM>(IDM_SEARCH), posted.wParam);
+}
+
+// With the jump allowed, "RegEditを起動" leaves the value's key for the editor to open
+// and starts it.
+TEST_F(PropertyDialogsTest, RegEditButtonOpensTheEditorAtTheValuesKey) {
+  ASSERT_NE(kNoItem, testKey);
+  platform::ScopedShell shell;
+  const char settings[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Regedit";
+  HKEY created = nullptr;  // the editor's settings, as after its first run
+  RegCreateKeyExA(HKEY_CURRENT_USER, settings, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &created, nullptr);
+  RegCloseKey(created);
+  const int32_t allowed = programOptions.entries[OPT_ALLOW_REGEDIT];
+  programOptions.entries[OPT_ALLOW_REGEDIT] = 1;
+  withDialog([&] { featureHooks.showItemProperties(child(testKey, "changed", true)); },
+             [](HWND dialog) {
+               ASSERT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_VALUE_REGEDIT)));
+               SendMessageA(dialog, WM_COMMAND, IDC_VALUE_REGEDIT, 0);
+             });
+  programOptions.entries[OPT_ALLOW_REGEDIT] = allowed;
+  ASSERT_EQ(1u, shell.shell.requests.size());
+  EXPECT_EQ("regedit.exe", shell.shell.requests[0].file);
+  char lastKey[1024] = "";
+  DWORD length = sizeof lastKey;
+  RegGetValueA(HKEY_CURRENT_USER, settings, "LastKey", RRF_RT_REG_SZ, nullptr, lastKey, &length);
+  const std::string written = lastKey;
+  ASSERT_NE(std::string::npos, written.find('\\')) << written;
+  EXPECT_EQ("\\" + kTestPath, written.substr(written.find('\\'))) << written;
 }
 
 TEST_F(PropertyDialogsTest, MultiStringByDoubleClickAndLargeBinaryReadLive) {
