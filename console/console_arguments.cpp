@@ -17,7 +17,7 @@ const CommandWord kCommands[] = {
 
 // Options and the commands that take them.
 enum OptionId { kHelp, kLive, kOutput, kEncoding, kValues, kRedo, kUndo, kUnicode };
-struct OptionSpec {
+struct ConsoleOption {
   const char* name;
   OptionId id;
   bool takesValue;
@@ -27,7 +27,7 @@ constexpr unsigned bit(ConsoleCommand command) { return 1u << static_cast<unsign
 constexpr unsigned kListing = bit(ConsoleCommand::kCompare) | bit(ConsoleCommand::kList);
 constexpr unsigned kEvery = bit(ConsoleCommand::kNone) | bit(ConsoleCommand::kSnapshot) |
                             kListing | bit(ConsoleCommand::kExportReg);
-const OptionSpec kOptions[] = {
+const ConsoleOption kOptions[] = {
     {"--help", kHelp, false, kEvery},
     {"-h", kHelp, false, kEvery},
     {"--live", kLive, false, bit(ConsoleCommand::kCompare)},
@@ -39,17 +39,17 @@ const OptionSpec kOptions[] = {
     {"--unicode", kUnicode, false, bit(ConsoleCommand::kExportReg)},
 };
 
-const OptionSpec* findOption(const std::string& name, ConsoleCommand command) {
-  for (const OptionSpec& spec : kOptions) {
-    if (name == spec.name && (spec.commands & bit(command))) return &spec;
+const ConsoleOption* findOption(const std::string& name, ConsoleCommand command) {
+  for (const ConsoleOption& option : kOptions) {
+    if (name == option.name && (option.commands & bit(command))) return &option;
   }
   return nullptr;
 }
 
 // Sets the option; false with the request's error set when the value is refused.
-bool applyOption(ConsoleRequest& request, const OptionSpec& spec, const std::string& value,
+bool applyOption(ConsoleRequest& request, const ConsoleOption& option, const std::string& value,
                  const ConsoleTexts& texts) {
-  switch (spec.id) {
+  switch (option.id) {
     case kHelp: request.help = true; break;
     case kLive: request.live = true; break;
     case kOutput: request.outputPath = value; break;
@@ -120,13 +120,13 @@ ConsoleRequest parseConsoleArguments(const std::vector<std::string>& arguments,
     }
     const size_t equals = argument.find('=');
     const std::string name = argument.substr(0, equals);
-    const OptionSpec* spec = findOption(name, request.command);
-    if (spec == nullptr || (equals != std::string::npos && !spec->takesValue)) {
+    const ConsoleOption* option = findOption(name, request.command);
+    if (option == nullptr || (equals != std::string::npos && !option->takesValue)) {
       request.error = formatText(texts.unknownOption, argument.c_str());
       return request;
     }
     std::string value;
-    if (spec->takesValue) {
+    if (option->takesValue) {
       if (equals != std::string::npos) {
         value = argument.substr(equals + 1);
       } else if (at + 1 < arguments.size()) {
@@ -140,7 +140,7 @@ ConsoleRequest parseConsoleArguments(const std::vector<std::string>& arguments,
         return request;
       }
     }
-    if (!applyOption(request, *spec, value, texts)) return request;
+    if (!applyOption(request, *option, value, texts)) return request;
   }
   if (request.help) return request;
   if (request.command == ConsoleCommand::kNone) {
