@@ -11,6 +11,8 @@
 //   figure compare.changes <n> items   the changes it found
 #include <benchmark/benchmark.h>
 
+#include "benchmarks/bench_main.h"
+
 #include <algorithm>
 #include <chrono>
 #include <ctime>
@@ -68,10 +70,7 @@ BENCHMARK(BM_CompareSnapshots)->Unit(benchmark::kMillisecond)->UseManualTime()->
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
+  if (!bench::runRegisteredBenchmarks(&argc, argv)) return 1;
   if (runMs.empty()) return 0;
   std::vector<double> runs = runMs;
   std::sort(runs.begin(), runs.end());

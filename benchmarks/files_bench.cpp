@@ -11,6 +11,8 @@
 //   figure files.size_mb <MB> MB   size of the file (MiB)
 #include <benchmark/benchmark.h>
 
+#include "benchmarks/bench_main.h"
+
 #include <algorithm>
 #include <chrono>
 #include <ctime>
@@ -194,18 +196,12 @@ void BM_LoadSnapshot(benchmark::State& state) {
 }
 BENCHMARK(BM_LoadSnapshot)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
 
-double median(std::vector<double> runs) {
-  std::sort(runs.begin(), runs.end());
-  return runs.empty() ? 0.0 : runs[runs.size() / 2];
-}
+using bench::median;
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
+  if (!bench::runRegisteredBenchmarks(&argc, argv)) return 1;
   std::remove(snapshotPath().c_str());
   if (figures.saveSeconds.empty() || figures.loadSeconds.empty()) return 0;
   std::printf("figure files.save_s %.3f s\n", median(figures.saveSeconds));

@@ -10,6 +10,8 @@
 //   figure listings.changes <n> items          the changes the comparison found
 #include <benchmark/benchmark.h>
 
+#include "benchmarks/bench_main.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -78,10 +80,7 @@ BENCHMARK(BM_AllChangesList)->Unit(benchmark::kMillisecond)->UseManualTime()->It
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
+  if (!bench::runRegisteredBenchmarks(&argc, argv)) return 1;
   if (runMs.empty()) return 0;
   std::sort(runMs.begin(), runMs.end());
   std::printf("figure listings.all_changes_ms %.1f ms\n", runMs[runMs.size() / 2]);

@@ -11,6 +11,8 @@
 //   figure navigation.favourites_ms <ms> ms    opening all twenty shipped favourites' keys
 #include <benchmark/benchmark.h>
 
+#include "benchmarks/bench_main.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -91,18 +93,12 @@ void BM_Navigation(benchmark::State& state) {
 }
 BENCHMARK(BM_Navigation)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(7);
 
-double median(std::vector<double> runs) {
-  std::sort(runs.begin(), runs.end());
-  return runs[runs.size() / 2];
-}
+using bench::median;
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
+  if (!bench::runRegisteredBenchmarks(&argc, argv)) return 1;
   if (markMs.empty()) return 0;
   std::printf("figure navigation.guide_load_ms %.2f ms\n", median(loadMs));
   std::printf("figure navigation.mark_ms %.1f ms\n", median(markMs));

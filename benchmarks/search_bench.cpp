@@ -8,6 +8,8 @@
 //   figure search.full_walk_cpu_ms, search.expression_walk_cpu_ms: the same in the
 //     thread's CPU time, which a busy machine does not inflate
 #include <benchmark/benchmark.h>
+
+#include "benchmarks/bench_main.h"
 #include <time.h>
 
 #include <algorithm>
@@ -151,17 +153,12 @@ void BM_ExpressionWalk(benchmark::State& state) {
 }
 BENCHMARK(BM_ExpressionWalk)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(7);
 
-double median(std::vector<double> runs) {
-  std::sort(runs.begin(), runs.end());
-  return runs.empty() ? 0 : runs[runs.size() / 2];
-}
+using bench::median;
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
+  if (!bench::runRegisteredBenchmarks(&argc, argv)) return 1;
   if (!fullWalkMs.empty()) std::printf("figure search.full_walk_ms %.1f ms\n", median(fullWalkMs));
   if (!expressionWalkMs.empty()) {
     std::printf("figure search.expression_walk_ms %.1f ms\n", median(expressionWalkMs));

@@ -13,6 +13,8 @@
 //                                         short text, a few binary blobs of kilobytes)
 #include <benchmark/benchmark.h>
 
+#include "benchmarks/bench_main.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -297,10 +299,7 @@ BENCHMARK(BM_TwoReadingsWithData)->Unit(benchmark::kMillisecond)->UseManualTime(
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
+  if (!bench::runRegisteredBenchmarks(&argc, argv)) return 1;
   if (figures.nsPerItem.empty() || figures.items == 0) return 0;
   std::vector<double> runs = figures.nsPerItem;
   std::sort(runs.begin(), runs.end());

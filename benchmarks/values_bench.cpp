@@ -11,6 +11,8 @@
 //   figure compare.values_100000_cpu_ms <ms> ms  its processor time (median)
 #include <benchmark/benchmark.h>
 
+#include "benchmarks/bench_main.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -145,18 +147,12 @@ void BM_CompareWideKey(benchmark::State& state) {
 }
 BENCHMARK(BM_CompareWideKey)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(7);
 
-double median(std::vector<double> runs) {
-  std::sort(runs.begin(), runs.end());
-  return runs.empty() ? 0.0 : runs[runs.size() / 2];
-}
+using bench::median;
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
+  if (!bench::runRegisteredBenchmarks(&argc, argv)) return 1;
   if (!readRuns.ms.empty()) {
     std::printf("figure reader.values_100000_ms %.1f ms\n", median(readRuns.ms));
     std::printf("figure reader.values_100000_cpu_ms %.1f ms\n", median(readRuns.cpuMs));
