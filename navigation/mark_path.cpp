@@ -27,8 +27,8 @@ const char* valueNameShown(SnapshotStore& store, ItemIndex value) {
   return name[0] == '\0' ? kDefaultValueName : name;
 }
 
-// The subkey of `parent` (-1: the roots) named `name`, looked for directly and then
-// inside the grouping keys below `parent`, which paths leave out.
+}  // namespace
+
 ItemIndex findShownKey(SnapshotStore& store, ItemIndex parent, const char* name, int level) {
   const ItemIndex direct = findChild(store, parent, name, false);
   if (direct >= 0 || parent < 0 || level >= kMaxGroupingLevels) return direct;
@@ -42,13 +42,11 @@ ItemIndex findShownKey(SnapshotStore& store, ItemIndex parent, const char* name,
   return kNoItem;
 }
 
-ItemIndex findValue(SnapshotStore& store, ItemIndex key, const std::string& name) {
+ItemIndex findShownValue(SnapshotStore& store, ItemIndex key, const std::string& name) {
   ItemIndex found = findChild(store, key, name.c_str(), true);
   if (found == kNoItem && name == kDefaultValueName) found = findChild(store, key, "", true);
   return found;
 }
-
-}  // namespace
 
 std::string buildMarkPath(SnapshotStore& store, ItemIndex reference) {
   const bool isValue = isValueReference(reference);
@@ -108,7 +106,7 @@ ItemIndex resolveMarkPath(SnapshotStore& store, const std::string& path) {
       key = findShownKey(store, key, component.c_str(), 0);
       if (key < 0) return kNoItem;
       if (end) return key;
-      if (valueFollows) return findValue(store, key, path.substr(at + kValueSeparatorLength));
+      if (valueFollows) return findShownValue(store, key, path.substr(at + kValueSeparatorLength));
       component.clear();
       ++at;
       continue;

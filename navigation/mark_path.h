@@ -25,3 +25,10 @@ std::string defaultMarkHeading(SnapshotStore& store, ItemIndex reference);
 // key on the way or the value is not found. Names compare as the registry compares
 // them; "(標準)" also finds the default value when no value has that name.
 ItemIndex resolveMarkPath(SnapshotStore& store, const std::string& path);
+
+// The subkey of `parent` (-1: the roots) named `name`, looked for directly and then
+// inside the grouping keys below `parent`, which the shown paths leave out.
+ItemIndex findShownKey(SnapshotStore& store, ItemIndex parent, const char* name, int level = 0);
+// The value of `key` named `name`; "(標準)" also finds the default value when no value
+// carries that name.
+ItemIndex findShownValue(SnapshotStore& store, ItemIndex key, const std::string& name);

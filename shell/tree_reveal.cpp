@@ -3,6 +3,7 @@
 #include <string>
 
 #include "engine/store_walk.h"
+#include "navigation/mark_path.h"
 #include "shell/app_state.h"
 #include "shell/status_line.h"
 #include "shell/tree_view.h"
@@ -17,8 +18,6 @@ namespace {
 // Ancestor levels revealItem walks at most.
 constexpr int kMaxRevealLevels = 64;
 constexpr UINT kHideWaitMs = 50;
-// Grouping keys nest two deep ("!.File Types" \ letter); one more level is slack.
-constexpr int kMaxGroupingLevels = 3;
 
 const char kValueSeparator[] = " : ";
 constexpr size_t kValueSeparatorLength = sizeof kValueSeparator - 1;
@@ -26,31 +25,6 @@ constexpr size_t kValueSeparatorLength = sizeof kValueSeparator - 1;
 bool hitDrawingStale(uint16_t flags) {
   return ((flags & VIEW_HIT) && !(flags & VIEW_HIT_IMAGE)) ||
          ((flags & VIEW_HIT_BELOW) && !(flags & VIEW_HIT_BELOW_IMAGE));
-}
-
-// The subkey of `parent` (-1: the roots) named `name`. Paths leave the grouping keys
-// of the class information out, so a name not found directly is looked for inside
-// the grouping keys below `parent`.
-ItemIndex findKeyNamed(ItemIndex parent, const char* name, int level = 0) {
-  SnapshotStore& s = store();
-  const ItemIndex direct = findChild(s, parent, name, false);
-  if (direct >= 0 || parent < 0 || level >= kMaxGroupingLevels) return direct;
-  int64_t budget = s.counts.keyCount;
-  for (ItemIndex at = keyRecord(s, parent).firstChild; validKey(at) && budget-- > 0;
-       at = keyRecord(s, at).nextSibling) {
-    if (!(keyRecord(s, at).summary & SUM_GROUPING_KEY)) continue;
-    const ItemIndex found = findKeyNamed(at, name, level + 1);
-    if (found >= 0) return found;
-  }
-  return kNoItem;
-}
-
-// The value of `key` named `name`, as a reference; "(標準)" also finds the default
-// value when no value carries that name.
-ItemIndex findValueNamed(ItemIndex key, const std::string& name) {
-  ItemIndex found = findChild(store(), key, name.c_str(), true);
-  if (found == kNoItem && name == kDefaultValueName) found = findChild(store(), key, "", true);
-  return found;
 }
 
 }  // namespace
@@ -144,14 +118,14 @@ ItemIndex openKeyByPath(const char* text) {
       ++pos;
     }
     if (pos > start) {
-      const ItemIndex next = findKeyNamed(key, path.substr(start, pos - start).c_str());
+      const ItemIndex next = findShownKey(store(), key, path.substr(start, pos - start).c_str());
       if (next < 0) break;
       key = next;
       found = key;
     }
     if (valueFollows) {
       if (key >= 0) {
-        const ItemIndex named = findValueNamed(key, path.substr(pos + kValueSeparatorLength));
+        const ItemIndex named = findShownValue(store(), key, path.substr(pos + kValueSeparatorLength));
         if (named != kNoItem) found = named;
       }
       break;
