@@ -88,6 +88,16 @@ inline std::map<std::string, std::string> dumpRules() {
   return dump;
 }
 
+// `dump` with the five root keys, SPECIAL_SETTINGS and its SAME_KEYS added as plain
+// path nodes ("0/1") where it has no entry of its own: the nodes every store holds.
+inline std::map<std::string, std::string> withTopNodes(std::map<std::string, std::string> dump) {
+  for (const char* top : {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_CONFIG", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE",
+                          "HKEY_USERS", "SPECIAL_SETTINGS", "SPECIAL_SETTINGS|SAME_KEYS"}) {
+    dump.emplace(top, "0/1");
+  }
+  return dump;
+}
+
 // Names of the children of `parent` (-1: the top nodes) in list order.
 inline std::vector<std::string> childNames(RuleIndex parent) {
   std::vector<std::string> names;
@@ -97,6 +107,17 @@ inline std::vector<std::string> childNames(RuleIndex parent) {
 }
 
 inline RuleFileSwitches allSwitches(bool on) { return RuleFileSwitches{on, on, on, on, on}; }
+
+// A report's counts in the order of its fields: lines, comment, section, blank,
+// switched-off, rule, repeated, malformed and dropped lines, and the first problem line.
+inline std::string counts(const KeyControlReport& r) {
+  std::string text;
+  for (int32_t n : {r.lines, r.commentLines, r.sectionLines, r.blankLines, r.switchedOffLines, r.ruleLines,
+                    r.repeatedLines, r.malformedLines, r.droppedLines, r.firstProblemLine}) {
+    text += (text.empty() ? "" : " ") + std::to_string(n);
+  }
+  return text;
+}
 
 inline KeyControlReport parseText(const std::string& text, const RuleFileSwitches& switches) {
   KeyControlReport report;
