@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -123,6 +126,26 @@ inline KeyControlReport parseText(const std::string& text, const RuleFileSwitche
   KeyControlReport report;
   parseKeyControlText(text.data(), text.size(), switches, &report);
   return report;
+}
+
+// A fresh folder named after the running test under the temporary folder, removed
+// again at the end.
+struct TempFolder {
+  TempFolder() {
+    std::filesystem::remove_all(path);
+    std::filesystem::create_directories(path);
+  }
+  ~TempFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path, ignored);
+  }
+  const std::filesystem::path path = std::filesystem::temp_directory_path() /
+      (std::string("kestrin-rules-") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+};
+
+inline std::vector<uint8_t> fileBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
 class RuleTest : public ::testing::Test {

@@ -32,25 +32,8 @@ void putU32(std::vector<uint8_t>& bytes, uint32_t value) {
   for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
 }
 
-std::vector<uint8_t> readBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
 class UserControlTest : public rule_test::RuleTest {
  protected:
-  void SetUp() override {
-    RuleTest::SetUp();
-    folder_ = fs::temp_directory_path() /
-              ("kestrin-rules-" + std::to_string(reinterpret_cast<uintptr_t>(this)));
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
-  }
-  void TearDown() override {
-    fs::remove_all(folder_);
-    RuleTest::TearDown();
-  }
-
   // keyCtrl rules and the user's rules of every kind on top of them.
   void buildUserRules() {
     parseText(kShipped, allSwitches(true));
@@ -68,7 +51,8 @@ class UserControlTest : public rule_test::RuleTest {
   }
 
   fs::path file() const { return folder_ / "userCtrl.dat"; }
-  fs::path folder_;
+  rule_test::TempFolder temp_;
+  const fs::path& folder_ = temp_.path;
 };
 
 // A hand-made image: records as {depth, code, flags, parent, next, child, name offset}.
@@ -230,7 +214,7 @@ TEST_F(UserControlTest, DamagedFilesAreIgnoredWhole) {
 TEST_F(UserControlTest, AFailedSaveLeavesTheOldFile) {
   buildUserRules();
   ASSERT_TRUE(saveUserControlFile(file().string()));
-  const std::vector<uint8_t> saved = readBytes(file());
+  const std::vector<uint8_t> saved = rule_test::fileBytes(file());
   ASSERT_FALSE(saved.empty());
 
   // The folder is gone: nothing written, nothing left behind.
@@ -244,7 +228,7 @@ TEST_F(UserControlTest, AFailedSaveLeavesTheOldFile) {
   // A later save replaces the file whole.
   addPath("HKEY_LOCAL_MACHINE|More", CONTROL_HIDDEN, kRuleSetUser);
   ASSERT_TRUE(saveUserControlFile(file().string()));
-  EXPECT_GT(readBytes(file()).size(), saved.size());
+  EXPECT_GT(rule_test::fileBytes(file()).size(), saved.size());
   EXPECT_FALSE(fs::exists(file().string() + ".tmp"));
 }
 
