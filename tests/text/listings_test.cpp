@@ -128,9 +128,10 @@ INSTANTIATE_TEST_SUITE_P(
         EntryCase{"text", kRegSz, {"テキスト\0junk", 13}, true, 3, "!テキスト"},
         EntryCase{"dword", kRegDword, "\xff\xff\xff\xff", true, 3, "0xFFFFFFFF (-1)\n"},
         EntryCase{"multi", kRegMultiSz, {"a\0bc\0\0", 6}, true, 3, "a\r\nbc\r\n"},
-        EntryCase{"binary", 3, std::string(21, 'A'), true, 3,
-                  "     0: 41 41 41 41 41 41 41 41 41 41 41 41 41 41 41 41 41 41 41 41   "
-                  "AAAAAAAAAAAAAAAAAAAA\r\n    20: 41 " + std::string(59, ' ') + "A\r\n"},
+        // A byte that is no printable character is a blank on the right.
+        EntryCase{"binary", 3, "\x01" + std::string(20, 'A'), true, 3,
+                  "     0: 01 41 41 41 41 41 41 41 41 41 41 41 41 41 41 41 41 41 41 41    "
+                  "AAAAAAAAAAAAAAAAAAA\r\n    20: 41 " + std::string(59, ' ') + "A\r\n"},
         EntryCase{"digest", kRegSz, "xyz", false, 3, "!≪値無し≫"},
         EntryCase{"live", kRegSz, "xyz", false, 5, "!live"},
         EntryCase{"gone", kRegSz, "xyz", false, 5, "!"}),

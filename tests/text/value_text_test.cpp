@@ -181,22 +181,6 @@ TEST(HexDump10, LinesOfFiftyOneCharactersAndTheLeadByteAsSpace) {
   EXPECT_EQ(dump.substr(102), "   20: " + hexPairs(5, 20) + std::string(32 - 15, ' ') + "     \r\n");
 }
 
-TEST(HexDump20, LinesOfNinetyTwoCharactersOrTheNumberText) {
-  std::vector<uint8_t> data = counting(45);
-  std::vector<char> dest(hexDump20Size(45, VALUE_KIND_BYTES));
-  formatHexDump20(dest.data(), data.data(), 45, VALUE_KIND_BYTES);
-  std::string dump(dest.data());
-  ASSERT_EQ(dump.size() + 1, dest.size());
-  EXPECT_EQ(dump.substr(0, 92), "     0: " + hexPairs(20) + "  " + std::string(20, ' ') + "\r\n");
-  EXPECT_EQ(dump.substr(92, 8), "    20: ");
-  EXPECT_EQ(dump.substr(184, 8), "    40: ");
-
-  const uint8_t number[] = {0xFF, 0xFF, 0xFF, 0xFF};
-  std::vector<char> text(hexDump20Size(4, VALUE_KIND_NUMBER));
-  formatHexDump20(text.data(), number, 4, VALUE_KIND_NUMBER);
-  EXPECT_STREQ(text.data(), "0xFFFFFFFF (-1)\n");
-}
-
 TEST(HexDumps, MeasuredSizeIsExactForEveryLengthAndWideOffsets) {
   for (int32_t length : {0, 1, 9, 10, 11, 19, 20, 21, 99, 100, 100005, 200000}) {
     std::vector<uint8_t> data(static_cast<size_t>(length), 0x41);
