@@ -5,11 +5,10 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
-#include <system_error>
 #include <vector>
 
+#include "tests/rules/rule_test_support.h"
 
 namespace {
 
@@ -60,11 +59,6 @@ bool sameOptions(const ProgramOptions& a, const ProgramOptions& b) {
   return std::memcmp(a.entries, b.entries, sizeof a.entries) == 0 && a.windowMaximized == b.windowMaximized &&
          a.windowX == b.windowX && a.windowY == b.windowY && a.windowWidth == b.windowWidth &&
          a.windowHeight == b.windowHeight && std::strcmp(a.dataFolder, b.dataFolder) == 0;
-}
-
-std::vector<uint8_t> fileBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
 void writeBytes(const fs::path& path, const std::vector<uint8_t>& bytes) {
@@ -159,25 +153,15 @@ TEST(OptionsFileDecode, EveryFlippedByteGivesAUsableResultOrNone) {
 
 class OptionsFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    folder_ = fs::temp_directory_path() / (std::string("kestrin-options-") + info->name());
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
-    path_ = folder_ / "options.dat";
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(folder_, ignored);
-  }
   std::vector<std::string> folderEntries() const {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(folder_)) names.push_back(entry.path().filename().string());
     return names;
   }
 
-  fs::path folder_;
-  fs::path path_;
+  rule_test::TempFolder temp_;
+  const fs::path& folder_ = temp_.path;
+  const fs::path path_ = folder_ / "options.dat";
 };
 
 TEST_F(OptionsFileTest, SavingReplacesTheOldFileAndATemporaryAndReadsBack) {
@@ -189,7 +173,7 @@ TEST_F(OptionsFileTest, SavingReplacesTheOldFileAndATemporaryAndReadsBack) {
   ASSERT_TRUE(saveOptionsFile(path_.string(), saved));
   uint8_t image[kOptionsFileBytes];
   encodeOptionsFile(saved, image);
-  EXPECT_EQ(fileBytes(path_), std::vector<uint8_t>(image, image + sizeof image));
+  EXPECT_EQ(rule_test::fileBytes(path_), std::vector<uint8_t>(image, image + sizeof image));
   EXPECT_EQ(folderEntries(), std::vector<std::string>{"options.dat"});  // no temporary left
 
   ProgramOptions loaded{};
@@ -205,7 +189,7 @@ TEST_F(OptionsFileTest, FailedSaveLeavesTheOldFileAndNoTemporary) {
   // The temporary file cannot be created where a folder of its name stands.
   fs::create_directory(folder_ / "options.dat.tmp");
   EXPECT_FALSE(saveOptionsFile(path_.string(), sampleOptions()));
-  EXPECT_EQ(fileBytes(path_), old);
+  EXPECT_EQ(rule_test::fileBytes(path_), old);
   fs::remove(folder_ / "options.dat.tmp");
   // A missing folder.
   EXPECT_FALSE(saveOptionsFile((folder_ / "missing" / "options.dat").string(), sampleOptions()));
@@ -220,7 +204,7 @@ TEST_F(OptionsFileTest, FullDiskLeavesTheOldFile) {
   // Every write to /dev/full fails with "no space left on device".
   fs::create_symlink("/dev/full", folder_ / "options.dat.tmp");
   EXPECT_FALSE(saveOptionsFile(path_.string(), sampleOptions()));
-  EXPECT_EQ(fileBytes(path_), old);
+  EXPECT_EQ(rule_test::fileBytes(path_), old);
   EXPECT_EQ(folderEntries(), std::vector<std::string>{"options.dat"});
 }
 #endif

@@ -190,10 +190,7 @@ TEST_F(RuleApplyTest, RecordingKeysAndValues) {
   EXPECT_TRUE(recordItemControlIn(store(), byDefault, true));
   EXPECT_FALSE(recordItemControlIn(store(), -1, false));
   EXPECT_FALSE(recordItemControlIn(store(), 999999, true));
-  Dump expected = {
-      {"HKEY_CLASSES_ROOT", "0/1"},
-      {"HKEY_CURRENT_CONFIG", "0/1"},
-      {"HKEY_CURRENT_USER", "0/1"},
+  Dump expected = rule_test::withTopNodes({
       {"HKEY_CURRENT_USER|Target", "13/65"},
       {"HKEY_LOCAL_MACHINE", "0/65"},  // a root recorded without a control
       {"HKEY_LOCAL_MACHINE|SOFTWARE", "0/1"},
@@ -201,11 +198,8 @@ TEST_F(RuleApplyTest, RecordingKeysAndValues) {
       {"HKEY_LOCAL_MACHINE|SOFTWARE|Owner", "0/1"},
       {"HKEY_LOCAL_MACHINE|SOFTWARE|Owner|", "3/66"},
       {"HKEY_LOCAL_MACHINE|SOFTWARE|Owner|Stamp", "3/66"},
-      {"HKEY_USERS", "0/1"},
-      {"SPECIAL_SETTINGS", "0/1"},
-      {"SPECIAL_SETTINGS|SAME_KEYS", "0/1"},
       {"SPECIAL_SETTINGS|SAME_KEYS|Temp", "3/65"},
-  };
+  });
   EXPECT_EQ(dumpRules(), expected);
   // The value rule leaves the subkey of the same name alone.
   applyRulesToStore(store());
@@ -255,20 +249,13 @@ TEST_F(RuleApplyTest, RebuildFromTheBaselineOrTheCurrentSnapshot) {
   key("HKEY_CURRENT_USER\\Refused", STATE_REFUSED);
   addPath("HKEY_CLASSES_ROOT|Dropped", CONTROL_HIDDEN);  // the store is replaced
 
-  const Dump common = {
-      {"HKEY_CLASSES_ROOT", "0/1"},
-      {"HKEY_CURRENT_CONFIG", "0/1"},
-      {"HKEY_CURRENT_USER", "0/1"},
-      {"HKEY_LOCAL_MACHINE", "0/1"},
+  const Dump common = rule_test::withTopNodes({
       {"HKEY_LOCAL_MACHINE|Hidden", "2/65"},
       {"HKEY_LOCAL_MACHINE|Hidden|Unchecked", "3/65"},
       {"HKEY_LOCAL_MACHINE|NotRead", "1/65"},
       {"HKEY_LOCAL_MACHINE|Values", "0/1"},
       {"HKEY_LOCAL_MACHINE|Values|Seed", "3/66"},
-      {"HKEY_USERS", "0/1"},
-      {"SPECIAL_SETTINGS", "0/1"},
-      {"SPECIAL_SETTINGS|SAME_KEYS", "0/1"},
-  };
+  });
   rebuildRulesFromStore(store(), true);
   Dump expected = common;
   expected["HKEY_LOCAL_MACHINE|Target"] = "13/65";

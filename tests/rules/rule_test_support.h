@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -88,6 +91,16 @@ inline std::map<std::string, std::string> dumpRules() {
   return dump;
 }
 
+// `dump` with the five root keys, SPECIAL_SETTINGS and its SAME_KEYS added as plain
+// path nodes ("0/1") where it has no entry of its own: the nodes every store holds.
+inline std::map<std::string, std::string> withTopNodes(std::map<std::string, std::string> dump) {
+  for (const char* top : {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_CONFIG", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE",
+                          "HKEY_USERS", "SPECIAL_SETTINGS", "SPECIAL_SETTINGS|SAME_KEYS"}) {
+    dump.emplace(top, "0/1");
+  }
+  return dump;
+}
+
 // Names of the children of `parent` (-1: the top nodes) in list order.
 inline std::vector<std::string> childNames(RuleIndex parent) {
   std::vector<std::string> names;
@@ -98,10 +111,41 @@ inline std::vector<std::string> childNames(RuleIndex parent) {
 
 inline RuleFileSwitches allSwitches(bool on) { return RuleFileSwitches{on, on, on, on, on}; }
 
+// A report's counts in the order of its fields: lines, comment, section, blank,
+// switched-off, rule, repeated, malformed and dropped lines, and the first problem line.
+inline std::string counts(const KeyControlReport& r) {
+  std::string text;
+  for (int32_t n : {r.lines, r.commentLines, r.sectionLines, r.blankLines, r.switchedOffLines, r.ruleLines,
+                    r.repeatedLines, r.malformedLines, r.droppedLines, r.firstProblemLine}) {
+    text += (text.empty() ? "" : " ") + std::to_string(n);
+  }
+  return text;
+}
+
 inline KeyControlReport parseText(const std::string& text, const RuleFileSwitches& switches) {
   KeyControlReport report;
   parseKeyControlText(text.data(), text.size(), switches, &report);
   return report;
+}
+
+// A fresh folder named after the running test under the temporary folder, removed
+// again at the end.
+struct TempFolder {
+  TempFolder() {
+    std::filesystem::remove_all(path);
+    std::filesystem::create_directories(path);
+  }
+  ~TempFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path, ignored);
+  }
+  const std::filesystem::path path = std::filesystem::temp_directory_path() /
+      (std::string("kestrin-rules-") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+};
+
+inline std::vector<uint8_t> fileBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
 class RuleTest : public ::testing::Test {

@@ -32,25 +32,8 @@ void putU32(std::vector<uint8_t>& bytes, uint32_t value) {
   for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
 }
 
-std::vector<uint8_t> readBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
 class UserControlTest : public rule_test::RuleTest {
  protected:
-  void SetUp() override {
-    RuleTest::SetUp();
-    folder_ = fs::temp_directory_path() /
-              ("kestrin-rules-" + std::to_string(reinterpret_cast<uintptr_t>(this)));
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
-  }
-  void TearDown() override {
-    fs::remove_all(folder_);
-    RuleTest::TearDown();
-  }
-
   // keyCtrl rules and the user's rules of every kind on top of them.
   void buildUserRules() {
     parseText(kShipped, allSwitches(true));
@@ -68,40 +51,47 @@ class UserControlTest : public rule_test::RuleTest {
   }
 
   fs::path file() const { return folder_ / "userCtrl.dat"; }
-  fs::path folder_;
+  rule_test::TempFolder temp_;
+  const fs::path& folder_ = temp_.path;
 };
+
+// A hand-made image: records as {depth, code, flags, parent, next, child, name offset}.
+std::vector<uint8_t> craft(const std::vector<std::vector<int64_t>>& records, const std::string& names,
+                           uint32_t blocks = 1, uint32_t blockSize = 65536) {
+  std::vector<uint8_t> bytes;
+  putU32(bytes, 0x00011201);
+  putU32(bytes, static_cast<uint32_t>(records.size()));
+  putU32(bytes, blocks);
+  putU32(bytes, blockSize);
+  for (const auto& r : records) {
+    bytes.push_back(static_cast<uint8_t>(r[0]));
+    bytes.push_back(static_cast<uint8_t>(r[1]));
+    bytes.push_back(static_cast<uint8_t>(r[2]));
+    bytes.push_back(static_cast<uint8_t>(static_cast<uint32_t>(r[6]) >> 16));
+    for (int field = 3; field < 7; ++field) putU32(bytes, static_cast<uint32_t>(r[static_cast<size_t>(field)]));
+  }
+  bytes.insert(bytes.end(), names.begin(), names.end());
+  return bytes;
+}
 
 TEST_F(UserControlTest, ByteLayout) {
   const RuleIndex software = addRule(3, "Software", CONTROL_NONE, kRuleEnsure);
   addRule(software, "Foo", CONTROL_NOT_CHECKED, kRuleSetUser);
   std::vector<uint8_t> image;
   encodeUserControl(image);
-
-  const char* names[] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_CONFIG", "HKEY_CURRENT_USER",
-                         "HKEY_LOCAL_MACHINE", "HKEY_USERS", "SPECIAL_SETTINGS", "SAME_KEYS",
-                         "Software", "Foo"};
-  // depth, code, flags, parent, next sibling, first child
-  const int records[9][6] = {
-      {0, 0, 1, -1, 1, -1}, {0, 0, 1, -1, 2, -1}, {0, 0, 1, -1, 3, -1},
-      {0, 0, 1, -1, 4, 7},  {0, 0, 1, -1, 5, -1}, {0, 0, 1, -1, -1, 6},
-      {1, 0, 1, 5, -1, -1}, {1, 0, 1, 3, -1, 8},  {2, 3, 0x41, 7, -1, -1},
-  };
-  std::vector<uint8_t> expected;
-  putU32(expected, 0x00011201);
-  putU32(expected, 9);
-  putU32(expected, 1);
-  putU32(expected, 65536);
-  std::string area;
-  for (int i = 0; i < 9; ++i) {
-    for (int field = 0; field < 3; ++field) expected.push_back(static_cast<uint8_t>(records[i][field]));
-    expected.push_back(0);  // name block
-    for (int field = 3; field < 6; ++field) putU32(expected, static_cast<uint32_t>(records[i][field]));
-    putU32(expected, static_cast<uint32_t>(area.size()));
-    area += names[i];
-    area += '\0';
-  }
-  expected.insert(expected.end(), area.begin(), area.end());
-  EXPECT_EQ(image, expected);
+  const std::string names(
+      "HKEY_CLASSES_ROOT\0HKEY_CURRENT_CONFIG\0HKEY_CURRENT_USER\0HKEY_LOCAL_MACHINE\0"
+      "HKEY_USERS\0SPECIAL_SETTINGS\0SAME_KEYS\0Software\0Foo\0", 126);
+  EXPECT_EQ(image, craft({{0, 0, 1, -1, 1, -1, 0},
+                          {0, 0, 1, -1, 2, -1, 18},
+                          {0, 0, 1, -1, 3, -1, 38},
+                          {0, 0, 1, -1, 4, 7, 56},
+                          {0, 0, 1, -1, 5, -1, 75},
+                          {0, 0, 1, -1, -1, 6, 86},
+                          {1, 0, 1, 5, -1, -1, 103},
+                          {1, 0, 1, 3, -1, 8, 113},
+                          {2, 3, 0x41, 7, -1, -1, 122}},
+                         names));
   EXPECT_EQ(image.size(), 16u + 9u * 20u + 126u);
 }
 
@@ -122,29 +112,23 @@ TEST_F(UserControlTest, SaveAndLoadRestoreExactlyTheUserRulesAndTheirPaths) {
   // Without them, only the user's rules and the paths leading to them come back.
   resetRules();
   ASSERT_TRUE(loadUserControlFile(file().string()));
-  const Dump userOnly = {
-      {"HKEY_CLASSES_ROOT", "0/1"},
+  const Dump userOnly = rule_test::withTopNodes({
       {"HKEY_CURRENT_CONFIG", "1/65"},
-      {"HKEY_CURRENT_USER", "0/1"},
       {"HKEY_CURRENT_USER|A", "0/1"},
       {"HKEY_CURRENT_USER|A|B", "0/1"},
       {"HKEY_CURRENT_USER|A|B|C", "0/1"},
       {"HKEY_CURRENT_USER|A|B|C|Deep", "3/65"},
       {"HKEY_CURRENT_USER|A|Val", "3/66"},
-      {"HKEY_LOCAL_MACHINE", "0/1"},
       {"HKEY_LOCAL_MACHINE|SOFTWARE", "0/1"},
       {"HKEY_LOCAL_MACHINE|SOFTWARE|Mine", "1/65"},
       {"HKEY_LOCAL_MACHINE|SOFTWARE|Shipped", "0/1"},
       {"HKEY_LOCAL_MACHINE|SOFTWARE|Shipped|Sub", "2/65"},
-      {"HKEY_USERS", "0/1"},
       {"HKEY_USERS|\\s", "0/1"},
       {"HKEY_USERS|\\s|Software", "0/1"},
       {"HKEY_USERS|\\s|Software|Cache", "0/1"},
       {"HKEY_USERS|\\s|Software|Cache|Inner", "13/65"},
-      {"SPECIAL_SETTINGS", "0/1"},
-      {"SPECIAL_SETTINGS|SAME_KEYS", "0/1"},
       {"SPECIAL_SETTINGS|SAME_KEYS|Temp", "3/97"},
-  };
+  });
   EXPECT_EQ(dumpRules(), userOnly);
 
   // loadRuleFiles reads the file only when the option says so.
@@ -181,25 +165,6 @@ TEST_F(UserControlTest, EveryFlippedByteEndsInAFullLoadOrNone) {
     }
   }
   EXPECT_GT(refused, 0);
-}
-
-// A hand-made image: records as {depth, code, flags, parent, next, child, name offset}.
-std::vector<uint8_t> craft(const std::vector<std::vector<int64_t>>& records, const std::string& names,
-                           uint32_t blocks = 1, uint32_t blockSize = 65536) {
-  std::vector<uint8_t> bytes;
-  putU32(bytes, 0x00011201);
-  putU32(bytes, static_cast<uint32_t>(records.size()));
-  putU32(bytes, blocks);
-  putU32(bytes, blockSize);
-  for (const auto& r : records) {
-    bytes.push_back(static_cast<uint8_t>(r[0]));
-    bytes.push_back(static_cast<uint8_t>(r[1]));
-    bytes.push_back(static_cast<uint8_t>(r[2]));
-    bytes.push_back(static_cast<uint8_t>(static_cast<uint32_t>(r[6]) >> 16));
-    for (int field = 3; field < 7; ++field) putU32(bytes, static_cast<uint32_t>(r[static_cast<size_t>(field)]));
-  }
-  bytes.insert(bytes.end(), names.begin(), names.end());
-  return bytes;
 }
 
 TEST_F(UserControlTest, DamagedFilesAreIgnoredWhole) {
@@ -249,7 +214,7 @@ TEST_F(UserControlTest, DamagedFilesAreIgnoredWhole) {
 TEST_F(UserControlTest, AFailedSaveLeavesTheOldFile) {
   buildUserRules();
   ASSERT_TRUE(saveUserControlFile(file().string()));
-  const std::vector<uint8_t> saved = readBytes(file());
+  const std::vector<uint8_t> saved = rule_test::fileBytes(file());
   ASSERT_FALSE(saved.empty());
 
   // The folder is gone: nothing written, nothing left behind.
@@ -263,7 +228,7 @@ TEST_F(UserControlTest, AFailedSaveLeavesTheOldFile) {
   // A later save replaces the file whole.
   addPath("HKEY_LOCAL_MACHINE|More", CONTROL_HIDDEN, kRuleSetUser);
   ASSERT_TRUE(saveUserControlFile(file().string()));
-  EXPECT_GT(readBytes(file()).size(), saved.size());
+  EXPECT_GT(rule_test::fileBytes(file()).size(), saved.size());
   EXPECT_FALSE(fs::exists(file().string() + ".tmp"));
 }
 

@@ -22,29 +22,17 @@ std::string render(const SearchExpression& e) {
   std::vector<std::string> pending;
   for (int i = 0; i < e.cellCount; ++i) {
     const ExpressionCell& cell = e.cells[i];
+    if (cell.cellClass == kCellOperand && cell.code == kCodeResult) {
+      EXPECT_LT(cell.length, i);
+      EXPECT_EQ(e.cells[cell.length].cellClass, kCellOperator);
+      pending.push_back(results[static_cast<size_t>(cell.length)]);
+      continue;
+    }
     if (cell.cellClass == kCellOperand) {
-      std::string text;
-      switch (cell.code) {
-        case kCodeResult:
-          EXPECT_LT(cell.length, i);
-          EXPECT_EQ(e.cells[cell.length].cellClass, kCellOperator);
-          text = results[static_cast<size_t>(cell.length)];
-          break;
-        case kCodePrefixTerm:
-          text = "^[" + std::string(e.pool + cell.text, static_cast<size_t>(cell.length)) + "]";
-          break;
-        case kCodeSuffixTerm:
-          text = "$[" + std::string(e.pool + cell.text, static_cast<size_t>(cell.length)) + "]";
-          break;
-        default:
-          EXPECT_EQ(cell.code, kCodeContainsTerm);
-          text = "[" + std::string(e.pool + cell.text, static_cast<size_t>(cell.length)) + "]";
-          break;
-      }
-      if (cell.code != kCodeResult) {
-        EXPECT_EQ(e.pool[cell.text + cell.length], '\0');
-      }
-      pending.push_back(text);
+      EXPECT_TRUE(cell.code == kCodePrefixTerm || cell.code == kCodeSuffixTerm || cell.code == kCodeContainsTerm);
+      EXPECT_EQ(e.pool[cell.text + cell.length], '\0');
+      const std::string mark = cell.code == kCodePrefixTerm ? "^" : cell.code == kCodeSuffixTerm ? "$" : "";
+      pending.push_back(mark + "[" + std::string(e.pool + cell.text, static_cast<size_t>(cell.length)) + "]");
       continue;
     }
     EXPECT_EQ(cell.cellClass, kCellOperator);
@@ -97,39 +85,28 @@ struct Grouping {
   const char* tree;
 };
 
-// Same-level operators group from the left: the sequence shows it, the truth does not.
+// Same-level operators group from the left: the sequence shows it, the truth does not
+// (the property tests check the precedence through the truth).
 TEST_F(SearchExpressionTest, PrecedenceIsNotThenAndThenOrFromTheLeft) {
   const Grouping cases[] = {
-      {"a | b & c", "([a] | ([b] & [c]))"},
-      {"a & b | c", "(([a] & [b]) | [c])"},
-      {"~a & b", "(~[a] & [b])"},
-      {"a | ~b & c", "([a] | (~[b] & [c]))"},
       {"a & b & c", "(([a] & [b]) & [c])"},
       {"a | b | c", "(([a] | [b]) | [c])"},
       {"a|b&c|d", "(([a] | ([b] & [c])) | [d])"},
-      {"~a|~b", "(~[a] | ~[b])"},
       {"a & ~b & c", "(([a] & ~[b]) & [c])"},
-      {"~abc", "~[abc]"},
   };
   for (const Grouping& c : cases) EXPECT_EQ(compiled(c.text), c.tree) << c.text;
 }
 
+// The exact term texts; what they match is the property tests' part.
 TEST_F(SearchExpressionTest, TermKindsAndQuoting) {
   const Grouping cases[] = {
       {"^abc & $def | ghi", "((^[abc] & $[def]) | [ghi])"},
-      {"\"a & b\" | c", "([a & b] | [c])"},
       {"^\"Program Files\" & $\".exe\"", "(^[Program Files] & $[.exe])"},
       {"\"say \"\"hi\"\"\" & x", "([say \"hi\"] & [x])"},
       {"a\"\"b & x", "([a\"b] & [x])"},
       {"\"(~&|^$)\" & x", "([(~&|^$)] & [x])"},
-      {"\ta\t&\tb\t", "([a] & [b])"},
-      // Unquoted terms end at every operator, parenthesis and marker.
-      {"a&b", "([a] & [b])"},
-      {"a|(b)", "([a] | [b])"},
       // An unclosed quote ends with the text.
       {"x & \"a & b", "([x] & [a & b])"},
-      {"x & \"a\"\"", "([x] & [a\"])"},
-      {"x & \"", "([x] & [])"},
   };
   for (const Grouping& c : cases) EXPECT_EQ(compiled(c.text), c.tree) << c.text;
 }
@@ -151,16 +128,13 @@ TEST_F(SearchExpressionTest, EachErrorShowsItsMessageOnce) {
       {"a (b)", "始まり括弧の位置が間違っています。"},
       {"(a)(b)", "始まり括弧の位置が間違っています。"},
       {"a)", "閉じ括弧に対応する始まり括弧が見つかりません。"},
-      {"(a) & b)", "閉じ括弧に対応する始まり括弧が見つかりません。"},
       {"()", "閉じ括弧の位置が間違っています。"},
       {"(a &)", "閉じ括弧の位置が間違っています。"},
       {"(~)", "閉じ括弧の位置が間違っています。"},
       {"a ~b", "~(NOT)記号の位置が間違っています。"},
       {"(a)~b", "~(NOT)記号の位置が間違っています。"},
       {"a & ~~b", "~(NOT)記号が2個以上繰り返し記述されています。"},
-      {"~~a", "~(NOT)記号が2個以上繰り返し記述されています。"},
       {"& a", "&(AND)記号の位置が間違っています。"},
-      {"a & & b", "&(AND)記号の位置が間違っています。"},
       {"(& a)", "&(AND)記号の位置が間違っています。"},
       {"~& a", "&(AND)記号の位置が間違っています。"},
       {"| a", "|(OR)記号の位置が間違っています。"},
@@ -171,12 +145,9 @@ TEST_F(SearchExpressionTest, EachErrorShowsItsMessageOnce) {
       {"a\"b\" & c", "条件文字列と条件文字列の間に演算記号がありません。"},
       {"(a) b", "条件文字列と条件文字列の間に演算記号がありません。"},
       {"a & (b", "括弧が閉じていません。"},
-      {"((a | b) & c", "括弧が閉じていません。"},
       {"(", "括弧が閉じていません。"},
       {"abc", kUsage},
-      {"(abc)", kUsage},
       {"", kUsage},
-      {" \t ", kUsage},
       {"\"a & b\"", kUsage},
       {"^ab$", "条件文字列と条件文字列の間に演算記号がありません。"},
   };

@@ -55,12 +55,12 @@ class SearchWalkTest : public store_tree::TreeTest {
 
   // Runs a search with `text` and `flags`; returns the hits in walk order.
   std::vector<ItemIndex> search(const char* text, uint16_t flags, ItemIndex selected = kNoItem,
-                                uint16_t viewState = VIEW_STATE_FIRST_READ) {
+                                uint16_t viewState = VIEW_STATE_FIRST_READ, bool reveal = false, int limit = 0) {
     SearchEntry entry{};
     std::strcpy(entry.text, text);
     entry.flags = flags;
     searchResultState() = SEARCH_STATE_STARTING;
-    runSearch(store(), entry, selected, false, 0, viewState, display);
+    runSearch(store(), entry, selected, reveal, limit, viewState, display);
     return marked();
   }
   std::vector<ItemIndex> marked() {
@@ -207,16 +207,11 @@ TEST_F(SearchWalkTest, IncrementalAndFindNextWalkInTreeOrder) {
 }
 
 TEST_F(SearchWalkTest, DisplayDuringSearchRevealsUpToTheLimit) {
-  SearchEntry entry{};
-  std::strcpy(entry.text, "app");
-  entry.flags = kBatch;
-  searchResultState() = SEARCH_STATE_STARTING;
-  runSearch(store(), entry, kNoItem, true, 2, VIEW_STATE_FIRST_READ, display);
+  search("app", kBatch, kNoItem, VIEW_STATE_FIRST_READ, true, 2);
   EXPECT_EQ(display.revealed.size(), 2u);
   EXPECT_EQ(display.refreshed, 0);
   display = RecordingDisplay{};
-  searchResultState() = SEARCH_STATE_STARTING;
-  runSearch(store(), entry, kNoItem, true, 0, VIEW_STATE_FIRST_READ, display);
+  search("app", kBatch, kNoItem, VIEW_STATE_FIRST_READ, true, 0);
   EXPECT_TRUE(display.revealed.empty());
 }
 

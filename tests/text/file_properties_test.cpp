@@ -45,6 +45,12 @@ TEST(FileNameInTextTest, BareNamesAreLocatedAsSharedFiles) {
   EXPECT_EQ(lookups, info.sharedLookups);
 }
 
+// Whether the file was found, its folder, name, size line, type and attributes.
+std::string fields(const FileDescription& d) {
+  return std::string(d.found ? "found|" : "missing|") + d.folder + "|" + d.name + "|" + d.sizeLine + "|" +
+         d.typeText + "|" + d.attributeText;
+}
+
 class DescribeFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -77,12 +83,7 @@ TEST_F(DescribeFileTest, ProgramWithVersionStrings) {
   scoped.info.addVersionText(path, "\\StringFileInfo\\041103a4\\CompanyName", "会社");
   scoped.info.setLanguageName(0x0411, "日本語");
   const FileDescription d = describeFile("\"C:\\App\\app.exe\" /x", "", today);
-  EXPECT_TRUE(d.found);
-  EXPECT_EQ("C:\\App", d.folder);
-  EXPECT_EQ("app.exe", d.name);
-  EXPECT_EQ("  1,234,567 バイト", d.sizeLine);
-  EXPECT_EQ("Win32 アプリケーション", d.typeText);
-  EXPECT_EQ("書込み禁止　システム　", d.attributeText);
+  EXPECT_EQ("found|C:\\App|app.exe|  1,234,567 バイト|Win32 アプリケーション|書込み禁止　システム　", fields(d));
   EXPECT_EQ("      今日", d.timeLine.substr(0, 10));
   EXPECT_NE(std::string::npos, d.timeLine.find("　作成:       今日 "));
   EXPECT_EQ("1.2.3.4", d.version[VERSION_FILE_VERSION]);
@@ -112,16 +113,11 @@ TEST_F(DescribeFileTest, TypeFromTheExtensionFolderAndMissingFile) {
 
   const FileDescription folder = describeFile("C:\\D\\", "", today);
   EXPECT_TRUE(folder.isFolder);
-  EXPECT_EQ("C:\\D\\", folder.folder);
-  EXPECT_EQ("", folder.name);
-  EXPECT_EQ("フォルダ", folder.typeText);
-  EXPECT_EQ("      1 フォルダ,         3 ファイル", folder.sizeLine);
-  EXPECT_EQ("隠しファイル　", folder.attributeText);
+  EXPECT_EQ("found|C:\\D\\||      1 フォルダ,         3 ファイル|フォルダ|隠しファイル　", fields(folder));
 
   const FileDescription gone = describeFile("C:\\Gone\\x.exe", "", today);
-  EXPECT_FALSE(gone.found);
-  EXPECT_EQ("ファイルが見付かりません", gone.typeText);
-  EXPECT_EQ("", gone.timeLine + gone.sizeLine + gone.attributeText);
+  EXPECT_EQ("missing|C:\\Gone|x.exe||ファイルが見付かりません|", fields(gone));
+  EXPECT_EQ("", gone.timeLine);
 }
 
 TEST_F(DescribeFileTest, TimesTodayThisYearAndEarlier) {

@@ -2,16 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <algorithm>
 #include <string>
 
-#include "engine/comparison.h"
-#include "engine/memory_pool.h"
 #include "engine/view_state.h"
 #include "platform/clock.h"
 #include "platform/memory/memory_environment.h"
 #include "platform/memory/recording_messages.h"
 #include "platform/memory_registry.h"
+#include "tests/engine/two_stores.h"
 
 namespace {
 
@@ -19,16 +18,11 @@ const std::string kKey = "HKEY_LOCAL_MACHINE\\S\\K";
 
 // A baseline and a current store compared: K lost subkey B and value "gone", gained
 // subkey C and value "add", and its value "chg" changed.
-class ItemPropertiesTest : public ::testing::Test {
+class ItemPropertiesTest : public two_stores::TwoStoreTest {
  protected:
   void SetUp() override {
-    initMemoryPool();
-    for (auto* holder : {&cur_, &base_}) {
-      *holder = std::make_unique<SnapshotStore>();
-      initStore(**holder);
-      resetStore(**holder, true);
-    }
-    for (SnapshotStore* s : {cur_.get(), base_.get()}) {
+    TwoStoreTest::SetUp();
+    for (SnapshotStore* s : {&cur(), &base()}) {
       key(*s, kKey + "\\A");
       value(*s, kKey, "n", "1");
     }
@@ -39,36 +33,13 @@ class ItemPropertiesTest : public ::testing::Test {
     chg_ = value(cur(), kKey, "chg", "new");
     value(cur(), kKey, "add", "a");
     big_ = value(cur(), kKey, "big", std::string(300, 'z'), kRegSz, false);
-    for (SnapshotStore* s : {cur_.get(), base_.get()}) recomputeSizes(*s, 0);
-    compareStores(cur(), base(), -1, CompareOptions{});
+    for (SnapshotStore* s : {&cur(), &base()}) recomputeSizes(*s, 0);
+    compare();
     platform::setRegistrySeam(&registry_);
   }
   void TearDown() override {
     platform::setRegistrySeam(nullptr);
-    destroyStore(*cur_);
-    destroyStore(*base_);
-  }
-  SnapshotStore& cur() { return *cur_; }
-  SnapshotStore& base() { return *base_; }
-
-  static ItemIndex key(SnapshotStore& store, const std::string& path) {
-    ItemIndex at = kNoItem;
-    for (size_t start = 0;;) {
-      const size_t end = path.find('\\', start);
-      const std::string name = path.substr(start, end == std::string::npos ? end : end - start);
-      ItemIndex found = findChild(store, at, name.c_str(), false);
-      if (found < 0) found = addKey(store, at, keyRecord(store, at).firstChild, name.c_str());
-      at = found;
-      if (end == std::string::npos) return at;
-      start = end + 1;
-    }
-  }
-  static ItemIndex value(SnapshotStore& store, const std::string& path, const char* name,
-                         const std::string& data, uint32_t type = kRegSz, bool keep = true) {
-    const ItemIndex made = addValue(store, key(store, path), name);
-    assignValueData(store, made, reinterpret_cast<const uint8_t*>(data.data()),
-                    static_cast<uint32_t>(data.size()), type, keep);
-    return made;
+    TwoStoreTest::TearDown();
   }
   ItemIndex valueOf(const char* name) {
     return static_cast<ItemIndex>(findChild(cur(), key(cur(), kKey), name, true) & ~kValueItemBit);
@@ -77,33 +48,31 @@ class ItemPropertiesTest : public ::testing::Test {
   platform::MemoryRegistry registry_;
   ItemIndex chg_ = kNoItem;
   ItemIndex big_ = kNoItem;
-
- private:
-  std::unique_ptr<SnapshotStore> cur_;
-  std::unique_ptr<SnapshotStore> base_;
 };
 
-std::string trimmed(const std::string& text) { return text.substr(text.find_first_not_of(' ')); }
+// Every count field without its leading blanks, joined by '|' (empty where not shown):
+// subkeys, values, bytes, the three totals, refused, added, deleted, changed, values
+// added, values deleted, search hits.
+std::string counts(const KeyProperties& p) {
+  std::string joined;
+  for (const std::string& field : p.counts) {
+    joined += (joined.empty() ? "" : "|") + field.substr(std::min(field.find_first_not_of(' '), field.size()));
+  }
+  return joined;
+}
 
 TEST_F(ItemPropertiesTest, KeyCountsLeaveGhostsOutAndShowChangesOnlyBesideABaseline) {
-  KeyProperties p = describeKey(cur(), base(), key(cur(), kKey), VIEW_STATE_FILE_COMPARED, false, false);
+  const ItemIndex k = key(cur(), kKey);
+  KeyProperties p = describeKey(cur(), base(), k, VIEW_STATE_FILE_COMPARED, false, false);
   EXPECT_EQ("        2", p.counts[KEY_SUBKEYS]);  // A and C; the ghost B is not counted
-  EXPECT_EQ("4", trimmed(p.counts[KEY_VALUES]));   // n, chg, add, big
-  // Names and data: A and C 2 each; n 1+1+1, chg 3+1+3, add 3+1+1, big 3+1+300.
-  EXPECT_EQ("323", trimmed(p.counts[KEY_BYTES]));
-  EXPECT_EQ("1", trimmed(p.counts[KEY_ADDED]));
-  EXPECT_EQ("1", trimmed(p.counts[KEY_DELETED]));
-  EXPECT_EQ("1", trimmed(p.counts[KEY_CHANGED]));
-  EXPECT_EQ("2", trimmed(p.counts[KEY_VALUES_ADDED]));  // add and big
-  EXPECT_EQ("1", trimmed(p.counts[KEY_VALUES_DELETED]));
-
-  keyFlags(cur(), key(cur(), kKey)) |= VIEW_HIT;
+  // Values n, chg, add, big; names and data: A and C 2 each; n 1+1+1, chg 3+1+3,
+  // add 3+1+1, big 3+1+300; added C, deleted B, changed chg; values added add and big.
+  EXPECT_EQ("2|4|323|2|4|325|0|1|1|1|2|1|", counts(p));
+  keyFlags(cur(), k) |= VIEW_HIT;
   valueFlags(cur(), chg_) |= VIEW_HIT;
-  p = describeKey(cur(), base(), key(cur(), kKey), VIEW_STATE_FILE_COMPARED, true, true);
-  EXPECT_EQ("", p.counts[KEY_CHANGED]);  // only the key structure compared
-  EXPECT_EQ("2", trimmed(p.counts[KEY_SEARCH_HITS]));
-  p = describeKey(cur(), base(), key(cur(), kKey), VIEW_STATE_BASELINE_ONLY, false, false);
-  EXPECT_EQ("", p.counts[KEY_ADDED]);
+  // Only the key structure compared: no value changes; two search hits.
+  EXPECT_EQ("2|4|323|2|4|325|0|1|1||||2", counts(describeKey(cur(), base(), k, VIEW_STATE_FILE_COMPARED, true, true)));
+  EXPECT_EQ("2|4|323|2|4|325|0||||||", counts(describeKey(cur(), base(), k, VIEW_STATE_BASELINE_ONLY, false, false)));
 }
 
 TEST_F(ItemPropertiesTest, DeletedKeyShowsItsBaselineCopyOrNothingKnown) {
@@ -111,12 +80,8 @@ TEST_F(ItemPropertiesTest, DeletedKeyShowsItsBaselineCopyOrNothingKnown) {
   ASSERT_EQ(STATE_DELETED, keyRecord(cur(), ghost).state);
   KeyProperties p = describeKey(cur(), base(), ghost, VIEW_STATE_FILE_COMPARED, false, true);
   EXPECT_EQ("キーのプロパティ（削除前）", p.title);
-  EXPECT_EQ("0", trimmed(p.counts[KEY_SUBKEYS]));
-  EXPECT_EQ("1", trimmed(p.counts[KEY_VALUES]));
-  EXPECT_EQ("3", trimmed(p.counts[KEY_BYTES]));
-  p = describeKey(cur(), base(), ghost, VIEW_STATE_BASELINE_ONLY, false, false);
-  EXPECT_EQ("全て不明", p.counts[KEY_SUBKEYS]);
-  EXPECT_EQ("", p.counts[KEY_VALUES]);
+  EXPECT_EQ("0|1|3|0|1|5|||||||", counts(p));
+  EXPECT_EQ("全て不明||||||||||||", counts(describeKey(cur(), base(), ghost, VIEW_STATE_BASELINE_ONLY, false, false)));
 }
 
 TEST_F(ItemPropertiesTest, KeyTimeComesFromTheLiveRegistryOrItsErrorIsReported) {

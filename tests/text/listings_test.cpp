@@ -3,26 +3,44 @@
 // with its reminders, the search result list, and the limits of the text block.
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
 
+#include "engine/view_state.h"
 #include "platform/memory/memory_clipboard.h"
 #include "platform/memory/recording_messages.h"
 #include "platform/memory/recording_shell.h"
 #include "platform/memory_registry.h"
-#include "tests/text/listing_fixture.h"
+#include "tests/engine/two_stores.h"
 #include "text/auto_check_log.h"
 #include "text/listing_copy.h"
+#include "text/listings.h"
 #include "text/reg_export.h"
 
 namespace {
 
-using listing_test::ListingTest;
-using listing_test::text;
+// A baseline and a current store built from paths, compared by the real comparison
+// engine, and a fixed header time.
+class ListingTest : public two_stores::TwoStoreTest {
+ protected:
+  void SetUp() override {
+    TwoStoreTest::SetUp();
+    context = {VIEW_STATE_FILE_COMPARED, false, "before.rsv", "after.rsv", {2026, 3, 4, 5, 6, 7}};
+  }
+  using TwoStoreTest::value;
+  static ItemIndex value(SnapshotStore& store, const std::string& keyPath, const char* name,
+                         uint32_t type, const std::string& data, bool keep = true) {
+    return TwoStoreTest::value(store, keyPath, name, data, type, keep);
+  }
+  void compare(bool keysOnly = false) { TwoStoreTest::compare({keysOnly, false}); }
+
+  ListingContext context;
+};
+
+std::string text(const ListingText& listing) { return std::string(listing.text(), listing.length()); }
 
 const char kApp[] = "HKEY_CURRENT_USER\\Software\\App";
 
@@ -110,9 +128,10 @@ INSTANTIATE_TEST_SUITE_P(
         EntryCase{"text", kRegSz, {"テキスト\0junk", 13}, true, 3, "!テキスト"},
         EntryCase{"dword", kRegDword, "\xff\xff\xff\xff", true, 3, "0xFFFFFFFF (-1)\n"},
         EntryCase{"multi", kRegMultiSz, {"a\0bc\0\0", 6}, true, 3, "a\r\nbc\r\n"},
-        EntryCase{"binary", 3, std::string(21, 'A'), true, 3,
-                  "     0: 41 41 41 41 41 41 41 41 41 41 41 41 41 41 41 41 41 41 41 41   "
-                  "AAAAAAAAAAAAAAAAAAAA\r\n    20: 41 " + std::string(59, ' ') + "A\r\n"},
+        // A byte that is no printable character is a blank on the right.
+        EntryCase{"binary", 3, "\x01" + std::string(20, 'A'), true, 3,
+                  "     0: 01 41 41 41 41 41 41 41 41 41 41 41 41 41 41 41 41 41 41 41    "
+                  "AAAAAAAAAAAAAAAAAAA\r\n    20: 41 " + std::string(59, ' ') + "A\r\n"},
         EntryCase{"digest", kRegSz, "xyz", false, 3, "!≪値無し≫"},
         EntryCase{"live", kRegSz, "xyz", false, 5, "!live"},
         EntryCase{"gone", kRegSz, "xyz", false, 5, "!"}),
@@ -202,7 +221,7 @@ std::string readFile(const std::string& path) {
   return bytes.str();
 }
 
-class AutoCheckLogTest : public listing_test::ListingTest {
+class AutoCheckLogTest : public ListingTest {
  protected:
   void SetUp() override {
     ListingTest::SetUp();
@@ -400,7 +419,7 @@ TEST(RegValueSetting, LongHexListsContinueOnShortLines) {
   }
 }
 
-class RegExportTest : public listing_test::ListingTest {
+class RegExportTest : public ListingTest {
  protected:
   // A kept value, a deleted value, a changed one, an added one; a deleted key with a
   // subkey and an added key with a subkey.

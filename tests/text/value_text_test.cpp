@@ -52,58 +52,55 @@ TEST(ValueTypeNames, DisplayKindsAndStateNames) {
   EXPECT_STREQ(itemStateName(-1), "");
 }
 
-TEST(FormatValueShortText, UnterminatedOrEmbeddedNulData) {
-  // Registry text without its NUL, exactly as long as the width: it cannot be shown
-  // whole in width - 1 characters.
-  std::vector<uint8_t> data = bytesOf(std::string(30, 'x'));
-  EXPECT_EQ(shortForm(30, data, VALUE_KIND_TEXT), std::string(26, 'x') + "...");
-  // Shorter unterminated text is shown whole, and nothing after it is read.
-  EXPECT_EQ(shortForm(30, bytesOf("abc"), VALUE_KIND_TEXT), "abc");
-  // Long data whose text ends early: the text ends at its NUL.
-  data = bytesOf("short");
-  data.resize(200, 'z');
-  data[5] = 0;
-  EXPECT_EQ(shortForm(128, data, VALUE_KIND_TEXT), "short");
-  EXPECT_EQ(shortForm(128, {}, VALUE_KIND_TEXT), "");
-}
-
-TEST(FormatValueShortMulti, CutWhenTheRestDoesNotFit) {
-  const char list[] = "abcdef\0ghijkl\0\0";
-  std::vector<uint8_t> data(list, list + sizeof list - 1);
-  // Width 10: "abcdef" needs 6 + 5; it is cut to 10 - 4 bytes and "...".
-  EXPECT_EQ(shortForm(10, data, VALUE_KIND_MULTI_TEXT), "abcdef...");
-  // Width 19: the second string needs 6 + 5 but only 12 remain.
-  EXPECT_EQ(shortForm(19, data, VALUE_KIND_MULTI_TEXT), "abcdef ghijkl ");
-  EXPECT_EQ(shortForm(18, data, VALUE_KIND_MULTI_TEXT), "abcdef ghijkl ");
-  // Width 17: 10 remain for "ghijkl", below 6 + 5, so it is cut at 10 - 4 bytes (all
-  // of it) and "..." follows.
-  EXPECT_EQ(shortForm(17, data, VALUE_KIND_MULTI_TEXT), "abcdef ghijkl...");
-  EXPECT_EQ(shortForm(16, data, VALUE_KIND_MULTI_TEXT), "abcdef ghijk...");
-  // A last string without its NUL ends the list.
-  EXPECT_EQ(shortForm(128, bytesOf(std::string("one\0two", 7)), VALUE_KIND_MULTI_TEXT), "one two ");
-}
-
-TEST(FormatValueShortNumber, AllBitsSetAndShortData) {
-  EXPECT_EQ(shortForm(128, {0xFF, 0xFF, 0xFF, 0xFF}, VALUE_KIND_NUMBER), "0xFFFFFFFF (-1)");
-  EXPECT_EQ(shortForm(128, {0x78, 0x56, 0x34, 0x12, 0x99}, VALUE_KIND_NUMBER), "0x12345678 (305419896)");
-  // Fewer than four bytes: the missing ones count as zero and are not read.
-  EXPECT_EQ(shortForm(128, {0x34, 0x12}, VALUE_KIND_NUMBER), "0x00001234 (4660)");
-  EXPECT_EQ(shortForm(8, {0xFF, 0xFF, 0xFF, 0xFF}, VALUE_KIND_NUMBER), "0xFFFFF");
-}
-
-TEST(FormatValueShortBytes, FortyTwoWholeFortyThreeCut) {
-  EXPECT_EQ(shortForm(128, counting(42), VALUE_KIND_BYTES), hexPairs(42));
-  EXPECT_EQ(shortForm(128, counting(43), VALUE_KIND_BYTES), hexPairs(41) + "...");
-  EXPECT_EQ(shortForm(128, counting(300), VALUE_KIND_BYTES), hexPairs(41) + "...");
-  EXPECT_EQ(shortForm(128, {}, VALUE_KIND_BYTES), "");
-  // Unknown kind codes render as bytes.
-  EXPECT_EQ(shortForm(128, {0xAB, 0x01}, 0), "AB 01 ");
-  EXPECT_EQ(shortForm(128, {0xAB, 0x01}, 99), "AB 01 ");
-  // Width 31 holds ten pairs in its 30 characters; width 30 holds only 29, so eight
-  // pairs and the ellipsis.
-  EXPECT_EQ(shortForm(31, counting(10), VALUE_KIND_BYTES), hexPairs(10));
-  EXPECT_EQ(shortForm(30, counting(10), VALUE_KIND_BYTES), hexPairs(8) + "...");
-  EXPECT_EQ(shortForm(3, {0xAB}, VALUE_KIND_BYTES), "..");  // no room for a pair: the mark
+TEST(FormatValueShort, EveryKindAtItsCuts) {
+  const std::vector<uint8_t> list = bytesOf(std::string("abcdef\0ghijkl\0\0", 15));
+  const std::vector<uint8_t> allBits = {0xFF, 0xFF, 0xFF, 0xFF};
+  const struct {
+    int width;
+    std::vector<uint8_t> data;
+    int kind;
+    std::string shown;
+  } cases[] = {
+      // Registry text without its NUL, exactly as long as the width: it cannot be shown
+      // whole in width - 1 characters.
+      {30, bytesOf(std::string(30, 'x')), VALUE_KIND_TEXT, std::string(26, 'x') + "..."},
+      // Shorter unterminated text is shown whole, and nothing after it is read.
+      {30, bytesOf("abc"), VALUE_KIND_TEXT, "abc"},
+      // Long data whose text ends early: the text ends at its NUL.
+      {128, bytesOf(std::string("short\0", 6) + std::string(194, 'z')), VALUE_KIND_TEXT, "short"},
+      {128, {}, VALUE_KIND_TEXT, ""},
+      // Width 10: "abcdef" needs 6 + 5; it is cut to 10 - 4 bytes and "...".
+      {10, list, VALUE_KIND_MULTI_TEXT, "abcdef..."},
+      // Width 19: the second string needs 6 + 5 but only 12 remain.
+      {19, list, VALUE_KIND_MULTI_TEXT, "abcdef ghijkl "},
+      {18, list, VALUE_KIND_MULTI_TEXT, "abcdef ghijkl "},
+      // Width 17: 10 remain for "ghijkl", below 6 + 5, so it is cut at 10 - 4 bytes (all
+      // of it) and "..." follows.
+      {17, list, VALUE_KIND_MULTI_TEXT, "abcdef ghijkl..."},
+      {16, list, VALUE_KIND_MULTI_TEXT, "abcdef ghijk..."},
+      // A last string without its NUL ends the list.
+      {128, bytesOf(std::string("one\0two", 7)), VALUE_KIND_MULTI_TEXT, "one two "},
+      {128, allBits, VALUE_KIND_NUMBER, "0xFFFFFFFF (-1)"},
+      {128, {0x78, 0x56, 0x34, 0x12, 0x99}, VALUE_KIND_NUMBER, "0x12345678 (305419896)"},
+      // Fewer than four bytes: the missing ones count as zero and are not read.
+      {128, {0x34, 0x12}, VALUE_KIND_NUMBER, "0x00001234 (4660)"},
+      {8, allBits, VALUE_KIND_NUMBER, "0xFFFFF"},
+      {128, counting(42), VALUE_KIND_BYTES, hexPairs(42)},
+      {128, counting(43), VALUE_KIND_BYTES, hexPairs(41) + "..."},
+      {128, counting(300), VALUE_KIND_BYTES, hexPairs(41) + "..."},
+      {128, {}, VALUE_KIND_BYTES, ""},
+      // Unknown kind codes render as bytes.
+      {128, {0xAB, 0x01}, 0, "AB 01 "},
+      {128, {0xAB, 0x01}, 99, "AB 01 "},
+      // Width 31 holds ten pairs in its 30 characters; width 30 holds only 29, so eight
+      // pairs and the ellipsis.
+      {31, counting(10), VALUE_KIND_BYTES, hexPairs(10)},
+      {30, counting(10), VALUE_KIND_BYTES, hexPairs(8) + "..."},
+      {3, {0xAB}, VALUE_KIND_BYTES, ".."},  // no room for a pair: the mark
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(shortForm(c.width, c.data, c.kind), c.shown) << "width " << c.width << " kind " << c.kind;
+  }
 }
 
 TEST(FormatValueShort, NeverBeyondTheWidthForAnyKindWidthOrLength) {
@@ -182,22 +179,6 @@ TEST(HexDump10, LinesOfFiftyOneCharactersAndTheLeadByteAsSpace) {
   EXPECT_EQ(first, "    0: 82 41 02 03 04 05 06 07 08 09   " + std::string(" A        ") + "\r\n");
   EXPECT_EQ(dump.substr(51, 7), "   10: ");
   EXPECT_EQ(dump.substr(102), "   20: " + hexPairs(5, 20) + std::string(32 - 15, ' ') + "     \r\n");
-}
-
-TEST(HexDump20, LinesOfNinetyTwoCharactersOrTheNumberText) {
-  std::vector<uint8_t> data = counting(45);
-  std::vector<char> dest(hexDump20Size(45, VALUE_KIND_BYTES));
-  formatHexDump20(dest.data(), data.data(), 45, VALUE_KIND_BYTES);
-  std::string dump(dest.data());
-  ASSERT_EQ(dump.size() + 1, dest.size());
-  EXPECT_EQ(dump.substr(0, 92), "     0: " + hexPairs(20) + "  " + std::string(20, ' ') + "\r\n");
-  EXPECT_EQ(dump.substr(92, 8), "    20: ");
-  EXPECT_EQ(dump.substr(184, 8), "    40: ");
-
-  const uint8_t number[] = {0xFF, 0xFF, 0xFF, 0xFF};
-  std::vector<char> text(hexDump20Size(4, VALUE_KIND_NUMBER));
-  formatHexDump20(text.data(), number, 4, VALUE_KIND_NUMBER);
-  EXPECT_STREQ(text.data(), "0xFFFFFFFF (-1)\n");
 }
 
 TEST(HexDumps, MeasuredSizeIsExactForEveryLengthAndWideOffsets) {
