@@ -8,7 +8,6 @@
 #include <string>
 
 #include "dialogs/description_window.h"
-#include "engine/snapshot_file.h"
 #include "resources/command_ids.h"
 #include "resources/dialog_ids.h"
 #include "shell/app_state.h"
@@ -53,15 +52,10 @@ class NavigationAidsTest : public ::testing::Test {
   }
   // Opens as baseline the users' Run and RunOnce keys and HKEY_CURRENT_USER\Soft\v.
   void openSnapshot() {
-    runCommand(IDM_CLOSE);
-    resetCurrentStore(true);
-    for (const char* user : kUsers) path(4, {user, "Software", "Run"}), path(4, {user, "Software", "RunOnce"});
-    addValue(currentStore(), path(2, {"Soft"}), "v");
-    recomputeSizes(currentStore(), 0);
-    const std::string file = session.scratchPath("navigation.rsv");
-    ASSERT_TRUE(writeSnapshotFile(file.c_str(), 1, SnapshotFileOptions{}));
-    session.dialogs.answers.push_back(file);
-    runCommand(IDM_OPEN_BASELINE);
+    openBuiltSnapshot(IDM_OPEN_BASELINE, session.scratchPath("navigation.rsv"), [] {
+      for (const char* user : kUsers) path(4, {user, "Software", "Run"}), path(4, {user, "Software", "RunOnce"});
+      addValue(currentStore(), path(2, {"Soft"}), "v");
+    });
   }
   Session& session = Session::get();
 };

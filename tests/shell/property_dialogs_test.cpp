@@ -33,30 +33,6 @@ std::string field(HWND dialog, int id) {
   return text;
 }
 
-// A modal dialog opened by `open` is handed to `inspect` by a thread timer once it
-// shows; the dialog is closed afterwards unless `inspect` closed it.
-std::function<void(HWND)> pendingInspect;
-UINT_PTR inspectTimer = 0;
-bool inspected = false;
-
-void CALLBACK inspectShownDialog(HWND, UINT, UINT_PTR, DWORD) {
-  HWND dialog = GetLastActivePopup(mainWindow);
-  if (!dialog || dialog == mainWindow || dialog == filePropertiesWindow()) return;
-  KillTimer(nullptr, inspectTimer);
-  inspected = true;
-  pendingInspect(dialog);
-  if (IsWindow(dialog)) PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-}
-
-void withDialog(const std::function<void()>& open, const std::function<void(HWND)>& inspect) {
-  pendingInspect = inspect;
-  inspected = false;
-  inspectTimer = SetTimer(nullptr, 0, 30, inspectShownDialog);
-  open();
-  KillTimer(nullptr, inspectTimer);
-  EXPECT_TRUE(inspected);
-}
-
 ItemIndex child(ItemIndex key, const char* name, bool value = false) {
   return findChild(currentStore(), key, name, value);
 }
@@ -66,30 +42,19 @@ class PropertyDialogsTest : public ::testing::Test {
   static void SetUpTestSuite() {
     Session::get().ensureRunning();
     RegDeleteTreeA(HKEY_CURRENT_USER, kTestKey.c_str());
-    HKEY key = nullptr;
-    HKEY leaf = nullptr;
-    RegCreateKeyExA(HKEY_CURRENT_USER, kTestKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                    &key, nullptr);
-    RegCreateKeyExA(key, "Doomed\\Leaf", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &leaf, nullptr);
-    set(leaf, "inner", REG_SZ, std::string("x", 2));
-    set(key, "changed", REG_SZ, std::string("before", 7));
-    set(key, "list", REG_MULTI_SZ, std::string("C:\\one.dll\0two\0\0", 17));
-    set(key, "blob", REG_BINARY, kBlob);
+    setRegString(kTestKey + "\\Doomed\\Leaf", "inner", "x");
+    setRegString(kTestKey, "changed", "before");
+    setRegBytes(kTestKey, "list", REG_MULTI_SZ, std::string("C:\\one.dll\0two\0\0", 17));
+    setRegBytes(kTestKey, "blob", REG_BINARY, kBlob);
     runCommand(IDM_READ_REGISTRY);
-    set(key, "changed", REG_SZ, std::string("after", 6));
-    RegDeleteTreeA(key, "Doomed");
-    RegCloseKey(leaf);
-    RegCloseKey(key);
+    setRegString(kTestKey, "changed", "after");
+    RegDeleteTreeA(HKEY_CURRENT_USER, (kTestKey + "\\Doomed").c_str());
     runCommand(IDM_READ_REGISTRY);
-    testKey = child(child(child(kNoItem, "HKEY_CURRENT_USER"), "Software"), "KestrinPropsTest");
+    testKey = findItem({"HKEY_CURRENT_USER", "Software", "KestrinPropsTest"});
   }
   static void TearDownTestSuite() {
     RegDeleteTreeA(HKEY_CURRENT_USER, kTestKey.c_str());
     runCommand(IDM_CLOSE);
-  }
-  static void set(HKEY key, const char* name, DWORD type, const std::string& data) {
-    RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(data.data()),
-                   static_cast<DWORD>(data.size()));
   }
   static ItemIndex testKey;
 };
@@ -126,9 +91,7 @@ TEST_F(PropertyDialogsTest, RegEditButtonOpensTheEditorAtTheValuesKey) {
   ASSERT_NE(kNoItem, testKey);
   platform::ScopedShell shell;
   const char settings[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Regedit";
-  HKEY created = nullptr;  // the editor's settings, as after its first run
-  RegCreateKeyExA(HKEY_CURRENT_USER, settings, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &created, nullptr);
-  RegCloseKey(created);
+  setRegString(settings, nullptr, "");  // the editor's settings, as after its first run
   const int32_t allowed = programOptions.entries[OPT_ALLOW_REGEDIT];
   programOptions.entries[OPT_ALLOW_REGEDIT] = 1;
   withDialog([&] { featureHooks.showItemProperties(child(testKey, "changed", true)); },

@@ -21,35 +21,12 @@ using namespace shell_test;
 
 const std::string kTestKey = "Software\\KestrinUndoTest";
 
-HKEY openTestKey(const std::string& below = "") {
-  HKEY key = nullptr;
-  RegCreateKeyExA(HKEY_CURRENT_USER, (kTestKey + below).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                  nullptr, &key, nullptr);
-  return key;
-}
-
-void setValue(HKEY key, const char* name, DWORD type, const std::string& data) {
-  RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(data.data()),
-                 static_cast<DWORD>(data.size()));
-}
-
-ItemIndex testKeyItem() {
-  ItemIndex at = kNoItem;
-  for (const char* name : {"HKEY_CURRENT_USER", "Software", "KestrinUndoTest"}) {
-    at = findChild(currentStore(), at, name, false);
-    if (at == kNoItem) return kNoItem;
-  }
-  return at;
-}
+ItemIndex testKeyItem() { return findItem({"HKEY_CURRENT_USER", "Software", "KestrinUndoTest"}); }
 
 TEST(UndoRestoreTest, TheRestoreProgramPutsTheTestKeyBackAsTheFirstReadingHadIt) {
   Session::get().ensureRunning();
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
   PROCESS_INFORMATION pellim{};
-  std::string commandLine = std::string("\"") + KESTRIN_PELLIM_EXE + "\"";
-  ASSERT_TRUE(CreateProcessA(KESTRIN_PELLIM_EXE, &commandLine[0], nullptr, nullptr, FALSE, 0,
-                             nullptr, nullptr, &startup, &pellim));
+  ASSERT_TRUE(launch(KESTRIN_PELLIM_EXE, "", pellim));
   uint32_t handle = 0;
   ASSERT_TRUE(pumpUntil([&] { return restore::isRestoreToolRunning(&handle) && handle != 0; }));
   HWND window = reinterpret_cast<HWND>(static_cast<intptr_t>(static_cast<int32_t>(handle)));
@@ -57,19 +34,15 @@ TEST(UndoRestoreTest, TheRestoreProgramPutsTheTestKeyBackAsTheFirstReadingHadIt)
   // The first reading, then the changes: values changed, retyped, deleted and added,
   // and a subtree deleted.
   RegDeleteTreeA(HKEY_CURRENT_USER, kTestKey.c_str());
-  HKEY key = openTestKey();
-  HKEY leaf = openTestKey("\\Doomed\\Leaf");
-  setValue(key, "changed", REG_SZ, std::string("before", 7));
-  setValue(key, "deleted", REG_SZ, std::string("gone soon", 10));
-  setValue(key, "retyped", REG_DWORD, std::string("\x05\0\0\0", 4));
-  setValue(leaf, "inner", REG_BINARY, std::string("\x01\x02\0\x04", 4));
-  RegCloseKey(leaf);
+  setRegString(kTestKey, "changed", "before");
+  setRegString(kTestKey, "deleted", "gone soon");
+  setRegBytes(kTestKey, "retyped", REG_DWORD, std::string("\x05\0\0\0", 4));
+  setRegBytes(kTestKey + "\\Doomed\\Leaf", "inner", REG_BINARY, std::string("\x01\x02\0\x04", 4));
   runCommand(IDM_READ_REGISTRY);
-  setValue(key, "changed", REG_SZ, std::string("after", 6));
-  setValue(key, "retyped", REG_SZ, std::string("five", 5));
-  setValue(key, "added", REG_SZ, std::string("new", 4));
-  RegDeleteValueA(key, "deleted");
-  RegCloseKey(key);
+  setRegString(kTestKey, "changed", "after");
+  setRegString(kTestKey, "retyped", "five");
+  setRegString(kTestKey, "added", "new");
+  RegDeleteKeyValueA(HKEY_CURRENT_USER, kTestKey.c_str(), "deleted");
   RegDeleteTreeA(HKEY_CURRENT_USER, (kTestKey + "\\Doomed").c_str());
   runCommand(IDM_READ_REGISTRY);
 
