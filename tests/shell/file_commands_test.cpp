@@ -65,7 +65,6 @@ TEST_F(FileCommandsTest, ReadChangeCompareSaveCloseAndOpenAgain) {
   EXPECT_EQ(windowText(mainWindow),
             std::string("レジストリ情報 ： 現レジストリ情報 - ") + kProgramTitle);
   EXPECT_EQ(statusText().rfind(" 追加key ", 0), 0u) << statusText();
-  EXPECT_NE(statusText().find(", 不一致 "), std::string::npos) << statusText();
   EXPECT_GE(lastCounts.addedKeys, 1);
   EXPECT_GE(lastCounts.changedValues, 1);
   EXPECT_GE(lastCounts.deletedValues, 1);
@@ -224,13 +223,9 @@ TEST_F(FileCommandsTest, SaveShortcutDuringAReadIsDropped) {
 // opened as the baseline half a second after start, once, after an open dialog the
 // user brought up first and never in its place.
 TEST_F(FileCommandsTest, CommandLineFileOpensOnceWithoutADialog) {
-  // A snapshot to open: the registry read, saved.
   session.ensureRunning();
-  runCommand(IDM_READ_REGISTRY);
   const std::string saved = session.scratchPath("s.rsv");  // short on purpose
-  session.dialogs.answers.push_back(saved);
-  runCommand(IDM_SAVE);
-  ASSERT_TRUE(fileExists(saved));
+  writeSmallSnapshot(saved);
   session.stop();
 
   const std::string commandLine = "\"" + saved + "\"";
@@ -261,61 +256,46 @@ std::string copyProgram(const std::string& folder) {
   return program;
 }
 
-// A second start of the same executable hands its file to the first, which opens it,
-// and ends.
-TEST(SecondInstanceTest, SecondStartEndsAndLeavesTheFirstRunning) {
-  char temp[MAX_PATH];
-  GetTempPathA(sizeof temp, temp);
-  const std::string folder = std::string(temp) + "kestrin_second_instance\\";
-  const std::string program = copyProgram(folder);
-  DeleteFileA((folder + "options.dat").c_str());
+// ソ (83 5C) and 表 (95 5C) end in a backslash's byte: copies in these folders keep
+// names of their own and run side by side. A second start of one hands its file to
+// that copy alone, which opens it, and ends.
+TEST(SecondInstanceTest, ASecondStartHandsItsFileToItsOwnCopyAndEnds) {
+  const std::string root = program_driver::makeScratchFolder("kestrin_instances");
+  const std::string programs[2] = {copyProgram(root + "ソ\\"), copyProgram(root + "表\\")};
+  const std::string options = root + "ソ\\options.dat";
+  DeleteFileA(options.c_str());
   Session::get().ensureRunning();
-  writeSmallSnapshot(folder + "handed.rsv");
-
-  PROCESS_INFORMATION first = {};
-  ASSERT_TRUE(launch(program, "", first));
-  // The first instance has registered itself once its mapping (named after its path,
-  // backslashes as slashes) exists; it holds the main window's handle.
-  HWND firstWindow = nullptr;
-  ASSERT_TRUE(pumpUntil([&] { return (firstWindow = registeredWindow(program)) != nullptr; },
-                        30000));
-  EXPECT_TRUE(IsWindow(firstWindow));
+  writeSmallSnapshot(root + "handed.rsv");
+  PROCESS_INFORMATION copies[2] = {};
+  HWND windows[2] = {};
+  for (int i = 0; i < 2; ++i) {
+    ASSERT_TRUE(launch(programs[i], "", copies[i]));
+    // A copy has registered itself once its mapping (named after its path, backslashes
+    // as slashes) exists; it holds the main window's handle.
+    ASSERT_TRUE(pumpUntil([&] { return (windows[i] = registeredWindow(programs[i])) != nullptr; }));
+  }
 
   PROCESS_INFORMATION second = {};
-  ASSERT_TRUE(launch(program, "\"" + folder + "handed.rsv\"", second));
+  ASSERT_TRUE(launch(programs[0], "\"" + root + "handed.rsv\"", second));
   EXPECT_EQ(WaitForSingleObject(second.hProcess, 30000), WAIT_OBJECT_0);
   DWORD secondExit = 1;
   GetExitCodeProcess(second.hProcess, &secondExit);
   EXPECT_EQ(secondExit, 0u);
-  EXPECT_EQ(WaitForSingleObject(first.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT))
-      << "the first instance must still run";
-  EXPECT_FALSE(fileExists(folder + "options.dat")) << "the second instance wrote no options";
-  EXPECT_TRUE(pumpUntil([&] { return windowText(firstWindow).rfind("handed.rsv - ", 0) == 0; },
+  EXPECT_FALSE(fileExists(options)) << "the second instance wrote no options";
+  EXPECT_TRUE(pumpUntil([&] { return windowText(windows[0]).rfind("handed.rsv - ", 0) == 0; },
                         10000));
+  EXPECT_EQ(windowText(windows[1]).find("handed.rsv"), std::string::npos);
 
-  // Closing the first instance ends it normally.
-  PostMessageA(firstWindow, WM_CLOSE, 0, 0);
-  EXPECT_EQ(WaitForSingleObject(first.hProcess, 30000), WAIT_OBJECT_0);
-  for (HANDLE handle : {first.hProcess, first.hThread, second.hProcess, second.hThread}) {
-    CloseHandle(handle);
-  }
-}
-
-// ソ (83 5C) and 表 (95 5C) end in a backslash's byte: copies in these folders keep
-// names of their own and run side by side.
-TEST(SecondInstanceTest, CopiesInFoldersSoAndHyouRunSideBySide) {
-  const std::string root = program_driver::makeScratchFolder("kestrin_instances");
-  const std::string programs[2] = {copyProgram(root + "ソ\\"), copyProgram(root + "表\\")};
-  PROCESS_INFORMATION copies[2] = {};
-  for (int i = 0; i < 2; ++i) {
-    ASSERT_TRUE(launch(programs[i], "", copies[i]));
-    EXPECT_TRUE(pumpUntil([&] { return registeredWindow(programs[i]) != nullptr; }, 15000));
-  }
+  // Both copies still run; closing them ends them normally.
   for (int i = 0; i < 2; ++i) {
     EXPECT_EQ(WaitForSingleObject(copies[i].hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT));
-    PostMessageA(registeredWindow(programs[i]), WM_CLOSE, 0, 0);
+    PostMessageA(windows[i], WM_CLOSE, 0, 0);
     EXPECT_EQ(WaitForSingleObject(copies[i].hProcess, 30000), WAIT_OBJECT_0);
+    CloseHandle(copies[i].hProcess);
+    CloseHandle(copies[i].hThread);
   }
+  CloseHandle(second.hProcess);
+  CloseHandle(second.hThread);
 }
 
 }  // namespace
