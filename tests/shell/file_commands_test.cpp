@@ -1,6 +1,7 @@
 // The file commands driven through the real window, on Wine's real registry: read,
-// change the registry, compare, save, close, open the file as baseline and as the
-// comparison side; the command line file; the busy flag; a second instance.
+// change the registry, compare, save, undo through the real restore program, close,
+// open the file as baseline and as the comparison side; the command line file; the
+// busy flag; a second instance.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -8,6 +9,8 @@
 
 #include "engine/open_save_commands.h"
 #include "engine/snapshot_store.h"
+#include "restore/undo_request.h"
+#include "restore_tool/restore_window.h"
 #include "resources/command_ids.h"
 #include "rules/options.h"
 #include "shell/app_state.h"
@@ -28,6 +31,8 @@ void resetTestKey() {
   RegDeleteTreeA(HKEY_CURRENT_USER, kTestKey);
   setRegString(kTestKey, "changed", "before");
   setRegString(kTestKey, "deleted", "gone soon");
+  setRegBytes(kTestKey, "retyped", REG_DWORD, std::string("\x05\0\0\0", 4));
+  setRegBytes(std::string(kTestKey) + "\\Doomed\\Leaf", "inner", REG_BINARY, std::string("\x01\x02\0\x04", 4));
 }
 
 // One user's session from the first read to opening the saved comparison again.
@@ -54,10 +59,14 @@ TEST_F(FileCommandsTest, ReadChangeCompareSaveCloseAndOpenAgain) {
   EXPECT_FALSE(menuItemGreyed(IDM_CLOSE));
   EXPECT_EQ(toolTipText(IDM_READ_REGISTRY), std::string("現レジストリ情報と比較"));
 
-  // Change the registry, then compare with the first read.
+  // Change the registry (values changed, retyped, deleted and added, a subkey added
+  // and a subtree deleted), then compare with the first read.
   setRegString(kTestKey, "changed", "after");
+  setRegString(kTestKey, "retyped", "five");
+  setRegString(kTestKey, "added", "new");
   RegDeleteKeyValueA(HKEY_CURRENT_USER, kTestKey, "deleted");
   setRegString(std::string(kTestKey) + "\\Added", nullptr, "");
+  RegDeleteTreeA(HKEY_CURRENT_USER, (std::string(kTestKey) + "\\Doomed").c_str());
   runCommand(IDM_READ_REGISTRY);
   EXPECT_EQ(viewState, VIEW_BASELINE | VIEW_LIVE_COMPARED);
   EXPECT_EQ(baselineLabel, "旧レジストリ");
@@ -99,6 +108,36 @@ TEST_F(FileCommandsTest, ReadChangeCompareSaveCloseAndOpenAgain) {
   EXPECT_EQ(session.dialogs.requests.back().title, "レジストリ情報ファイルの保存");
   EXPECT_TRUE(fileExists(saved));
   EXPECT_EQ(statusText(), " 保存終了");
+
+  // Undo: the key handed to the restore program (a process of its own), its
+  // confirmation answered by pressing its button; read again, the test key is as the
+  // first read had it.
+  PROCESS_INFORMATION pellim{};
+  ASSERT_TRUE(launch(KESTRIN_PELLIM_EXE, "", pellim));
+  uint32_t handle = 0;
+  ASSERT_TRUE(pumpUntil([&] { return restore::isRestoreToolRunning(&handle) && handle != 0; }));
+  HWND restoreWindow = reinterpret_cast<HWND>(static_cast<intptr_t>(static_cast<int32_t>(handle)));
+  selectItem(key, false);
+  ASSERT_FALSE(menuItemGreyed(IDM_UNDO_CHANGE));
+  runCommand(IDM_UNDO_CHANGE);
+  EXPECT_EQ(statusText(), " ペリムへ「元に戻す」要求完了");
+  EXPECT_TRUE(menuItemGreyed(IDM_UNDO_CHANGE));
+  HWND restore = GetDlgItem(restoreWindow, pellim::IDC_PELLIM_RESTORE);
+  ASSERT_TRUE(pumpUntil([&] { return IsWindowEnabled(restore) != 0; }));
+  SendMessageA(GetDlgItem(restoreWindow, pellim::IDC_PELLIM_REMOVE_ADDED), BM_CLICK, 0, 0);
+  SendMessageA(restore, BM_CLICK, 0, 0);
+  ASSERT_TRUE(pumpUntil([&] { return !IsWindowEnabled(restore); }));
+  const std::string report = windowText(GetDlgItem(restoreWindow, pellim::IDC_PELLIM_STATUS));
+  EXPECT_NE(report.find("失敗 0 件"), std::string::npos) << report;
+  runCommand(IDM_READ_REGISTRY);
+  const ItemIndex restored = findItem({"HKEY_CURRENT_USER", "Software", "KestrinShellTest"});
+  ASSERT_NE(restored, kNoItem);
+  EXPECT_EQ(keyRecord(currentStore(), restored).summary & (SUM_DATA_CHANGED | SUM_STRUCTURE_CHANGED), 0)
+      << "the test key still differs from the first read";
+  PostMessageA(restoreWindow, WM_CLOSE, 0, 0);
+  if (WaitForSingleObject(pellim.hProcess, 10000) != WAIT_OBJECT_0) TerminateProcess(pellim.hProcess, 1);
+  CloseHandle(pellim.hProcess);
+  CloseHandle(pellim.hThread);
 
   // Close: the bare title, an empty tree, every snapshot command greyed.
   runCommand(IDM_CLOSE);
