@@ -33,6 +33,13 @@ std::string field(HWND dialog, int id) {
   return text;
 }
 
+// The texts of several controls, joined with "|".
+std::string fields(HWND dialog, std::initializer_list<int> ids) {
+  std::string joined;
+  for (int id : ids) joined += (joined.empty() ? "" : "|") + field(dialog, id);
+  return joined;
+}
+
 ItemIndex child(ItemIndex key, const char* name, bool value = false) {
   return findChild(currentStore(), key, name, value);
 }
@@ -66,10 +73,8 @@ TEST_F(PropertyDialogsTest, ChangedValueBesideItsBaselineAndItsSearchButton) {
   ASSERT_EQ(STATE_DATA_CHANGED, valueRecord(currentStore(), changed & ~kValueItemBit).state);
   // Not through runCommand: its pumping would run the search command posted here.
   withDialog([&] { featureHooks.showItemProperties(changed); }, [](HWND dialog) {
-    EXPECT_EQ("      6", field(dialog, IDC_VALUE_SIZE));
-    EXPECT_EQ(kTestPath, field(dialog, IDC_VALUE_KEY_PATH));
-    EXPECT_EQ("after", field(dialog, IDC_VALUE_DATA));
-    EXPECT_EQ("before", field(dialog, IDC_VALUE_BASE_DATA));
+    EXPECT_EQ(fields(dialog, {IDC_VALUE_SIZE, IDC_VALUE_KEY_PATH, IDC_VALUE_DATA, IDC_VALUE_BASE_DATA}),
+              "      6|" + kTestPath + "|after|before");
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_VALUE_REGEDIT)));
     // "KestrinProps" selected in the key field is what 検索 searches for.
     const int at = static_cast<int>(kTestPath.find("KestrinProps"));
@@ -123,8 +128,7 @@ TEST_F(PropertyDialogsTest, MultiStringByDoubleClickAndLargeBinaryReadLive) {
       },
       [](HWND dialog) {
         EXPECT_EQ(nullptr, GetDlgItem(dialog, IDC_VALUE_BASE_DATA));
-        EXPECT_EQ("REG_MULTI_SZ", field(dialog, IDC_VALUE_TYPE));
-        EXPECT_EQ("C:\\one.dll\r\ntwo\r\n", field(dialog, IDC_VALUE_DATA));
+        EXPECT_EQ(fields(dialog, {IDC_VALUE_TYPE, IDC_VALUE_DATA}), "REG_MULTI_SZ|C:\\one.dll\r\ntwo\r\n");
         SendMessageA(dialog, WM_COMMAND, IDC_VALUE_FILE_INFO, 0);  // the first string's file
         EXPECT_EQ("one.dll", field(filePropertiesWindow(), IDC_FILE_NAME));
         DestroyWindow(filePropertiesWindow());
@@ -145,21 +149,17 @@ TEST_F(PropertyDialogsTest, DeletedKeyAndItsParent) {
   ASSERT_EQ(STATE_DELETED, keyRecord(currentStore(), doomed).state);
   selectItem(testKey, false);
   withDialog([] { runCommand(IDM_PROPERTIES); }, [](HWND dialog) {
-    EXPECT_EQ("キーのプロパティ", windowText(dialog));
-    EXPECT_EQ("        0", field(dialog, IDC_KEY_SUBKEYS));
-    EXPECT_EQ("        3", field(dialog, IDC_KEY_VALUES));
-    EXPECT_EQ("        1", field(dialog, IDC_KEY_CHANGED));
+    EXPECT_EQ(windowText(dialog) + fields(dialog, {IDC_KEY_SUBKEYS, IDC_KEY_VALUES, IDC_KEY_CHANGED}),
+              "キーのプロパティ        0|        3|        1");
     EXPECT_NE("", field(dialog, IDC_KEY_DELETED));
     EXPECT_NE("", field(dialog, IDC_KEY_TIME));
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_KEY_TIME_LABEL)));
   });
   revealItem(doomed, 0);
   withDialog([] { runCommand(IDM_PROPERTIES); }, [](HWND dialog) {
-    EXPECT_EQ("キーのプロパティ（削除前）", windowText(dialog));
-    EXPECT_EQ("        1", field(dialog, IDC_KEY_SUBKEYS));
-    EXPECT_EQ("        0", field(dialog, IDC_KEY_VALUES));
-    EXPECT_EQ("        1", field(dialog, IDC_KEY_TOTAL_SUBKEYS));
-    EXPECT_EQ("", field(dialog, IDC_KEY_TIME));
+    EXPECT_EQ(windowText(dialog) + fields(dialog, {IDC_KEY_SUBKEYS, IDC_KEY_VALUES,
+                                                   IDC_KEY_TOTAL_SUBKEYS, IDC_KEY_TIME}),
+              "キーのプロパティ（削除前）        1|        0|        1|");
   });
 }
 
@@ -169,11 +169,9 @@ TEST_F(PropertyDialogsTest, FileDialogIsOneWindowRefilledForEachFile) {
   showFileProperties(("rundll32.exe \"" + probe + "\",Entry").c_str());
   HWND dialog = filePropertiesWindow();
   ASSERT_NE(nullptr, dialog);
-  EXPECT_EQ("version_probe.exe", field(dialog, IDC_FILE_NAME));
-  EXPECT_EQ(sizeof(void*) == 8 ? "Win64 アプリケーション" : "Win32 アプリケーション",
-            field(dialog, IDC_FILE_TYPE));
-  EXPECT_EQ("1.2.3.4", field(dialog, IDC_FILE_VERSION));
-  EXPECT_EQ("版の見本", field(dialog, IDC_FILE_DESCRIPTION));
+  EXPECT_EQ(fields(dialog, {IDC_FILE_NAME, IDC_FILE_TYPE, IDC_FILE_VERSION, IDC_FILE_DESCRIPTION}),
+            std::string("version_probe.exe|Win") + (sizeof(void*) == 8 ? "64" : "32") +
+                " アプリケーション|1.2.3.4|版の見本");
   EXPECT_EQ("バイト", field(dialog, IDC_FILE_SIZE).substr(12));
   EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_FILE_EXPLORE)));
   // Moved and grown: the position is kept, the size never passes the first one.
@@ -186,8 +184,7 @@ TEST_F(PropertyDialogsTest, FileDialogIsOneWindowRefilledForEachFile) {
 
   showFileProperties("C:\\Gone\\missing.exe");
   EXPECT_EQ(dialog, filePropertiesWindow());
-  EXPECT_EQ("ファイルが見付かりません", field(dialog, IDC_FILE_TYPE));
-  EXPECT_EQ("", field(dialog, IDC_FILE_VERSION) + field(dialog, IDC_FILE_SIZE));
+  EXPECT_EQ(fields(dialog, {IDC_FILE_TYPE, IDC_FILE_VERSION, IDC_FILE_SIZE}), "ファイルが見付かりません||");
   EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_FILE_EXPLORE)));
 
   showFileProperties("C:\\windows");
