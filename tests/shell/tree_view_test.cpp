@@ -272,8 +272,13 @@ TEST_F(TreeViewTest, KeyboardSelectionIsLoggedAndShowsThePath) {
   EXPECT_EQ(statusText(), "HKEY_CURRENT_USER");
 }
 
+// The file of a value: from its text (expanded), else from its name, else none.
 TEST_F(TreeViewTest, RightClickSelectsTheClickedValueAndFindsItsFile) {
   const ItemIndex v = value(kCurrentUser, "cmd", STATE_DATA, std::string("C:\\Tools\\run.exe /q\0", 20));
+  const ItemIndex expand =
+      value(kCurrentUser, "e", STATE_DATA, std::string("%WINDIR%\\notepad.exe\0", 21), kRegExpandSz);
+  const ItemIndex byName = value(kCurrentUser, "C:\\named.txt", STATE_DATA, "no path");
+  const ItemIndex none = value(kCurrentUser, "plain", STATE_DATA, "relative\\x.exe");
   showTopLevelKeys(0);
   openSubtree(kCurrentUser, 2, 0);
   SendMessageA(treeWindow, TVM_SELECTITEM, TVGN_DROPHILITE,
@@ -289,13 +294,6 @@ TEST_F(TreeViewTest, RightClickSelectsTheClickedValueAndFindsItsFile) {
   EXPECT_EQ(valueFilePath, "C:\\Tools\\run.exe /q");
   EXPECT_EQ(statusText(), "HKEY_CURRENT_USER");
   EXPECT_FALSE(rightClickMenuShowing());
-}
-
-TEST_F(TreeViewTest, ValueFilesFromDataOrName) {
-  const ItemIndex expand =
-      value(kCurrentUser, "e", STATE_DATA, std::string("%WINDIR%\\notepad.exe\0", 21), kRegExpandSz);
-  const ItemIndex byName = value(kCurrentUser, "C:\\named.txt", STATE_DATA, "no path");
-  const ItemIndex none = value(kCurrentUser, "plain", STATE_DATA, "relative\\x.exe");
   char windows[MAX_PATH];
   ExpandEnvironmentStringsA("%WINDIR%\\notepad.exe", windows, sizeof windows);
   EXPECT_EQ(selectedValueFile(valueRef(expand)), windows);
