@@ -23,7 +23,6 @@ namespace {
 
 using shell_test::menuItemChecked;
 using shell_test::menuItemGreyed;
-using shell_test::menuItemText;
 
 // The menu-state rules hold for every command, also those whose work the program does
 // not have yet: this suite makes them all available, from a fresh start on.

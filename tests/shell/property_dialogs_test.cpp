@@ -3,7 +3,6 @@
 // dialogs are opened as the user opens them and their fields read back.
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 
 #include "dialogs/file_property_dialog.h"

@@ -21,7 +21,6 @@
 #include "shell/program_driver.h"
 #include "shell/tree_view.h"
 #include "tests/shell/shell_fixture.h"
-#include "text/operation_log.h"
 
 namespace {
 
