@@ -8,7 +8,6 @@
 #include <string>
 
 #include "dialogs/description_window.h"
-#include "engine/snapshot_file.h"
 #include "resources/command_ids.h"
 #include "resources/dialog_ids.h"
 #include "shell/app_state.h"
@@ -53,15 +52,10 @@ class NavigationAidsTest : public ::testing::Test {
   }
   // Opens as baseline the users' Run and RunOnce keys and HKEY_CURRENT_USER\Soft\v.
   void openSnapshot() {
-    runCommand(IDM_CLOSE);
-    resetCurrentStore(true);
-    for (const char* user : kUsers) path(4, {user, "Software", "Run"}), path(4, {user, "Software", "RunOnce"});
-    addValue(currentStore(), path(2, {"Soft"}), "v");
-    recomputeSizes(currentStore(), 0);
-    const std::string file = session.scratchPath("navigation.rsv");
-    ASSERT_TRUE(writeSnapshotFile(file.c_str(), 1, SnapshotFileOptions{}));
-    session.dialogs.answers.push_back(file);
-    runCommand(IDM_OPEN_BASELINE);
+    openBuiltSnapshot(IDM_OPEN_BASELINE, session.scratchPath("navigation.rsv"), [] {
+      for (const char* user : kUsers) path(4, {user, "Software", "Run"}), path(4, {user, "Software", "RunOnce"});
+      addValue(currentStore(), path(2, {"Soft"}), "v");
+    });
   }
   Session& session = Session::get();
 };
@@ -72,9 +66,8 @@ TEST_F(NavigationAidsTest, MenuFollowsTheFileAndAFavouriteOpensEveryMatch) {
             "/11000 Users11001 \x83\x5C\x83\x74\x83\x67" "11020  ");
   openSnapshot();
   runCommand(IDM_FAVOURITE_FIRST);
-  // Every match is revealed, the last stays selected; S-1-5-18 is no full user SID.
+  // Every match is revealed, the last stays selected (which keys match: favourites_test).
   EXPECT_NE(itemOf(path(4, {kUsers[0], "Software", "Run"}, true)), nullptr);
-  EXPECT_EQ(itemOf(path(4, {kUsers[2], "Software"}, true)), nullptr);
   EXPECT_EQ(currentItem, path(4, {kUsers[1], "Software", "RunOnce"}, true));
   session.stop();  // without faveList.txt: the message, and the placeholder alone
   const std::string file = session.folder() + "faveList.txt";

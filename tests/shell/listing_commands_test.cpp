@@ -32,15 +32,7 @@ const char kTestKey[] = "Software\\KestrinListingTest";
 const char kTestPath[] = "HKEY_CURRENT_USER\\Software\\KestrinListingTest";
 const char kStars[] = "★★★★★★★★★★★★★★★★★★★★★★★★★★★★★★";
 
-void setTestValue(const char* text) {
-  HKEY key;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kTestKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                            &key, nullptr),
-            ERROR_SUCCESS);
-  RegSetValueExA(key, "値", 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
-                 static_cast<DWORD>(std::strlen(text) + 1));
-  RegCloseKey(key);
-}
+void setTestValue(const char* text) { setRegString(kTestKey, "値", text); }
 
 std::string readFile(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
@@ -49,14 +41,7 @@ std::string readFile(const std::string& path) {
   return bytes.str();
 }
 
-ItemIndex testKey() {
-  ItemIndex at = findChild(currentStore(), kNoItem, "HKEY_CURRENT_USER", false);
-  for (const char* name : {"Software", "KestrinListingTest"}) {
-    if (at == kNoItem) return kNoItem;
-    at = findChild(currentStore(), at, name, false);
-  }
-  return at;
-}
+ItemIndex testKey() { return findItem({"HKEY_CURRENT_USER", "Software", "KestrinListingTest"}); }
 
 std::string clipboardText() {
   std::string text;
@@ -123,10 +108,7 @@ TEST_F(ListingCommandsTest, TimerRunsAppendTheirBlocksAndCopiesFillTheClipboard)
   EXPECT_TRUE(menuItemGreyed(IDM_SAVE));
 
   setTestValue("後");
-  HKEY added;
-  RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\KestrinListingTest\\新キー", 0, nullptr, 0,
-                  KEY_ALL_ACCESS, nullptr, &added, nullptr);
-  RegCloseKey(added);
+  setRegString(std::string(kTestKey) + "\\新キー", nullptr, "");
   runTimerOnce(log);
   const std::string first = std::string(kStars) +
                             "\r\n自動チェックの結果：　YYYY.MM.DD hh:mm:ss\r\n"

@@ -21,10 +21,10 @@ class MainWindowTest : public ::testing::Test {
     Session::get().ensureRunning();
     ASSERT_TRUE(mainWindow);
   }
+  Session& session = Session::get();
 };
 
 TEST_F(MainWindowTest, MaximisedStateIsKeptForTheNextStart) {
-  Session& session = Session::get();
   ShowWindow(mainWindow, SW_RESTORE);
   pumpPending();
   optionsDirty = false;
@@ -71,7 +71,6 @@ TEST_F(MainWindowTest, AutoCheckCountdownShowsTimeAndWaitsForARunningCommand) {
 // A check due while the user's reading runs (the tick posted, handled by its message
 // pumping) or just before it (sent) runs beside it; only the user's reading asks.
 TEST_F(MainWindowTest, AutomaticCheckDueAroundAReadingRunsBesideIt) {
-  Session& session = Session::get();
   writeSmallSnapshot(session.scratchPath("check.rsv"));  // a check reads only its keys
   session.dialogs.answers.push_back(session.scratchPath("check.rsv"));
   runCommand(IDM_OPEN_BASELINE);
@@ -93,7 +92,6 @@ TEST_F(MainWindowTest, AutomaticCheckDueAroundAReadingRunsBesideIt) {
 }
 
 TEST_F(MainWindowTest, ShutdownRunsOnceAndWritesTheOptions) {
-  Session& session = Session::get();
   const std::string options = session.folder() + "options.dat";
   DeleteFileA(options.c_str());
   optionsDirty = true;

@@ -4,7 +4,6 @@
 
 #include <deque>
 #include <fstream>
-#include <functional>
 
 #include "navigation/mark_list.h"
 #include "resources/command_ids.h"
@@ -22,30 +21,8 @@ const std::string kKey = "HKEY_CURRENT_USER\\Software\\KestrinMarkTest";
 const char kList[] = "マーク　リスト";
 const char kEdit[] = "マークの追加・変更";
 
-// Acts on the dialogs from a timer, one step whenever the dialog titled `first` is up.
-using Step = std::pair<const char*, std::function<void(HWND)>>;
-std::deque<Step> steps;
-int idleTicks = 0;
-
-void CALLBACK driveSteps(HWND, UINT, UINT_PTR, DWORD) {
-  HWND dialog = steps.empty() ? nullptr : FindWindowA("#32770", steps.front().first);
-  if (!dialog && ++idleTicks > 300) {  // a step that never comes must not hang the test
-    for (const char* title : {kEdit, kList}) PostMessageA(FindWindowA("#32770", title), WM_COMMAND, IDCANCEL, 0);
-  }
-  if (!dialog) return;
-  idleTicks = 0;
-  const Step step = steps.front();
-  steps.pop_front();
-  step.second(dialog);
-}
-
-void runMarkDialog(std::deque<Step> script) {
-  steps = std::move(script);
-  idleTicks = 0;
-  const UINT_PTR timer = SetTimer(nullptr, 0, 30, driveSteps);
-  runCommand(IDM_MARK);
-  KillTimer(nullptr, timer);
-  EXPECT_TRUE(steps.empty()) << steps.size() << " steps left";
+void runMarkDialog(std::deque<DialogStep> steps) {
+  driveDialogs([] { runCommand(IDM_MARK); }, std::move(steps));
 }
 void press(HWND dialog, int id) {
   PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));

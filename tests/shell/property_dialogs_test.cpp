@@ -3,7 +3,6 @@
 // dialogs are opened as the user opens them and their fields read back.
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 
 #include "dialogs/file_property_dialog.h"
@@ -33,28 +32,11 @@ std::string field(HWND dialog, int id) {
   return text;
 }
 
-// A modal dialog opened by `open` is handed to `inspect` by a thread timer once it
-// shows; the dialog is closed afterwards unless `inspect` closed it.
-std::function<void(HWND)> pendingInspect;
-UINT_PTR inspectTimer = 0;
-bool inspected = false;
-
-void CALLBACK inspectShownDialog(HWND, UINT, UINT_PTR, DWORD) {
-  HWND dialog = GetLastActivePopup(mainWindow);
-  if (!dialog || dialog == mainWindow || dialog == filePropertiesWindow()) return;
-  KillTimer(nullptr, inspectTimer);
-  inspected = true;
-  pendingInspect(dialog);
-  if (IsWindow(dialog)) PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-}
-
-void withDialog(const std::function<void()>& open, const std::function<void(HWND)>& inspect) {
-  pendingInspect = inspect;
-  inspected = false;
-  inspectTimer = SetTimer(nullptr, 0, 30, inspectShownDialog);
-  open();
-  KillTimer(nullptr, inspectTimer);
-  EXPECT_TRUE(inspected);
+// The texts of several controls, joined with "|".
+std::string fields(HWND dialog, std::initializer_list<int> ids) {
+  std::string joined;
+  for (int id : ids) joined += (joined.empty() ? "" : "|") + field(dialog, id);
+  return joined;
 }
 
 ItemIndex child(ItemIndex key, const char* name, bool value = false) {
@@ -66,30 +48,19 @@ class PropertyDialogsTest : public ::testing::Test {
   static void SetUpTestSuite() {
     Session::get().ensureRunning();
     RegDeleteTreeA(HKEY_CURRENT_USER, kTestKey.c_str());
-    HKEY key = nullptr;
-    HKEY leaf = nullptr;
-    RegCreateKeyExA(HKEY_CURRENT_USER, kTestKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                    &key, nullptr);
-    RegCreateKeyExA(key, "Doomed\\Leaf", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &leaf, nullptr);
-    set(leaf, "inner", REG_SZ, std::string("x", 2));
-    set(key, "changed", REG_SZ, std::string("before", 7));
-    set(key, "list", REG_MULTI_SZ, std::string("C:\\one.dll\0two\0\0", 17));
-    set(key, "blob", REG_BINARY, kBlob);
+    setRegString(kTestKey + "\\Doomed\\Leaf", "inner", "x");
+    setRegString(kTestKey, "changed", "before");
+    setRegBytes(kTestKey, "list", REG_MULTI_SZ, std::string("C:\\one.dll\0two\0\0", 17));
+    setRegBytes(kTestKey, "blob", REG_BINARY, kBlob);
     runCommand(IDM_READ_REGISTRY);
-    set(key, "changed", REG_SZ, std::string("after", 6));
-    RegDeleteTreeA(key, "Doomed");
-    RegCloseKey(leaf);
-    RegCloseKey(key);
+    setRegString(kTestKey, "changed", "after");
+    RegDeleteTreeA(HKEY_CURRENT_USER, (kTestKey + "\\Doomed").c_str());
     runCommand(IDM_READ_REGISTRY);
-    testKey = child(child(child(kNoItem, "HKEY_CURRENT_USER"), "Software"), "KestrinPropsTest");
+    testKey = findItem({"HKEY_CURRENT_USER", "Software", "KestrinPropsTest"});
   }
   static void TearDownTestSuite() {
     RegDeleteTreeA(HKEY_CURRENT_USER, kTestKey.c_str());
     runCommand(IDM_CLOSE);
-  }
-  static void set(HKEY key, const char* name, DWORD type, const std::string& data) {
-    RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(data.data()),
-                   static_cast<DWORD>(data.size()));
   }
   static ItemIndex testKey;
 };
@@ -101,10 +72,8 @@ TEST_F(PropertyDialogsTest, ChangedValueBesideItsBaselineAndItsSearchButton) {
   ASSERT_EQ(STATE_DATA_CHANGED, valueRecord(currentStore(), changed & ~kValueItemBit).state);
   // Not through runCommand: its pumping would run the search command posted here.
   withDialog([&] { featureHooks.showItemProperties(changed); }, [](HWND dialog) {
-    EXPECT_EQ("      6", field(dialog, IDC_VALUE_SIZE));
-    EXPECT_EQ(kTestPath, field(dialog, IDC_VALUE_KEY_PATH));
-    EXPECT_EQ("after", field(dialog, IDC_VALUE_DATA));
-    EXPECT_EQ("before", field(dialog, IDC_VALUE_BASE_DATA));
+    EXPECT_EQ(fields(dialog, {IDC_VALUE_SIZE, IDC_VALUE_KEY_PATH, IDC_VALUE_DATA, IDC_VALUE_BASE_DATA}),
+              "      6|" + kTestPath + "|after|before");
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_VALUE_REGEDIT)));
     // "KestrinProps" selected in the key field is what 検索 searches for.
     const int at = static_cast<int>(kTestPath.find("KestrinProps"));
@@ -126,9 +95,7 @@ TEST_F(PropertyDialogsTest, RegEditButtonOpensTheEditorAtTheValuesKey) {
   ASSERT_NE(kNoItem, testKey);
   platform::ScopedShell shell;
   const char settings[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Regedit";
-  HKEY created = nullptr;  // the editor's settings, as after its first run
-  RegCreateKeyExA(HKEY_CURRENT_USER, settings, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &created, nullptr);
-  RegCloseKey(created);
+  setRegString(settings, nullptr, "");  // the editor's settings, as after its first run
   const int32_t allowed = programOptions.entries[OPT_ALLOW_REGEDIT];
   programOptions.entries[OPT_ALLOW_REGEDIT] = 1;
   withDialog([&] { featureHooks.showItemProperties(child(testKey, "changed", true)); },
@@ -160,8 +127,7 @@ TEST_F(PropertyDialogsTest, MultiStringByDoubleClickAndLargeBinaryReadLive) {
       },
       [](HWND dialog) {
         EXPECT_EQ(nullptr, GetDlgItem(dialog, IDC_VALUE_BASE_DATA));
-        EXPECT_EQ("REG_MULTI_SZ", field(dialog, IDC_VALUE_TYPE));
-        EXPECT_EQ("C:\\one.dll\r\ntwo\r\n", field(dialog, IDC_VALUE_DATA));
+        EXPECT_EQ(fields(dialog, {IDC_VALUE_TYPE, IDC_VALUE_DATA}), "REG_MULTI_SZ|C:\\one.dll\r\ntwo\r\n");
         SendMessageA(dialog, WM_COMMAND, IDC_VALUE_FILE_INFO, 0);  // the first string's file
         EXPECT_EQ("one.dll", field(filePropertiesWindow(), IDC_FILE_NAME));
         DestroyWindow(filePropertiesWindow());
@@ -182,21 +148,17 @@ TEST_F(PropertyDialogsTest, DeletedKeyAndItsParent) {
   ASSERT_EQ(STATE_DELETED, keyRecord(currentStore(), doomed).state);
   selectItem(testKey, false);
   withDialog([] { runCommand(IDM_PROPERTIES); }, [](HWND dialog) {
-    EXPECT_EQ("キーのプロパティ", windowText(dialog));
-    EXPECT_EQ("        0", field(dialog, IDC_KEY_SUBKEYS));
-    EXPECT_EQ("        3", field(dialog, IDC_KEY_VALUES));
-    EXPECT_EQ("        1", field(dialog, IDC_KEY_CHANGED));
+    EXPECT_EQ(windowText(dialog) + fields(dialog, {IDC_KEY_SUBKEYS, IDC_KEY_VALUES, IDC_KEY_CHANGED}),
+              "キーのプロパティ        0|        3|        1");
     EXPECT_NE("", field(dialog, IDC_KEY_DELETED));
     EXPECT_NE("", field(dialog, IDC_KEY_TIME));
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_KEY_TIME_LABEL)));
   });
   revealItem(doomed, 0);
   withDialog([] { runCommand(IDM_PROPERTIES); }, [](HWND dialog) {
-    EXPECT_EQ("キーのプロパティ（削除前）", windowText(dialog));
-    EXPECT_EQ("        1", field(dialog, IDC_KEY_SUBKEYS));
-    EXPECT_EQ("        0", field(dialog, IDC_KEY_VALUES));
-    EXPECT_EQ("        1", field(dialog, IDC_KEY_TOTAL_SUBKEYS));
-    EXPECT_EQ("", field(dialog, IDC_KEY_TIME));
+    EXPECT_EQ(windowText(dialog) + fields(dialog, {IDC_KEY_SUBKEYS, IDC_KEY_VALUES,
+                                                   IDC_KEY_TOTAL_SUBKEYS, IDC_KEY_TIME}),
+              "キーのプロパティ（削除前）        1|        0|        1|");
   });
 }
 
@@ -206,11 +168,9 @@ TEST_F(PropertyDialogsTest, FileDialogIsOneWindowRefilledForEachFile) {
   showFileProperties(("rundll32.exe \"" + probe + "\",Entry").c_str());
   HWND dialog = filePropertiesWindow();
   ASSERT_NE(nullptr, dialog);
-  EXPECT_EQ("version_probe.exe", field(dialog, IDC_FILE_NAME));
-  EXPECT_EQ(sizeof(void*) == 8 ? "Win64 アプリケーション" : "Win32 アプリケーション",
-            field(dialog, IDC_FILE_TYPE));
-  EXPECT_EQ("1.2.3.4", field(dialog, IDC_FILE_VERSION));
-  EXPECT_EQ("版の見本", field(dialog, IDC_FILE_DESCRIPTION));
+  EXPECT_EQ(fields(dialog, {IDC_FILE_NAME, IDC_FILE_TYPE, IDC_FILE_VERSION, IDC_FILE_DESCRIPTION}),
+            std::string("version_probe.exe|Win") + (sizeof(void*) == 8 ? "64" : "32") +
+                " アプリケーション|1.2.3.4|版の見本");
   EXPECT_EQ("バイト", field(dialog, IDC_FILE_SIZE).substr(12));
   EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_FILE_EXPLORE)));
   // Moved and grown: the position is kept, the size never passes the first one.
@@ -223,8 +183,7 @@ TEST_F(PropertyDialogsTest, FileDialogIsOneWindowRefilledForEachFile) {
 
   showFileProperties("C:\\Gone\\missing.exe");
   EXPECT_EQ(dialog, filePropertiesWindow());
-  EXPECT_EQ("ファイルが見付かりません", field(dialog, IDC_FILE_TYPE));
-  EXPECT_EQ("", field(dialog, IDC_FILE_VERSION) + field(dialog, IDC_FILE_SIZE));
+  EXPECT_EQ(fields(dialog, {IDC_FILE_TYPE, IDC_FILE_VERSION, IDC_FILE_SIZE}), "ファイルが見付かりません||");
   EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_FILE_EXPLORE)));
 
   showFileProperties("C:\\windows");

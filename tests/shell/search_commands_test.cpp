@@ -21,44 +21,19 @@ using namespace shell_test;
 
 const char kTestKey[] = "Software\\KestrinSearchTest";
 
-void setString(HKEY key, const char* name, DWORD type, const std::string& data) {
-  RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(data.c_str()),
-                 static_cast<DWORD>(data.size() + 1));
-}
-
 void makeTestKey() {
   RegDeleteTreeA(HKEY_CURRENT_USER, kTestKey);
-  HKEY key;
-  HKEY sub;
-  RegCreateKeyExA(HKEY_CURRENT_USER, kTestKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-  RegCreateKeyExA(key, "QuailFirst", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &sub, nullptr);
-  RegCloseKey(sub);
-  RegCreateKeyExA(key, "Zeta\\QuailSecond", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &sub, nullptr);
-  RegCloseKey(sub);
-  setString(key, "Gone", REG_SZ, "C:\\KestrinGone\\x.exe /s");
-  setString(key, "Here", REG_EXPAND_SZ, "%SystemRoot%\\system32\\notepad.exe,0");
-  RegCloseKey(key);
+  const std::string key = kTestKey;
+  setRegString(key + "\\QuailFirst", nullptr, "");
+  setRegString(key + "\\Zeta\\QuailSecond", nullptr, "");
+  setRegString(key, "Gone", "C:\\KestrinGone\\x.exe /s");
+  setRegString(key, "Here", "%SystemRoot%\\system32\\notepad.exe,0", REG_EXPAND_SZ);
 }
 
 ItemIndex testKey(const char* below = nullptr) {
-  ItemIndex at = findChild(currentStore(), kNoItem, "HKEY_CURRENT_USER", false);
-  for (const char* name : {"Software", "KestrinSearchTest"}) at = findChild(currentStore(), at, name, false);
-  if (below && at != kNoItem) at = findChild(currentStore(), at, below, false);
-  return at;
+  const ItemIndex at = findItem({"HKEY_CURRENT_USER", "Software", "KestrinSearchTest"});
+  return below && at != kNoItem ? findChild(currentStore(), at, below, false) : at;
 }
-
-// What the dialog's driver does once the dialog is up.
-struct DialogScript {
-  const char* text = "";
-  bool incremental = false;
-  bool openOptions = false;
-  bool partialDisabledUnderExpression = false;  // observed
-  bool typesDisabledWithoutValues = false;      // observed
-  bool shown = false;
-  bool lowerHalfShown = false;  // observed after "検索オプション"
-};
-DialogScript script;
-UINT_PTR scriptTimer = 0;
 
 void typeText(HWND dialog, const char* text) {
   HWND combo = GetDlgItem(dialog, IDC_SEARCH_TEXT);
@@ -69,47 +44,34 @@ void typeText(HWND dialog, const char* text) {
 
 void click(HWND dialog, int id) { SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 
-void CALLBACK driveDialog(HWND, UINT, UINT_PTR, DWORD) {
-  HWND dialog = GetLastActivePopup(mainWindow);
-  if (!dialog || dialog == mainWindow) return;
-  KillTimer(nullptr, scriptTimer);
-  script.shown = true;
-  typeText(dialog, script.text);
-  // The rules follow the clicks: expression mode holds partial matching on.
-  click(dialog, IDC_SEARCH_EXPRESSION);
-  script.partialDisabledUnderExpression =
-      !IsWindowEnabled(GetDlgItem(dialog, IDC_SEARCH_PARTIAL)) &&
-      IsDlgButtonChecked(dialog, IDC_SEARCH_PARTIAL) == BST_CHECKED;
-  click(dialog, IDC_SEARCH_EXPRESSION);
-  click(dialog, IDC_SEARCH_VALUE_DATA);
-  script.typesDisabledWithoutValues = !IsWindowEnabled(GetDlgItem(dialog, IDC_SEARCH_TYPE_SZ));
-  click(dialog, IDC_SEARCH_VALUE_DATA);
-  if (IsDlgButtonChecked(dialog, IDC_SEARCH_PARTIAL) != BST_CHECKED) click(dialog, IDC_SEARCH_PARTIAL);
-  click(dialog, script.incremental ? IDC_SEARCH_INCREMENTAL : IDC_SEARCH_BATCH);
-  if (script.openOptions) {
-    searchSettings().optionsShown = false;
-    click(dialog, IDC_SEARCH_OPTIONS);
-    RECT window;
-    RECT types;
-    GetWindowRect(dialog, &window);
-    GetWindowRect(GetDlgItem(dialog, IDC_SEARCH_DISPLAY_DURING), &types);
-    // The dialog itself may not be shown yet: the control's own style says it is.
-    script.lowerHalfShown =
-        (GetWindowLongA(GetDlgItem(dialog, IDC_SEARCH_SCOPE_TOP), GWL_STYLE) & WS_VISIBLE) != 0 &&
-        types.bottom <= window.bottom;
-    click(dialog, IDC_SEARCH_OPTIONS);
-  }
-  PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-}
-
+// Types `text` into the search dialog, checks its option rules as they follow the
+// clicks (the lower half only for a batch search) and starts the search.
 void searchThroughDialog(const char* text, bool incremental) {
-  script = DialogScript{};
-  script.openOptions = !incremental;
-  script.text = text;
-  script.incremental = incremental;
-  scriptTimer = SetTimer(nullptr, 0, 30, driveDialog);
-  runCommand(IDM_SEARCH);
-  KillTimer(nullptr, scriptTimer);
+  withDialog([] { runCommand(IDM_SEARCH); }, [&](HWND dialog) {
+    typeText(dialog, text);
+    // Expression mode holds partial matching on; the types need the value data.
+    click(dialog, IDC_SEARCH_EXPRESSION);
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_SEARCH_PARTIAL)));
+    EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_SEARCH_PARTIAL), BST_CHECKED);
+    click(dialog, IDC_SEARCH_EXPRESSION);
+    click(dialog, IDC_SEARCH_VALUE_DATA);
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_SEARCH_TYPE_SZ)));
+    click(dialog, IDC_SEARCH_VALUE_DATA);
+    if (IsDlgButtonChecked(dialog, IDC_SEARCH_PARTIAL) != BST_CHECKED) click(dialog, IDC_SEARCH_PARTIAL);
+    click(dialog, incremental ? IDC_SEARCH_INCREMENTAL : IDC_SEARCH_BATCH);
+    if (!incremental) {
+      searchSettings().optionsShown = false;
+      click(dialog, IDC_SEARCH_OPTIONS);
+      RECT window;
+      RECT types;
+      GetWindowRect(dialog, &window);
+      GetWindowRect(GetDlgItem(dialog, IDC_SEARCH_DISPLAY_DURING), &types);
+      // The dialog itself may not be shown yet: the control's own style says it is.
+      EXPECT_TRUE(GetWindowLongA(GetDlgItem(dialog, IDC_SEARCH_SCOPE_TOP), GWL_STYLE) & WS_VISIBLE);
+      EXPECT_LE(types.bottom, window.bottom);
+      click(dialog, IDC_SEARCH_OPTIONS);
+    }
+  });
 }
 
 class SearchCommandsTest : public ::testing::Test {
@@ -129,10 +91,6 @@ TEST_F(SearchCommandsTest, BatchSearchMarksHitsThenF3WalksThemAndEndSearchClears
   ASSERT_NE(testKey(), kNoItem);
   ASSERT_FALSE(menuItemGreyed(IDM_SEARCH));
   searchThroughDialog("kestrinsearchtest", false);
-  ASSERT_TRUE(script.shown);
-  EXPECT_TRUE(script.partialDisabledUnderExpression);
-  EXPECT_TRUE(script.typesDisabledWithoutValues);
-  EXPECT_TRUE(script.lowerHalfShown);
   // HKEY_CURRENT_USER is also seen under HKEY_USERS: two hits.
   EXPECT_EQ(statusText().find("検出件数：2 件"), 1u) << statusText();
   EXPECT_TRUE(keyFlags(currentStore(), testKey()) & VIEW_HIT);
@@ -186,8 +144,8 @@ TEST_F(SearchCommandsTest, BatchSearchMarksHitsThenF3WalksThemAndEndSearchClears
 TEST_F(SearchCommandsTest, MissingFileSearchFindsTheGoneFileOnly) {
   const UINT errorMode = GetErrorMode();
   runCommand(IDM_SEARCH_MISSING_FILES);
-  const ItemIndex gone = findChild(currentStore(), testKey(), "Gone", true) & 0x7FFFFFFF;
-  const ItemIndex here = findChild(currentStore(), testKey(), "Here", true) & 0x7FFFFFFF;
+  const ItemIndex gone = findChild(currentStore(), testKey(), "Gone", true) & ~kValueItemBit;
+  const ItemIndex here = findChild(currentStore(), testKey(), "Here", true) & ~kValueItemBit;
   EXPECT_TRUE(valueFlags(currentStore(), gone) & VIEW_HIT);
   EXPECT_FALSE(valueFlags(currentStore(), here) & VIEW_HIT);
   EXPECT_EQ(statusText().find("不在ファイル検出件数："), 1u) << statusText();

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 
+#include "dialogs/file_property_dialog.h"
 #include "engine/instance_handover.h"
 #include "engine/snapshot_file.h"
 #include "engine/snapshot_store.h"
@@ -174,6 +176,107 @@ void writeSmallSnapshot(const std::string& path) {
   const bool written = writeSnapshotFile(path.c_str(), SNAPSHOT_KIND_SNAPSHOT, {});
   runCommand(IDM_CLOSE);
   EXPECT_TRUE(written) << path;
+}
+
+ItemIndex findItem(std::initializer_list<const char*> keys, const char* value) {
+  ItemIndex at = kNoItem;
+  for (const char* name : keys) {
+    at = findChild(currentStore(), at, name, false);
+    if (at == kNoItem) return kNoItem;
+  }
+  return value ? findChild(currentStore(), at, value, true) : at;
+}
+
+std::string newestLog() { return operationLog.buffer + operationLog.newest; }
+
+std::string hexOf(ItemIndex item) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%x", static_cast<unsigned>(item));
+  return text;
+}
+
+bool fileExists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void setRegBytes(const std::string& key, const char* name, DWORD type, const std::string& bytes) {
+  HKEY handle = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            &handle, nullptr),
+            ERROR_SUCCESS)
+      << key;
+  if (name) {
+    EXPECT_EQ(RegSetValueExA(handle, name, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+                             static_cast<DWORD>(bytes.size())),
+              ERROR_SUCCESS)
+        << name;
+  }
+  RegCloseKey(handle);
+}
+
+void setRegString(const std::string& key, const char* name, const std::string& text, DWORD type) {
+  setRegBytes(key, name, type, std::string(text.c_str(), text.size() + 1));
+}
+
+void openBuiltSnapshot(int command, const std::string& path, const std::function<void()>& build) {
+  if (command == IDM_OPEN_BASELINE) runCommand(IDM_CLOSE);
+  clearTree();
+  resetCurrentStore(true);
+  build();
+  recomputeSizes(currentStore(), 0);
+  ASSERT_TRUE(writeSnapshotFile(path.c_str(), SNAPSHOT_KIND_SNAPSHOT, SnapshotFileOptions{}));
+  resetCurrentStore(true);
+  Session::get().dialogs.answers.push_back(path);
+  runCommand(command);
+}
+
+namespace {
+std::deque<DialogStep> dialogSteps;
+int idleTicks = 0;
+
+void CALLBACK runDialogStep(HWND, UINT, UINT_PTR, DWORD) {
+  HWND popup = GetLastActivePopup(mainWindow);
+  if (popup == mainWindow || popup == filePropertiesWindow()) popup = nullptr;
+  HWND dialog = nullptr;
+  if (!dialogSteps.empty()) {
+    const char* title = dialogSteps.front().first;
+    dialog = title ? FindWindowA(nullptr, title) : popup;
+  }
+  if (!dialog) {
+    if (popup && ++idleTicks > 300) PostMessageA(popup, WM_COMMAND, IDCANCEL, 0);
+    return;
+  }
+  idleTicks = 0;
+  const DialogStep step = dialogSteps.front();
+  dialogSteps.pop_front();
+  step.second(dialog);
+}
+}  // namespace
+
+void driveDialogs(const std::function<void()>& open, std::deque<DialogStep> steps) {
+  dialogSteps = std::move(steps);
+  idleTicks = 0;
+  const UINT_PTR timer = SetTimer(nullptr, 0, 30, runDialogStep);
+  open();
+  KillTimer(nullptr, timer);
+  EXPECT_TRUE(dialogSteps.empty()) << dialogSteps.size() << " dialog steps were not run";
+  dialogSteps.clear();
+}
+
+void withDialog(const std::function<void()>& open, const std::function<void(HWND)>& inspect) {
+  driveDialogs(open, {{nullptr, [&](HWND dialog) {
+                         inspect(dialog);
+                         if (IsWindow(dialog)) PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+                       }}});
+}
+
+bool launch(const std::string& program, const std::string& arguments,
+            PROCESS_INFORMATION& process) {
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  std::string commandLine = "\"" + program + "\"" + (arguments.empty() ? "" : " " + arguments);
+  return CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &process) != 0;
 }
 
 HWND registeredWindow(const std::string& programPath) {

@@ -10,8 +10,11 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <deque>
 #include <functional>
+#include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/snapshot_store.h"
@@ -79,6 +82,38 @@ void typeInTree(WPARAM key, char character);
 void writeSmallSnapshot(const std::string& path);
 // The window registered under the instance name of `programPath`; null while none.
 HWND registeredWindow(const std::string& programPath);
+
+// The record reached from the top through `keys` (kNoItem when one is missing), or
+// the reference of its value `value` (with the value bit).
+ItemIndex findItem(std::initializer_list<const char*> keys, const char* value = nullptr);
+// The newest operation-log entry, and an item's reference as the log writes it.
+std::string newestLog();
+std::string hexOf(ItemIndex item);
+bool fileExists(const std::string& path);
+
+// Test keys under HKEY_CURRENT_USER, made where missing: a string value (its
+// terminator added), raw bytes of any type, or the key alone when `name` is null.
+void setRegString(const std::string& key, const char* name, const std::string& text,
+                  DWORD type = REG_SZ);
+void setRegBytes(const std::string& key, const char* name, DWORD type, const std::string& bytes);
+
+// Writes the snapshot `build` makes in the current store (five roots first) to `path`
+// and opens it with `command` (IDM_OPEN_BASELINE closes what is shown first).
+void openBuiltSnapshot(int command, const std::string& path, const std::function<void()>& build);
+
+// Modal dialogs driven from a thread timer inside their own message loop: each step
+// runs once the window titled `first` is up (null: the main window's active popup).
+// A step that never comes, or a dialog left open after the last, is cancelled so a
+// fault fails instead of hanging.
+using DialogStep = std::pair<const char*, std::function<void(HWND)>>;
+void driveDialogs(const std::function<void()>& open, std::deque<DialogStep> steps);
+// The common case: `inspect` reads the dialog `open` shows, which is then closed with OK
+// unless `inspect` closed it.
+void withDialog(const std::function<void()>& open, const std::function<void(HWND)>& inspect);
+
+// Starts `program` with `arguments` in a process of its own.
+bool launch(const std::string& program, const std::string& arguments,
+            PROCESS_INFORMATION& process);
 
 // Whether the main menu shows `id` greyed.
 bool menuItemGreyed(int id);

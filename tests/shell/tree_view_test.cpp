@@ -19,7 +19,6 @@
 #include "shell/menu_state.h"
 #include "shell/tree_view.h"
 #include "tests/shell/shell_fixture.h"
-#include "text/operation_log.h"
 
 namespace {
 
@@ -49,8 +48,6 @@ void CALLBACK endMenuSoon(HWND, UINT, UINT_PTR id, DWORD) {
   KillTimer(nullptr, id);
   EndMenu();
 }
-
-std::string newestLogEntry() { return operationLog.buffer + operationLog.newest; }
 
 // The references of the items below `parent`, in tree order.
 std::vector<ItemIndex> shownChildren(HTREEITEM parent) {
@@ -148,7 +145,7 @@ TEST_F(TreeViewTest, TopLevelKeysThenChildrenOnlyWhenTheUserOpensAKey) {
   EXPECT_FALSE(bound(software));
 
   userOpens(kCurrentUser);
-  EXPECT_EQ(newestLogEntry(), "v:開く:2");
+  EXPECT_EQ(newestLog(), "v:開く:2");
   EXPECT_TRUE(expanded(itemOf(kCurrentUser)));
   EXPECT_TRUE(keyFlags(currentStore(), kCurrentUser) & VIEW_KEY_OPEN);
   // Subkeys in name order, then the values; grandchildren wait for their own opening.
@@ -159,7 +156,7 @@ TEST_F(TreeViewTest, TopLevelKeysThenChildrenOnlyWhenTheUserOpensAKey) {
   EXPECT_EQ(countVisibleChildren(kCurrentUser), 3);
 
   userCloses(kCurrentUser);
-  EXPECT_EQ(newestLogEntry(), "v:閉じる:2");
+  EXPECT_EQ(newestLog(), "v:閉じる:2");
   EXPECT_FALSE(expanded(itemOf(kCurrentUser)));
   EXPECT_FALSE(keyFlags(currentStore(), kCurrentUser) & VIEW_KEY_OPEN);
 }
@@ -265,26 +262,23 @@ TEST_F(TreeViewTest, KeyboardSelectionIsLoggedAndShowsThePath) {
   const ItemIndex first = key(kCurrentUser, "First");
   const ItemIndex second = key(kCurrentUser, "Second");
   showTopLevelKeys(1);
-  selectItem(first, false);
-  SendMessageA(treeWindow, WM_KEYDOWN, VK_DOWN, 0);
-  SendMessageA(treeWindow, WM_KEYUP, VK_DOWN, 0);
+  userPresses(first, VK_DOWN);
   EXPECT_EQ(currentItem, second);
-  EXPECT_EQ(newestLogEntry(), "v:キー選択:" + [&] {
-    char hex[16];
-    std::snprintf(hex, sizeof hex, "%x", static_cast<unsigned>(second));
-    return std::string(hex);
-  }());
+  EXPECT_EQ(newestLog(), "v:キー選択:" + hexOf(second));
   EXPECT_EQ(statusText(), "HKEY_CURRENT_USER\\Second");
   // Up to a top-level key: its path replaces the one of the item before.
-  selectItem(first, false);
-  SendMessageA(treeWindow, WM_KEYDOWN, VK_UP, 0);
-  SendMessageA(treeWindow, WM_KEYUP, VK_UP, 0);
+  userPresses(first, VK_UP);
   EXPECT_EQ(currentItem, kCurrentUser);
   EXPECT_EQ(statusText(), "HKEY_CURRENT_USER");
 }
 
+// The file of a value: from its text (expanded), else from its name, else none.
 TEST_F(TreeViewTest, RightClickSelectsTheClickedValueAndFindsItsFile) {
   const ItemIndex v = value(kCurrentUser, "cmd", STATE_DATA, std::string("C:\\Tools\\run.exe /q\0", 20));
+  const ItemIndex expand =
+      value(kCurrentUser, "e", STATE_DATA, std::string("%WINDIR%\\notepad.exe\0", 21), kRegExpandSz);
+  const ItemIndex byName = value(kCurrentUser, "C:\\named.txt", STATE_DATA, "no path");
+  const ItemIndex none = value(kCurrentUser, "plain", STATE_DATA, "relative\\x.exe");
   showTopLevelKeys(0);
   openSubtree(kCurrentUser, 2, 0);
   SendMessageA(treeWindow, TVM_SELECTITEM, TVGN_DROPHILITE,
@@ -300,13 +294,6 @@ TEST_F(TreeViewTest, RightClickSelectsTheClickedValueAndFindsItsFile) {
   EXPECT_EQ(valueFilePath, "C:\\Tools\\run.exe /q");
   EXPECT_EQ(statusText(), "HKEY_CURRENT_USER");
   EXPECT_FALSE(rightClickMenuShowing());
-}
-
-TEST_F(TreeViewTest, ValueFilesFromDataOrName) {
-  const ItemIndex expand =
-      value(kCurrentUser, "e", STATE_DATA, std::string("%WINDIR%\\notepad.exe\0", 21), kRegExpandSz);
-  const ItemIndex byName = value(kCurrentUser, "C:\\named.txt", STATE_DATA, "no path");
-  const ItemIndex none = value(kCurrentUser, "plain", STATE_DATA, "relative\\x.exe");
   char windows[MAX_PATH];
   ExpandEnvironmentStringsA("%WINDIR%\\notepad.exe", windows, sizeof windows);
   EXPECT_EQ(selectedValueFile(valueRef(expand)), windows);
@@ -322,12 +309,12 @@ TEST_F(TreeViewTest, DoubleClickRightAfterOpeningIsNotACommand) {
   const UINT doubleClickTime = GetDoubleClickTime();
   SetDoubleClickTime(20000);
   userOpens(kCurrentUser);
-  const std::string opened = newestLogEntry();
+  const std::string opened = newestLog();
   selectItem(parent, false);
   NMHDR header = {treeWindow, static_cast<UINT_PTR>(kTreeViewId), static_cast<UINT>(NM_DBLCLK)};
   SendMessageA(mainWindow, WM_NOTIFY, kTreeViewId, reinterpret_cast<LPARAM>(&header));
   SetDoubleClickTime(doubleClickTime);
-  EXPECT_EQ(newestLogEntry(), opened);
+  EXPECT_EQ(newestLog(), opened);
 }
 
 TEST_F(TreeViewTest, KeypadStarOpensTheWholeSubtreeOfADeepChain) {

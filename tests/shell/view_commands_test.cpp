@@ -5,13 +5,11 @@
 // userCtrl.dat, and the option sheet.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <string>
-#include <vector>
+#include <deque>
 
-#include "engine/snapshot_file.h"
 #include "engine/snapshot_store.h"
 #include "platform/clipboard.h"
 #include "resources/command_ids.h"
@@ -23,12 +21,10 @@
 #include "shell/program_driver.h"
 #include "shell/tree_view.h"
 #include "tests/shell/shell_fixture.h"
-#include "text/operation_log.h"
 
 namespace {
 
 using namespace shell_test;
-using Build = std::function<void(SnapshotStore&)>;
 
 constexpr ItemIndex kClassesRoot = 0;
 constexpr ItemIndex kCurrentUser = 2;
@@ -49,12 +45,6 @@ bool expanded(ItemIndex k) {
   HTREEITEM item = itemOf(k);
   return item && (TreeView_GetItemState(treeWindow, item, TVIS_EXPANDED) & TVIS_EXPANDED);
 }
-std::string hex(ItemIndex item) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%x", static_cast<unsigned>(item));
-  return text;
-}
-std::string newestLog() { return operationLog.buffer + operationLog.newest; }
 int toolbarState(int id) {
   return static_cast<int>(SendMessageA(toolbarWindow, TB_GETSTATE, id, 0));
 }
@@ -68,29 +58,19 @@ class ViewCommandsTest : public ::testing::Test {
     session.messages.answers.clear();
     setOptionDefaults(programOptions);  // whatever options.dat a folder held before
   }
-  // Writes the snapshot `build` makes (five roots first) and opens it with `command`.
-  void open(int command, const char* name, const Build& build) {
-    if (command == IDM_OPEN_BASELINE) runCommand(IDM_CLOSE);
-    clearTree();
-    resetCurrentStore(true);
-    build(currentStore());
-    recomputeSizes(currentStore(), 0);
-    const std::string path = session.scratchPath(name);
-    ASSERT_TRUE(writeSnapshotFile(path.c_str(), 1, SnapshotFileOptions{}));
-    resetCurrentStore(true);
-    session.dialogs.answers.push_back(path);
-    runCommand(command);
+  void open(int command, const char* name, const std::function<void()>& build) {
+    openBuiltSnapshot(command, session.scratchPath(name), build);
   }
   // A baseline with a changed value, a key to be deleted and a value to be deleted,
   // compared with a current side adding `wide` keys under HKCU\Wide.
   void openComparison(int wide) {
-    open(IDM_OPEN_BASELINE, "base.rsv", [](SnapshotStore&) {
+    open(IDM_OPEN_BASELINE, "base.rsv", [] {
       const ItemIndex soft = key(kCurrentUser, "Soft");
       values(key(soft, "Changed"), "v", 1, "a");
       values(key(soft, "Gone"), "g", 1);
       key(kClassesRoot, ".txt");
     });
-    open(IDM_OPEN_COMPARISON, "current.rsv", [wide](SnapshotStore&) {
+    open(IDM_OPEN_COMPARISON, "current.rsv", [wide] {
       const ItemIndex soft = key(kCurrentUser, "Soft");
       values(key(soft, "Changed"), "v", 1, "b");
       const ItemIndex w = key(kCurrentUser, "Wide");
@@ -147,7 +127,7 @@ TEST_F(ViewCommandsTest, WholeTreeOpeningsAskOnlyAboveTheWarnRows) {
 }
 
 TEST_F(ViewCommandsTest, OpeningsInsideAKeyClosingHidingAndToggles) {
-  open(IDM_OPEN_BASELINE, "levels.rsv", [](SnapshotStore&) {
+  open(IDM_OPEN_BASELINE, "levels.rsv", [] {
     const ItemIndex at200 = key(kCurrentUser, "L200");
     values(key(at200, "a"), "v", 99);
     values(key(at200, "b"), "v", 99);
@@ -185,7 +165,7 @@ TEST_F(ViewCommandsTest, OpeningsInsideAKeyClosingHidingAndToggles) {
   // Closing the level of a key, then of a top-level key (only the command greys).
   revealItem(find(at201, "a"), 0);
   runCommand(IDM_CLOSE_LEVEL);
-  EXPECT_EQ(newestLog(), ":階層を閉じる:K:" + hex(at201));
+  EXPECT_EQ(newestLog(), ":階層を閉じる:K:" + hexOf(at201));
   EXPECT_FALSE(expanded(at201));
   EXPECT_EQ(currentItem, at201);
   selectItem(kCurrentUser, false);
@@ -208,7 +188,7 @@ TEST_F(ViewCommandsTest, OpeningsInsideAKeyClosingHidingAndToggles) {
   runCommand(IDM_CLOSE_ALL);
   EXPECT_EQ(childItems(TVI_ROOT).size(), 5u);
   EXPECT_FALSE(expanded(kCurrentUser));
-  open(IDM_OPEN_BASELINE, "roots.rsv", [](SnapshotStore&) {});
+  open(IDM_OPEN_BASELINE, "roots.rsv", [] {});
   runCommand(IDM_CLOSE_ALL);  // roots without children: nothing to show
   EXPECT_TRUE(childItems(TVI_ROOT).empty());
 }
@@ -235,11 +215,11 @@ TEST_F(ViewCommandsTest, ControlCommandsChangeStatesChecksRulesAndTheUserFile) {
     EXPECT_EQ(record.state, toggle.state) << toggle.onTag;
     EXPECT_EQ(itemImage(itemOf(changed)), toggle.state);
     EXPECT_TRUE(menuItemChecked(toggle.id));
-    EXPECT_EQ(newestLog(), toggle.onTag + hex(changed));
+    EXPECT_EQ(newestLog(), toggle.onTag + hexOf(changed));
     runCommand(toggle.id);
     EXPECT_EQ(record.state, toggle.stateAfter) << toggle.offTag;
     EXPECT_FALSE(menuItemChecked(toggle.id));
-    EXPECT_EQ(newestLog(), toggle.offTag + hex(changed));
+    EXPECT_EQ(newestLog(), toggle.offTag + hexOf(changed));
   }
   // The last toggle is the user's rule for the key now (code 0 again: checked).
   runCommand(IDM_NOT_CHECKED);
@@ -294,28 +274,17 @@ TEST_F(ViewCommandsTest, ControlCommandsChangeStatesChecksRulesAndTheUserFile) {
   EXPECT_EQ(newestLog(), ":ユーザ制御情報を保存");
 }
 
-// The option sheet is modal: a thread timer runs one step a tick inside its message
-// loop; a sheet still open when the steps are used up is cancelled.
-std::vector<std::function<void()>> sheetSteps;
-HWND sheetWindow() { return FindWindowA(nullptr, "オプション"); }
-HWND sheetPage() { return PropSheet_GetCurrentPageHwnd(sheetWindow()); }
-void press(int button) { PropSheet_PressButton(sheetWindow(), button); }
+// The option sheet, driven a step a tick inside its own message loop.
+const char kSheet[] = "オプション";
+HWND sheetPage() { return PropSheet_GetCurrentPageHwnd(FindWindowA(nullptr, kSheet)); }
+void press(HWND sheet, int button) { PropSheet_PressButton(sheet, button); }
 void type(int control, const char* text) { SetDlgItemTextA(sheetPage(), control, text); }
 void click(int control) { SendDlgItemMessageA(sheetPage(), control, BM_CLICK, 0, 0); }
-void otherPage() { PropSheet_SetCurSel(sheetWindow(), nullptr, 1); }
-void CALLBACK runSheetStep(HWND, UINT, UINT_PTR, DWORD) {
-  if (!sheetWindow()) return;
-  if (sheetSteps.empty()) return press(PSBTN_CANCEL);
-  const std::function<void()> step = sheetSteps.front();
-  sheetSteps.erase(sheetSteps.begin());
-  step();
-}
-void driveSheet(std::vector<std::function<void()>> steps) {
-  sheetSteps = std::move(steps);
-  const UINT_PTR timer = SetTimer(nullptr, 0, 50, runSheetStep);
-  runCommand(IDM_OPTIONS);
-  KillTimer(nullptr, timer);
-  EXPECT_TRUE(sheetSteps.empty()) << sheetSteps.size() << " steps were not run";
+void otherPage(HWND sheet) { PropSheet_SetCurSel(sheet, nullptr, 1); }
+void driveSheet(std::deque<std::function<void(HWND)>> actions) {
+  std::deque<DialogStep> steps;
+  for (auto& action : actions) steps.emplace_back(kSheet, std::move(action));
+  driveDialogs([] { runCommand(IDM_OPTIONS); }, std::move(steps));
 }
 
 TEST_F(ViewCommandsTest, OptionSheetRefusesBadNumbersAndRegroupsAShownComparison) {
@@ -325,7 +294,7 @@ TEST_F(ViewCommandsTest, OptionSheetRefusesBadNumbersAndRegroupsAShownComparison
   session.dialogs.answers.push_back(std::string("C:\\data\\Save-Folder-Path"));
   bool groupingFollowed = false;
   driveSheet({
-      [&] {  // the grouping box follows the class information box
+      [&](HWND) {  // the grouping box follows the class information box
         const HWND grouping = GetDlgItem(sheetPage(), IDC_OPTIONS_GROUP_CLASS_INFO);
         groupingFollowed = !IsWindowEnabled(grouping);
         click(IDC_OPTIONS_READ_CLASS_INFO);
@@ -334,8 +303,8 @@ TEST_F(ViewCommandsTest, OptionSheetRefusesBadNumbersAndRegroupsAShownComparison
         click(IDC_OPTIONS_CHOOSE_FOLDER);
       },
       otherPage,
-      [] { type(IDC_OPTIONS_WARN_ROWS, "5"), press(PSBTN_OK); },
-      [] { type(IDC_OPTIONS_WARN_ROWS, "10"), press(PSBTN_OK); },
+      [](HWND sheet) { type(IDC_OPTIONS_WARN_ROWS, "5"), press(sheet, PSBTN_OK); },
+      [](HWND sheet) { type(IDC_OPTIONS_WARN_ROWS, "10"), press(sheet, PSBTN_OK); },
   });
   EXPECT_TRUE(groupingFollowed);
   ASSERT_EQ(session.messages.shown.size(), 1u);
@@ -350,7 +319,9 @@ TEST_F(ViewCommandsTest, OptionSheetRefusesBadNumbersAndRegroupsAShownComparison
   EXPECT_EQ(find(kClassesRoot, ".txt"), kNoItem);
 
   const ProgramOptions accepted = programOptions;
-  driveSheet({otherPage, [] { type(IDC_OPTIONS_LEVEL_ROWS, "500"), press(PSBTN_CANCEL); }});
+  driveSheet({otherPage, [](HWND sheet) {
+                type(IDC_OPTIONS_LEVEL_ROWS, "500"), press(sheet, PSBTN_CANCEL);
+              }});
   EXPECT_EQ(std::memcmp(&accepted, &programOptions, sizeof accepted), 0);
   EXPECT_EQ(newestLog(), ":オプション設定,キャンセル");
   optionsDirty = false;  // the test's settings are not the next run's

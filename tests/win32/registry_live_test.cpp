@@ -37,14 +37,6 @@ void setValue(const std::string& sub, const char* name, DWORD type, const std::s
   RegCloseKey(key);
 }
 
-void deleteValue(const std::string& sub, const char* name) {
-  HKEY key = nullptr;
-  const std::string path = std::string(kTestKey) + "\\" + sub;
-  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
-  EXPECT_EQ(RegDeleteValueA(key, name), ERROR_SUCCESS);
-  RegCloseKey(key);
-}
-
 void removeTestTree() { RegDeleteTreeA(HKEY_CURRENT_USER, kTestKey); }
 
 std::string bigData(char last) {
@@ -136,7 +128,7 @@ TEST_F(LiveRegistryTest, ReadChangeReadAndCompare) {
   setValue("Added\\Sub", "n", REG_SZ, std::string("n\0", 2));
   RegDeleteTreeA(HKEY_CURRENT_USER, (std::string(kTestKey) + "\\Doomed").c_str());
   setValue("Keep", "str", REG_SZ, std::string("world\0", 6));
-  deleteValue("Keep", "gone");
+  EXPECT_EQ(RegDeleteKeyValueA(HKEY_CURRENT_USER, (std::string(kTestKey) + "\\Keep").c_str(), "gone"), 0);
   setValue("Keep", "newval", REG_DWORD, std::string("\x02\0\0\0", 4));
   setValue("Keep", "big", REG_BINARY, bigData('2'));                           // digest only
   setValue("Keep", "multi", REG_MULTI_SZ, std::string("a\0b\0\0tail two", 14));  // same list
