@@ -17,13 +17,13 @@ int searchEntryTypeOf(uint32_t registryType) {
   }
 }
 
-void markSearchHit(SnapshotStore& store, ItemIndex item) {
+void markSearchHit(SnapshotStore& store, ItemIndex item, ItemIndex owner) {
   ItemIndex key;
   if (item < 0) {
     const ItemIndex value = static_cast<ItemIndex>(static_cast<uint32_t>(item) & ~kValueItemBit);
     if (!store_walk::isValue(store, value)) return;
     valueFlags(store, value) |= VIEW_HIT;
-    key = ownerKeyOfValue(store, value);
+    key = owner != kNoItem ? owner : ownerKeyOfValue(store, value);
   } else {
     if (!store_walk::isKey(store, item)) return;
     keyFlags(store, item) |= VIEW_HIT;
@@ -69,9 +69,10 @@ bool selectsValue(const SearchWalk& walk, ItemIndex value, const ValueRecord& re
   return walk.range.mismatch && record.state == STATE_DATA_CHANGED;
 }
 
-// Records a hit; true when the walk must end (incremental).
-bool recordHit(SearchWalk& walk, ItemIndex item) {
-  markSearchHit(*walk.store, item);
+// Records a hit (a value's with the key holding it); true when the walk must end
+// (incremental).
+bool recordHit(SearchWalk& walk, ItemIndex item, ItemIndex owner = kNoItem) {
+  markSearchHit(*walk.store, item, owner);
   if (!walk.batch) {
     walk.hit = item;
     return true;
@@ -128,7 +129,7 @@ bool walkValues(SearchWalk& walk, ItemIndex key) {
       if (!hit && data && !(valueFlags(store, value) & VIEW_HIT)) {
         hit = testValueData(walk, value, record);
       }
-      if (hit && recordHit(walk, item)) return true;
+      if (hit && recordHit(walk, item, key)) return true;
     }
     if (record.flags & VF_LAST) break;
     value = record.next;

@@ -72,5 +72,7 @@ struct SearchWalk {
 int64_t walkForHits(SearchWalk& walk, ItemIndex first, bool wholeChain);
 
 // Marks a hit: VIEW_HIT on the item (a value with kValueItemBit) and VIEW_HIT_BELOW on
-// every key above it.
-void markSearchHit(SnapshotStore& store, ItemIndex item);
+// every key above it. `owner` is the key holding a value hit, when the caller knows it:
+// otherwise it is found by walking the rest of the key's value list, which for every
+// value of a key with many hits adds up to the square of their number.
+void markSearchHit(SnapshotStore& store, ItemIndex item, ItemIndex owner = kNoItem);
