@@ -1,7 +1,6 @@
 // Class-info grouping of HKEY_CLASSES_ROOT's subkeys and its undoing.
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -124,7 +123,5 @@ TEST_F(ClassInfoGroupingTest, UngroupingRestoresOrderDepthsAndSizes) {
   for (ItemIndex at = store().counts.keyFreeHead; at >= 0; at = rec(at).nextSibling) ++freed;
   EXPECT_EQ(freed, 28);
 }
-
-using EmptyClassesTest = TreeTest;
 
 }  // namespace

@@ -13,7 +13,6 @@ namespace snapshot_file_test {
 namespace {
 
 const char kOpenCaption[] = "基準ファイルを開く";
-const char kErrorCaption[] = "ファイル読み込みエラー";
 const char kOldVersionQuestion[] =
     "古いバージョンのプログラムで保存したファイルです。\n"
     "32ビット版と64ビット版の間では互換性が無いため、プログラムが異常終了する危険があります。\n"
@@ -25,7 +24,6 @@ const char kComparisonQuestion[] =
     "バージョンの異なるプログラムで保存したファイルです。\n"
     "バージョンアップのお知らせで制限していなければ、読むことが出来ます。\n"
     "読み込みますか？";
-const char kBaselineFailure[] = "基準ファイルを読み込むことが出来ませんでした。";
 
 // The image with pool p moved to bases[p]: every entry's text address and every
 // pool cursor move with their pool, as in a file saved by another process.
@@ -184,15 +182,8 @@ TEST_F(SnapshotFileCompatTest, CancelAtTheVersionQuestionLeavesTheFiveRoots) {
   const SnapshotLoadResult result = loadBaseline(toVersion1102(image_));
   EXPECT_FALSE(result.loaded);
   EXPECT_FALSE(result.autoCheckOn);
-  ASSERT_EQ(shown().size(), 2u);
-  EXPECT_EQ(shown()[1].text, kBaselineFailure);
-  EXPECT_EQ(shown()[1].caption, kErrorCaption);
-  EXPECT_EQ(current().counts.keyCount, kRootKeyCount);
-  for (ItemIndex root = 0; root < kRootKeyCount; ++root) {
-    EXPECT_STREQ(keyName(current(), root), kRootKeyNames[root]);
-    EXPECT_EQ(keyRecord(current(), root).firstChild, kNoItem);
-  }
-  EXPECT_EQ(baselineStore().keyBlocks[0], nullptr);
+  EXPECT_EQ(shown().size(), 2u);
+  expectLoadFailurePath(true);
 }
 
 }  // namespace

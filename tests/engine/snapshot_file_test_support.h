@@ -15,8 +15,13 @@
 #include "engine/snapshot_file.h"
 #include "engine/snapshot_store.h"
 #include "platform/memory/recording_messages.h"
+#include "tests/engine/store_test_support.h"
 
 namespace snapshot_file_test {
+
+const char kLoadErrorCaption[] = "ファイル読み込みエラー";
+const char kBaselineFailure[] = "基準ファイルを読み込むことが出来ませんでした。";
+const char kComparisonFailure[] = "比較対象ファイルを読み込むことが出来ませんでした。";
 
 using Bytes = std::vector<uint8_t>;
 
@@ -222,14 +227,8 @@ void expectSameRecords(const std::vector<Record>& a, const std::vector<Record>& 
   }
 }
 
+// The counts follow from the sizes of the record lists, pools and free lists.
 inline void expectSameSnapshot(const StoreDump& a, const StoreDump& b) {
-  EXPECT_EQ(a.counts.keyCount, b.counts.keyCount);
-  EXPECT_EQ(a.counts.valueCount, b.counts.valueCount);
-  EXPECT_EQ(a.counts.entryCount, b.counts.entryCount);
-  EXPECT_EQ(a.counts.poolCount, b.counts.poolCount);
-  EXPECT_EQ(a.counts.keyFreeHead, b.counts.keyFreeHead);
-  EXPECT_EQ(a.counts.valueFreeHead, b.counts.valueFreeHead);
-  EXPECT_EQ(a.counts.entryFreeHead, b.counts.entryFreeHead);
   expectSameRecords(a.keys, b.keys, "key");
   expectSameRecords(a.values, b.values, "value");
   expectSameRecords(a.entries, b.entries, "entry");
@@ -262,9 +261,7 @@ class SnapshotFileTest : public ::testing::Test {
 
   ItemIndex value(ItemIndex key, const char* name, uint32_t type, const std::string& data,
                   bool keep, uint8_t state = STATE_DATA) {
-    const ItemIndex made = addValue(current(), key, name);
-    assignValueData(current(), made, reinterpret_cast<const uint8_t*>(data.data()),
-                    static_cast<uint32_t>(data.size()), type, keep);
+    const ItemIndex made = store_test::addValueWithData(current(), key, name, data, type, keep);
     valueRecord(current(), made).state = state;
     return made;
   }
@@ -309,6 +306,23 @@ class SnapshotFileTest : public ::testing::Test {
     removeKey(current(), temp);
     recomputeSizes(current(), 0);
     recomputeSummary(current(), kNoItem);
+  }
+
+  // After a refused load: the failure message last, the five empty roots, no baseline.
+  void expectLoadFailurePath(bool baseline) {
+    const auto& shown = messages_.recorder.shown;
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown.back().text, baseline ? kBaselineFailure : kComparisonFailure);
+    EXPECT_EQ(shown.back().caption, kLoadErrorCaption);
+    EXPECT_EQ(current().counts.keyCount, kRootKeyCount);
+    EXPECT_EQ(current().counts.valueCount, 0);
+    for (ItemIndex root = 0; root < kRootKeyCount; ++root) {
+      EXPECT_STREQ(keyName(current(), root), kRootKeyNames[root]);
+      EXPECT_EQ(keyRecord(current(), root).firstChild, kNoItem);
+    }
+    if (baseline) {
+      EXPECT_EQ(baselineStore().keyBlocks[0], nullptr);
+    }
   }
 
   platform::ScopedMessages messages_;

@@ -41,15 +41,22 @@ struct ModelValue {
   bool kept = false;
 };
 
-void eraseItem(OrderedItems& items, const std::string& name, ItemIndex item) {
+OrderedItems::iterator findItem(OrderedItems& items, const std::string& name, ItemIndex item) {
   auto range = items.equal_range(folded(name));
-  for (auto it = range.first; it != range.second; ++it) {
-    if (it->second == item) {
-      items.erase(it);
-      return;
-    }
-  }
-  ADD_FAILURE() << "model lost item " << item;
+  auto at = std::find_if(range.first, range.second, [&](const auto& e) { return e.second == item; });
+  if (at == range.second) ADD_FAILURE() << "model lost item " << item;
+  return at == range.second ? items.end() : at;
+}
+
+// What a removal returns: the next item in list order, -1 after the last.
+ItemIndex nextInList(OrderedItems& items, const std::string& name, ItemIndex item) {
+  auto at = findItem(items, name, item);
+  return at == items.end() || std::next(at) == items.end() ? kNoItem : std::next(at)->second;
+}
+
+void eraseItem(OrderedItems& items, const std::string& name, ItemIndex item) {
+  auto at = findItem(items, name, item);
+  if (at != items.end()) items.erase(at);
 }
 
 class StoreModelTest : public store_test::StoreTest {
@@ -128,15 +135,9 @@ class StoreModelTest : public store_test::StoreTest {
     auto it = values_.begin();
     std::advance(it, static_cast<long>(pick(values_.size())));
     const ItemIndex value = it->first;
-    ModelKey& owner = keys_[it->second.key];
-    // The expected result: the next value in list order, -1 after the last.
-    auto range = owner.values.equal_range(folded(it->second.name));
-    auto at = std::find_if(range.first, range.second, [&](const auto& e) { return e.second == value; });
-    ASSERT_NE(at, range.second);
-    auto next = std::next(at);
-    const ItemIndex expected = next == owner.values.end() ? kNoItem : next->second;
-    EXPECT_EQ(removeValue(store(), value), expected);
-    owner.values.erase(at);
+    OrderedItems& list = keys_[it->second.key].values;
+    EXPECT_EQ(removeValue(store(), value), nextInList(list, it->second.name, value));
+    eraseItem(list, it->second.name, value);
     values_.erase(it);
   }
 
@@ -149,12 +150,8 @@ class StoreModelTest : public store_test::StoreTest {
       EXPECT_EQ(removeKey(store(), key), kNoItem);
       return;
     }
-    auto range = parent.children.equal_range(folded(model.name));
-    auto at = std::find_if(range.first, range.second, [&](const auto& e) { return e.second == key; });
-    ASSERT_NE(at, range.second);
-    auto next = std::next(at);
-    EXPECT_EQ(removeKey(store(), key), next == parent.children.end() ? kNoItem : next->second);
-    parent.children.erase(at);
+    EXPECT_EQ(removeKey(store(), key), nextInList(parent.children, model.name, key));
+    eraseItem(parent.children, model.name, key);
     keys_.erase(key);
   }
 
@@ -168,10 +165,13 @@ class StoreModelTest : public store_test::StoreTest {
   void stepRemoveSubtree() {
     const ItemIndex key = anyNonRootKey();
     if (key < 0) return;
-    removeGhostSubtree(store(), key);
     ModelKey& model = keys_[key];
-    eraseItem(keys_[model.parent].children, model.name, key);
+    OrderedItems& siblings = keys_[model.parent].children;
+    EXPECT_EQ(removeGhostSubtree(store(), key), nextInList(siblings, model.name, key));
+    eraseItem(siblings, model.name, key);
     forgetSubtree(key);
+    // Removing it again changes nothing and hands out no free-list link.
+    EXPECT_EQ(removeGhostSubtree(store(), key), kNoItem);
   }
 
   void checkAgainstModel(bool withHash) {
