@@ -74,13 +74,17 @@ class SnapshotFileCompatTest : public SnapshotFileTest {
   void SetUp() override {
     SnapshotFileTest::SetUp();
     buildSample(true);
-    source_ = dumpStore(current());
     image_ = writeImage(current());
   }
 
   const std::vector<platform::ShownMessage>& shown() { return messages_.recorder.shown; }
+  // The sample as a file without free lists writes it: the freed records stay unused.
+  Bytes withoutFreeLists() {
+    Bytes image = image_;
+    for (size_t head : {0x20, 0x24, 0x28}) writeU32(image, head, static_cast<uint32_t>(kNoItem));
+    return image;
+  }
 
-  StoreDump source_;
   Bytes image_;
 };
 
@@ -95,10 +99,9 @@ TEST_F(SnapshotFileCompatTest, PoolBasesOfAnotherProcessAreRelocated) {
     const Bytes foreign = rebase(image_, bases);
     ASSERT_FALSE(foreign == image_);
     ASSERT_TRUE(loadBaseline(foreign).loaded);
-    expectSameSnapshot(source_, dumpStore(baselineStore()));
-    EXPECT_TRUE(writeImage(current()) == image_) << "saved again under this program's bases";
+    EXPECT_TRUE(writeImage(baselineStore()) == image_) << "saved again under this program's bases";
     ASSERT_TRUE(loadComparison(foreign).loaded);
-    expectSameSnapshot(source_, dumpStore(current()));
+    EXPECT_TRUE(writeImage(current()) == image_);
   }
   EXPECT_TRUE(shown().empty());
 }
@@ -118,14 +121,9 @@ TEST_F(SnapshotFileCompatTest, WithoutMagicTheGroupingFlagAndFreeListsAreZero) {
   EXPECT_GE(findChild(current(), 0, "!.File Extensions", false), 0);
 
   ASSERT_TRUE(loadBaseline(flagged).loaded);
-  const StoreDump loaded = dumpStore(baselineStore());
-  EXPECT_EQ(loaded.counts.keyFreeHead, kNoItem);
-  EXPECT_EQ(loaded.counts.valueFreeHead, kNoItem);
-  EXPECT_EQ(loaded.counts.entryFreeHead, kNoItem);
-  expectSameRecords(source_.keys, loaded.keys, "key");
-  EXPECT_EQ(source_.texts, loaded.texts);
-  // The forgotten free records stay unused: new records take new indexes.
-  EXPECT_EQ(addKey(current(), 3, kNoItem, "New"), source_.counts.keyCount);
+  EXPECT_TRUE(writeImage(baselineStore()) == withoutFreeLists());
+  // New records take new indexes.
+  EXPECT_EQ(addKey(current(), 3, kNoItem, "New"), static_cast<ItemIndex>(readU32(image_, 4)));
   EXPECT_TRUE(shown().empty());
 }
 
@@ -137,30 +135,27 @@ TEST_F(SnapshotFileCompatTest, TheOldest24ByteHeaderStartsTheRecordsAtOffset24) 
   ASSERT_TRUE(result.loaded);
   EXPECT_EQ(result.kind, 0);
   EXPECT_FALSE(result.autoCheckOn);
-  const StoreDump loaded = dumpStore(baselineStore());
-  expectSameRecords(source_.values, loaded.values, "value");
-  EXPECT_EQ(source_.texts, loaded.texts);
-  EXPECT_EQ(loaded.counts.keyFreeHead, kNoItem);
+  EXPECT_TRUE(writeImage(baselineStore()) == withoutFreeLists());
   EXPECT_TRUE(shown().empty());
 }
 
 TEST_F(SnapshotFileCompatTest, Version1102IsWidenedByBothLoadersAfterTheQuestion) {
   const Bytes old = toVersion1102(image_);
-  ASSERT_EQ(old.size(), image_.size() - 4 * static_cast<size_t>(source_.counts.keyCount));
+  ASSERT_EQ(old.size(), image_.size() - 4 * static_cast<size_t>(readU32(image_, 4)));
 
   ASSERT_TRUE(loadBaseline(old).loaded);
   ASSERT_EQ(shown().size(), 1u);
   EXPECT_EQ(shown()[0].text, kOldVersionQuestion);
   EXPECT_EQ(shown()[0].caption, kOpenCaption);
   EXPECT_EQ(shown()[0].flags & 0xF, platform::kMsgOkCancel);
-  expectSameSnapshot(source_, dumpStore(baselineStore()));
+  EXPECT_TRUE(writeImage(baselineStore()) == image_);
 
   messages_.recorder.shown.clear();
   ASSERT_TRUE(loadComparison(old).loaded);
   ASSERT_EQ(shown().size(), 1u);
   EXPECT_EQ(shown()[0].text, kComparisonQuestion);
   EXPECT_EQ(shown()[0].caption, kOpenCaption);
-  expectSameSnapshot(source_, dumpStore(current()));
+  EXPECT_TRUE(writeImage(current()) == image_);
 }
 
 TEST_F(SnapshotFileCompatTest, OtherVersionsAreReadWithTheCurrentLayoutAfterTheQuestion) {
@@ -169,7 +164,7 @@ TEST_F(SnapshotFileCompatTest, OtherVersionsAreReadWithTheCurrentLayoutAfterTheQ
   ASSERT_TRUE(loadBaseline(other).loaded);
   ASSERT_EQ(shown().size(), 1u);
   EXPECT_EQ(shown()[0].text, kOtherVersionQuestion);
-  expectSameSnapshot(source_, dumpStore(baselineStore()));
+  EXPECT_TRUE(writeImage(baselineStore()) == image_);
   messages_.recorder.shown.clear();
   ASSERT_TRUE(loadComparison(other).loaded);
   ASSERT_EQ(shown().size(), 1u);
