@@ -42,21 +42,17 @@ class RegistryReadTest : public ::testing::Test {
   void SetUp() override {
     initMemoryPool();
     initSnapshotStores();
-    platform::setRegistrySeam(&reg);
-    setControlRuleHook(nullptr);
-    setReaderHooks(ReaderHooks{});
-    setMessagePumpHook(nullptr);
-    setKeepAliveHook(nullptr);
-    setStatusTextHook(&recordStatus);
+    setHooks(&reg, &recordStatus);
     recordedStatus().clear();
   }
-  void TearDown() override {
-    platform::setRegistrySeam(nullptr);
+  void TearDown() override { setHooks(nullptr, nullptr); }
+  void setHooks(platform::RegistrySeam* registry, StatusTextHook status) {
+    platform::setRegistrySeam(registry);
     setControlRuleHook(nullptr);
     setReaderHooks(ReaderHooks{});
-    setStatusTextHook(nullptr);
     setMessagePumpHook(nullptr);
     setKeepAliveHook(nullptr);
+    setStatusTextHook(status);
   }
 
   ReadResult read() { return readRegistry(options); }

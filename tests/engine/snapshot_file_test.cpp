@@ -1,6 +1,7 @@
 // Snapshot files: the written bytes against the format tables, the key block
 // boundary, round trips through both loaders, the options the loaders follow, and
-// the file-system side (replacing the target, unopenable paths, display names).
+// the file-system side (replacing the target, unopenable paths, display names), and
+// files whose lists are out of name order.
 #include "engine/snapshot_file.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +10,9 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
+#include "engine/comparison.h"
 #include "engine/store_walk.h"
 #include "tests/engine/snapshot_file_test_support.h"
 
@@ -249,6 +252,34 @@ TEST_F(SnapshotFilePathTest, FailedSavesAndMissingFilesChangeNothingVisible) {
   EXPECT_FALSE(loadComparisonFile(path("missing.rsv").c_str(), {}).loaded);
   EXPECT_TRUE(messages_.recorder.shown.empty());
   EXPECT_EQ(current().counts.keyCount, kRootKeyCount);
+}
+
+
+// ア (83 41) and ヂ (83 61) differ only in a trail byte that looks like 'A' / 'a'.
+class UnorderedFileTest : public SnapshotFileTest {
+ protected:
+  KeyRecord& rec(ItemIndex key) { return keyRecord(current(), key); }
+  Bytes image(std::vector<const char*> names) {  // App's keys in this order
+    initSnapshotStores();
+    std::vector<ItemIndex> keys{child(2, "App")};
+    for (const char* name : names) keys.push_back(child(keys[0], name));
+    rec(keys[0]).firstChild = keys[1];
+    for (size_t i = 1; i < keys.size(); ++i) {
+      rec(keys[i]).prevSibling = i > 1 ? keys[i - 1] : kNoItem;
+      rec(keys[i]).nextSibling = i + 1 < keys.size() ? keys[i + 1] : kNoItem;
+    }
+    return writeImage(current());
+  }
+};
+
+TEST_F(UnorderedFileTest, LoadersSortTheListsSoTheComparisonMatchesByName) {
+  const auto base = image({"\x83\x61", "zeta", "\x83\x41"}), other = image({"\x83\x41", "Zeta"});
+  ASSERT_TRUE(loadBaseline(base).loaded);
+  ASSERT_TRUE(loadComparison(other).loaded);
+  compareStores(currentStore(), baselineStore(), -1, CompareOptions{});
+  EXPECT_EQ(takeStatusCounts(current(), false).changes(), 1);
+  const ItemIndex app = findChild(current(), 2, "App", false);
+  EXPECT_EQ(rec(findChild(current(), app, "\x83\x61", false)).state, STATE_DELETED);
 }
 
 }  // namespace
