@@ -139,36 +139,26 @@ TEST_F(SnapshotFileCompatTest, TheOldest24ByteHeaderStartsTheRecordsAtOffset24) 
   EXPECT_TRUE(shown().empty());
 }
 
-TEST_F(SnapshotFileCompatTest, Version1102IsWidenedByBothLoadersAfterTheQuestion) {
-  const Bytes old = toVersion1102(image_);
-  ASSERT_EQ(old.size(), image_.size() - 4 * static_cast<size_t>(readU32(image_, 4)));
-
-  ASSERT_TRUE(loadBaseline(old).loaded);
-  ASSERT_EQ(shown().size(), 1u);
-  EXPECT_EQ(shown()[0].text, kOldVersionQuestion);
-  EXPECT_EQ(shown()[0].caption, kOpenCaption);
-  EXPECT_EQ(shown()[0].flags & 0xF, platform::kMsgOkCancel);
-  EXPECT_TRUE(writeImage(baselineStore()) == image_);
-
-  messages_.recorder.shown.clear();
-  ASSERT_TRUE(loadComparison(old).loaded);
-  ASSERT_EQ(shown().size(), 1u);
-  EXPECT_EQ(shown()[0].text, kComparisonQuestion);
-  EXPECT_EQ(shown()[0].caption, kOpenCaption);
-  EXPECT_TRUE(writeImage(current()) == image_);
-}
-
-TEST_F(SnapshotFileCompatTest, OtherVersionsAreReadWithTheCurrentLayoutAfterTheQuestion) {
+// Version 0x1102 is widened to the current key layout, other versions are read with it;
+// both loaders ask first, with their own question.
+TEST_F(SnapshotFileCompatTest, OlderAndOtherVersionsAreReadByBothLoadersAfterTheQuestion) {
   Bytes other = image_;
   writeU16(other, 0, 0x1200);
-  ASSERT_TRUE(loadBaseline(other).loaded);
-  ASSERT_EQ(shown().size(), 1u);
-  EXPECT_EQ(shown()[0].text, kOtherVersionQuestion);
-  EXPECT_TRUE(writeImage(baselineStore()) == image_);
-  messages_.recorder.shown.clear();
-  ASSERT_TRUE(loadComparison(other).loaded);
-  ASSERT_EQ(shown().size(), 1u);
-  EXPECT_EQ(shown()[0].text, kComparisonQuestion);
+  const Bytes old = toVersion1102(image_);
+  ASSERT_EQ(old.size(), image_.size() - 4 * static_cast<size_t>(readU32(image_, 4)));
+  for (const auto& [file, question] :
+       {std::pair(old, kOldVersionQuestion), std::pair(other, kOtherVersionQuestion)}) {
+    SCOPED_TRACE(question);
+    for (bool baseline : {true, false}) {
+      messages_.recorder.shown.clear();
+      ASSERT_TRUE((baseline ? loadBaseline(file) : loadComparison(file)).loaded);
+      ASSERT_EQ(shown().size(), 1u);
+      EXPECT_EQ(shown()[0].text, baseline ? question : kComparisonQuestion);
+      EXPECT_EQ(shown()[0].caption, kOpenCaption);
+      EXPECT_EQ(shown()[0].flags & 0xF, platform::kMsgOkCancel);
+      EXPECT_TRUE(writeImage(current()) == image_);
+    }
+  }
 }
 
 TEST_F(SnapshotFileCompatTest, CancelAtTheVersionQuestionLeavesTheFiveRoots) {

@@ -229,10 +229,7 @@ TEST_F(SnapshotFilePathTest, SavingReplacesTheTargetAndLoadsBack) {
   EXPECT_EQ(fs::file_size(target), image.size());
   EXPECT_FALSE(fs::exists(target + ".tmp"));
 
-  const SnapshotLoadResult asBaseline = loadBaselineFile(target.c_str(), {});
-  ASSERT_TRUE(asBaseline.loaded);
-  EXPECT_EQ(asBaseline.displayName, "snap.rsv");
-  EXPECT_TRUE(writeImage(current()) == image);
+  EXPECT_EQ(loadBaselineFile(target.c_str(), {}).displayName, "snap.rsv");
   ASSERT_TRUE(loadComparisonFile(target.c_str(), {}).loaded);
   EXPECT_TRUE(writeImage(current()) == image);
 }
