@@ -14,6 +14,7 @@
 #include "engine/snapshot_store.h"
 #include "platform/memory/recording_messages.h"
 #include "platform/memory_registry.h"
+#include "tests/engine/store_test_support.h"
 
 namespace registry_test {
 
@@ -26,15 +27,7 @@ inline void recordStatus(const char* text) { recordedStatus().push_back(text); }
 
 // The key of a path like "HKEY_CURRENT_USER\\Software\\X" in `store`, -1 when missing.
 inline ItemIndex findKey(SnapshotStore& store, const std::string& path) {
-  ItemIndex at = kNoItem;
-  size_t start = 0;
-  for (;;) {
-    const size_t end = path.find('\\', start);
-    const std::string name = path.substr(start, end == std::string::npos ? end : end - start);
-    at = findChild(store, at, name.c_str(), false);
-    if (at < 0 || end == std::string::npos) return at;
-    start = end + 1;
-  }
+  return store_test::keyAtPath(store, path);
 }
 
 inline ItemIndex findValue(SnapshotStore& store, const std::string& keyPath, const std::string& name) {
@@ -49,21 +42,17 @@ class RegistryReadTest : public ::testing::Test {
   void SetUp() override {
     initMemoryPool();
     initSnapshotStores();
-    platform::setRegistrySeam(&reg);
-    setControlRuleHook(nullptr);
-    setReaderHooks(ReaderHooks{});
-    setMessagePumpHook(nullptr);
-    setKeepAliveHook(nullptr);
-    setStatusTextHook(&recordStatus);
+    setHooks(&reg, &recordStatus);
     recordedStatus().clear();
   }
-  void TearDown() override {
-    platform::setRegistrySeam(nullptr);
+  void TearDown() override { setHooks(nullptr, nullptr); }
+  void setHooks(platform::RegistrySeam* registry, StatusTextHook status) {
+    platform::setRegistrySeam(registry);
     setControlRuleHook(nullptr);
     setReaderHooks(ReaderHooks{});
-    setStatusTextHook(nullptr);
     setMessagePumpHook(nullptr);
     setKeepAliveHook(nullptr);
+    setStatusTextHook(status);
   }
 
   ReadResult read() { return readRegistry(options); }

@@ -13,7 +13,6 @@ namespace snapshot_file_test {
 namespace {
 
 const char kOpenCaption[] = "基準ファイルを開く";
-const char kErrorCaption[] = "ファイル読み込みエラー";
 const char kOldVersionQuestion[] =
     "古いバージョンのプログラムで保存したファイルです。\n"
     "32ビット版と64ビット版の間では互換性が無いため、プログラムが異常終了する危険があります。\n"
@@ -25,7 +24,6 @@ const char kComparisonQuestion[] =
     "バージョンの異なるプログラムで保存したファイルです。\n"
     "バージョンアップのお知らせで制限していなければ、読むことが出来ます。\n"
     "読み込みますか？";
-const char kBaselineFailure[] = "基準ファイルを読み込むことが出来ませんでした。";
 
 // The image with pool p moved to bases[p]: every entry's text address and every
 // pool cursor move with their pool, as in a file saved by another process.
@@ -76,13 +74,17 @@ class SnapshotFileCompatTest : public SnapshotFileTest {
   void SetUp() override {
     SnapshotFileTest::SetUp();
     buildSample(true);
-    source_ = dumpStore(current());
     image_ = writeImage(current());
   }
 
   const std::vector<platform::ShownMessage>& shown() { return messages_.recorder.shown; }
+  // The sample as a file without free lists writes it: the freed records stay unused.
+  Bytes withoutFreeLists() {
+    Bytes image = image_;
+    for (size_t head : {0x20, 0x24, 0x28}) writeU32(image, head, static_cast<uint32_t>(kNoItem));
+    return image;
+  }
 
-  StoreDump source_;
   Bytes image_;
 };
 
@@ -97,10 +99,9 @@ TEST_F(SnapshotFileCompatTest, PoolBasesOfAnotherProcessAreRelocated) {
     const Bytes foreign = rebase(image_, bases);
     ASSERT_FALSE(foreign == image_);
     ASSERT_TRUE(loadBaseline(foreign).loaded);
-    expectSameSnapshot(source_, dumpStore(baselineStore()));
-    EXPECT_TRUE(writeImage(current()) == image_) << "saved again under this program's bases";
+    EXPECT_TRUE(writeImage(baselineStore()) == image_) << "saved again under this program's bases";
     ASSERT_TRUE(loadComparison(foreign).loaded);
-    expectSameSnapshot(source_, dumpStore(current()));
+    EXPECT_TRUE(writeImage(current()) == image_);
   }
   EXPECT_TRUE(shown().empty());
 }
@@ -120,14 +121,9 @@ TEST_F(SnapshotFileCompatTest, WithoutMagicTheGroupingFlagAndFreeListsAreZero) {
   EXPECT_GE(findChild(current(), 0, "!.File Extensions", false), 0);
 
   ASSERT_TRUE(loadBaseline(flagged).loaded);
-  const StoreDump loaded = dumpStore(baselineStore());
-  EXPECT_EQ(loaded.counts.keyFreeHead, kNoItem);
-  EXPECT_EQ(loaded.counts.valueFreeHead, kNoItem);
-  EXPECT_EQ(loaded.counts.entryFreeHead, kNoItem);
-  expectSameRecords(source_.keys, loaded.keys, "key");
-  EXPECT_EQ(source_.texts, loaded.texts);
-  // The forgotten free records stay unused: new records take new indexes.
-  EXPECT_EQ(addKey(current(), 3, kNoItem, "New"), source_.counts.keyCount);
+  EXPECT_TRUE(writeImage(baselineStore()) == withoutFreeLists());
+  // New records take new indexes.
+  EXPECT_EQ(addKey(current(), 3, kNoItem, "New"), static_cast<ItemIndex>(readU32(image_, 4)));
   EXPECT_TRUE(shown().empty());
 }
 
@@ -139,43 +135,30 @@ TEST_F(SnapshotFileCompatTest, TheOldest24ByteHeaderStartsTheRecordsAtOffset24) 
   ASSERT_TRUE(result.loaded);
   EXPECT_EQ(result.kind, 0);
   EXPECT_FALSE(result.autoCheckOn);
-  const StoreDump loaded = dumpStore(baselineStore());
-  expectSameRecords(source_.values, loaded.values, "value");
-  EXPECT_EQ(source_.texts, loaded.texts);
-  EXPECT_EQ(loaded.counts.keyFreeHead, kNoItem);
+  EXPECT_TRUE(writeImage(baselineStore()) == withoutFreeLists());
   EXPECT_TRUE(shown().empty());
 }
 
-TEST_F(SnapshotFileCompatTest, Version1102IsWidenedByBothLoadersAfterTheQuestion) {
-  const Bytes old = toVersion1102(image_);
-  ASSERT_EQ(old.size(), image_.size() - 4 * static_cast<size_t>(source_.counts.keyCount));
-
-  ASSERT_TRUE(loadBaseline(old).loaded);
-  ASSERT_EQ(shown().size(), 1u);
-  EXPECT_EQ(shown()[0].text, kOldVersionQuestion);
-  EXPECT_EQ(shown()[0].caption, kOpenCaption);
-  EXPECT_EQ(shown()[0].flags & 0xF, platform::kMsgOkCancel);
-  expectSameSnapshot(source_, dumpStore(baselineStore()));
-
-  messages_.recorder.shown.clear();
-  ASSERT_TRUE(loadComparison(old).loaded);
-  ASSERT_EQ(shown().size(), 1u);
-  EXPECT_EQ(shown()[0].text, kComparisonQuestion);
-  EXPECT_EQ(shown()[0].caption, kOpenCaption);
-  expectSameSnapshot(source_, dumpStore(current()));
-}
-
-TEST_F(SnapshotFileCompatTest, OtherVersionsAreReadWithTheCurrentLayoutAfterTheQuestion) {
+// Version 0x1102 is widened to the current key layout, other versions are read with it;
+// both loaders ask first, with their own question.
+TEST_F(SnapshotFileCompatTest, OlderAndOtherVersionsAreReadByBothLoadersAfterTheQuestion) {
   Bytes other = image_;
   writeU16(other, 0, 0x1200);
-  ASSERT_TRUE(loadBaseline(other).loaded);
-  ASSERT_EQ(shown().size(), 1u);
-  EXPECT_EQ(shown()[0].text, kOtherVersionQuestion);
-  expectSameSnapshot(source_, dumpStore(baselineStore()));
-  messages_.recorder.shown.clear();
-  ASSERT_TRUE(loadComparison(other).loaded);
-  ASSERT_EQ(shown().size(), 1u);
-  EXPECT_EQ(shown()[0].text, kComparisonQuestion);
+  const Bytes old = toVersion1102(image_);
+  ASSERT_EQ(old.size(), image_.size() - 4 * static_cast<size_t>(readU32(image_, 4)));
+  for (const auto& [file, question] :
+       {std::pair(old, kOldVersionQuestion), std::pair(other, kOtherVersionQuestion)}) {
+    SCOPED_TRACE(question);
+    for (bool baseline : {true, false}) {
+      messages_.recorder.shown.clear();
+      ASSERT_TRUE((baseline ? loadBaseline(file) : loadComparison(file)).loaded);
+      ASSERT_EQ(shown().size(), 1u);
+      EXPECT_EQ(shown()[0].text, baseline ? question : kComparisonQuestion);
+      EXPECT_EQ(shown()[0].caption, kOpenCaption);
+      EXPECT_EQ(shown()[0].flags & 0xF, platform::kMsgOkCancel);
+      EXPECT_TRUE(writeImage(current()) == image_);
+    }
+  }
 }
 
 TEST_F(SnapshotFileCompatTest, CancelAtTheVersionQuestionLeavesTheFiveRoots) {
@@ -184,15 +167,8 @@ TEST_F(SnapshotFileCompatTest, CancelAtTheVersionQuestionLeavesTheFiveRoots) {
   const SnapshotLoadResult result = loadBaseline(toVersion1102(image_));
   EXPECT_FALSE(result.loaded);
   EXPECT_FALSE(result.autoCheckOn);
-  ASSERT_EQ(shown().size(), 2u);
-  EXPECT_EQ(shown()[1].text, kBaselineFailure);
-  EXPECT_EQ(shown()[1].caption, kErrorCaption);
-  EXPECT_EQ(current().counts.keyCount, kRootKeyCount);
-  for (ItemIndex root = 0; root < kRootKeyCount; ++root) {
-    EXPECT_STREQ(keyName(current(), root), kRootKeyNames[root]);
-    EXPECT_EQ(keyRecord(current(), root).firstChild, kNoItem);
-  }
-  EXPECT_EQ(baselineStore().keyBlocks[0], nullptr);
+  EXPECT_EQ(shown().size(), 2u);
+  expectLoadFailurePath(true);
 }
 
 }  // namespace

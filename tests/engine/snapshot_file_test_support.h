@@ -1,12 +1,12 @@
-// Helpers for the snapshot file tests: a sample snapshot with every kind of record,
+// Helpers for the snapshot file tests: a sample snapshot with every kind of record and
 // the expected file bytes laid out from the format tables (independently of the
-// writer), and a dump of a store for comparing loaded snapshots record by record.
+// writer). Once the written bytes follow the tables, a loaded snapshot is compared
+// with its source by writing it again: every record, hash bucket and pool byte counts.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstring>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -15,8 +15,13 @@
 #include "engine/snapshot_file.h"
 #include "engine/snapshot_store.h"
 #include "platform/memory/recording_messages.h"
+#include "tests/engine/store_test_support.h"
 
 namespace snapshot_file_test {
+
+const char kLoadErrorCaption[] = "ファイル読み込みエラー";
+const char kBaselineFailure[] = "基準ファイルを読み込むことが出来ませんでした。";
+const char kComparisonFailure[] = "比較対象ファイルを読み込むことが出来ませんでした。";
 
 using Bytes = std::vector<uint8_t>;
 
@@ -164,83 +169,6 @@ inline SnapshotLoadResult loadComparison(const Bytes& image,
   return loadComparisonImage(image.data(), image.size(), "C:\\data\\other.rsv", options);
 }
 
-// ---- Comparing stores --------------------------------------------------------------
-
-// Everything a snapshot file carries, read back from a store.
-struct StoreDump {
-  StoreCounts counts;  // block counts left out
-  std::vector<KeyRecord> keys;
-  std::vector<ValueRecord> values;
-  std::vector<DataEntry> entries;
-  std::vector<int32_t> nameHash;
-  std::vector<std::string> pools;  // used bytes of each pool
-  std::vector<std::string> texts;  // each entry's text: names up to the 0, data whole
-  std::vector<ItemIndex> keyFree, valueFree, entryFree;
-};
-
-inline StoreDump dumpStore(SnapshotStore& s) {
-  StoreDump d;
-  d.counts = s.counts;
-  d.counts.keyBlockCount = d.counts.valueBlockCount = d.counts.entryBlockCount = 0;
-  for (ItemIndex i = 0; i < s.counts.keyCount; ++i) {
-    d.keys.push_back(keyRecord(s, i));
-    d.keys.back().treeItem = 0;
-  }
-  for (ItemIndex i = 0; i < s.counts.valueCount; ++i) {
-    d.values.push_back(valueRecord(s, i));
-    d.values.back().treeItem = 0;
-  }
-  for (ItemIndex i = 0; i < s.counts.entryCount; ++i) {
-    const DataEntry& e = dataEntry(s, i);
-    d.entries.push_back(e);
-    const int kind = entryKind(e);
-    const char* text = entryText(s, i);
-    if (kind >= ENTRY_DATA_STRING && kind <= ENTRY_DATA_DWORD) {
-      d.texts.emplace_back(text, static_cast<size_t>(e.chainOrLength));
-    } else {
-      d.texts.emplace_back(kind == ENTRY_FREE ? "" : text);
-    }
-  }
-  d.nameHash.assign(s.nameHash, s.nameHash + kNameHashBuckets);
-  for (int p = 0; p < s.counts.poolCount; ++p)
-    d.pools.emplace_back(s.pools[p].base, s.pools[p].used);
-  for (ItemIndex at = s.counts.keyFreeHead; at >= 0; at = keyRecord(s, at).nextSibling)
-    d.keyFree.push_back(at);
-  for (ItemIndex at = s.counts.valueFreeHead; at >= 0; at = valueRecord(s, at).next)
-    d.valueFree.push_back(at);
-  for (ItemIndex at = s.counts.entryFreeHead; at >= 0; at = dataEntry(s, at).owner)
-    d.entryFree.push_back(at);
-  return d;
-}
-
-template <class Record>
-void expectSameRecords(const std::vector<Record>& a, const std::vector<Record>& b,
-                       const char* what) {
-  ASSERT_EQ(a.size(), b.size()) << what;
-  for (size_t i = 0; i < a.size(); ++i) {
-    EXPECT_EQ(0, std::memcmp(&a[i], &b[i], sizeof(Record))) << what << " " << i;
-  }
-}
-
-inline void expectSameSnapshot(const StoreDump& a, const StoreDump& b) {
-  EXPECT_EQ(a.counts.keyCount, b.counts.keyCount);
-  EXPECT_EQ(a.counts.valueCount, b.counts.valueCount);
-  EXPECT_EQ(a.counts.entryCount, b.counts.entryCount);
-  EXPECT_EQ(a.counts.poolCount, b.counts.poolCount);
-  EXPECT_EQ(a.counts.keyFreeHead, b.counts.keyFreeHead);
-  EXPECT_EQ(a.counts.valueFreeHead, b.counts.valueFreeHead);
-  EXPECT_EQ(a.counts.entryFreeHead, b.counts.entryFreeHead);
-  expectSameRecords(a.keys, b.keys, "key");
-  expectSameRecords(a.values, b.values, "value");
-  expectSameRecords(a.entries, b.entries, "entry");
-  EXPECT_EQ(a.texts, b.texts);
-  EXPECT_EQ(a.nameHash, b.nameHash);
-  EXPECT_EQ(a.pools, b.pools);
-  EXPECT_EQ(a.keyFree, b.keyFree);
-  EXPECT_EQ(a.valueFree, b.valueFree);
-  EXPECT_EQ(a.entryFree, b.entryFree);
-}
-
 // ---- The sample snapshot -----------------------------------------------------------
 
 class SnapshotFileTest : public ::testing::Test {
@@ -262,9 +190,7 @@ class SnapshotFileTest : public ::testing::Test {
 
   ItemIndex value(ItemIndex key, const char* name, uint32_t type, const std::string& data,
                   bool keep, uint8_t state = STATE_DATA) {
-    const ItemIndex made = addValue(current(), key, name);
-    assignValueData(current(), made, reinterpret_cast<const uint8_t*>(data.data()),
-                    static_cast<uint32_t>(data.size()), type, keep);
+    const ItemIndex made = store_test::addValueWithData(current(), key, name, data, type, keep);
     valueRecord(current(), made).state = state;
     return made;
   }
@@ -309,6 +235,23 @@ class SnapshotFileTest : public ::testing::Test {
     removeKey(current(), temp);
     recomputeSizes(current(), 0);
     recomputeSummary(current(), kNoItem);
+  }
+
+  // After a refused load: the failure message last, the five empty roots, no baseline.
+  void expectLoadFailurePath(bool baseline) {
+    const auto& shown = messages_.recorder.shown;
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown.back().text, baseline ? kBaselineFailure : kComparisonFailure);
+    EXPECT_EQ(shown.back().caption, kLoadErrorCaption);
+    EXPECT_EQ(current().counts.keyCount, kRootKeyCount);
+    EXPECT_EQ(current().counts.valueCount, 0);
+    for (ItemIndex root = 0; root < kRootKeyCount; ++root) {
+      EXPECT_STREQ(keyName(current(), root), kRootKeyNames[root]);
+      EXPECT_EQ(keyRecord(current(), root).firstChild, kNoItem);
+    }
+    if (baseline) {
+      EXPECT_EQ(baselineStore().keyBlocks[0], nullptr);
+    }
   }
 
   platform::ScopedMessages messages_;

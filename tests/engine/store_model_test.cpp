@@ -1,6 +1,7 @@
-// Randomised check of the store's lists against a plain model: random additions and
+// Randomised checks of the store's lists against plain models: random additions and
 // removals of keys and values (names with case variants and duplicates, good and bad
-// hints), and after every step every list is compared with ordered multimaps.
+// hints), after every step every list compared with ordered multimaps; value lists built
+// the fast ways against a stable sort of the names; a ghost subtree deeper than any stack.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -41,15 +42,22 @@ struct ModelValue {
   bool kept = false;
 };
 
-void eraseItem(OrderedItems& items, const std::string& name, ItemIndex item) {
+OrderedItems::iterator findItem(OrderedItems& items, const std::string& name, ItemIndex item) {
   auto range = items.equal_range(folded(name));
-  for (auto it = range.first; it != range.second; ++it) {
-    if (it->second == item) {
-      items.erase(it);
-      return;
-    }
-  }
-  ADD_FAILURE() << "model lost item " << item;
+  auto at = std::find_if(range.first, range.second, [&](const auto& e) { return e.second == item; });
+  if (at == range.second) ADD_FAILURE() << "model lost item " << item;
+  return at == range.second ? items.end() : at;
+}
+
+// What a removal returns: the next item in list order, -1 after the last.
+ItemIndex nextInList(OrderedItems& items, const std::string& name, ItemIndex item) {
+  auto at = findItem(items, name, item);
+  return at == items.end() || std::next(at) == items.end() ? kNoItem : std::next(at)->second;
+}
+
+void eraseItem(OrderedItems& items, const std::string& name, ItemIndex item) {
+  auto at = findItem(items, name, item);
+  if (at != items.end()) items.erase(at);
 }
 
 class StoreModelTest : public store_test::StoreTest {
@@ -128,15 +136,9 @@ class StoreModelTest : public store_test::StoreTest {
     auto it = values_.begin();
     std::advance(it, static_cast<long>(pick(values_.size())));
     const ItemIndex value = it->first;
-    ModelKey& owner = keys_[it->second.key];
-    // The expected result: the next value in list order, -1 after the last.
-    auto range = owner.values.equal_range(folded(it->second.name));
-    auto at = std::find_if(range.first, range.second, [&](const auto& e) { return e.second == value; });
-    ASSERT_NE(at, range.second);
-    auto next = std::next(at);
-    const ItemIndex expected = next == owner.values.end() ? kNoItem : next->second;
-    EXPECT_EQ(removeValue(store(), value), expected);
-    owner.values.erase(at);
+    OrderedItems& list = keys_[it->second.key].values;
+    EXPECT_EQ(removeValue(store(), value), nextInList(list, it->second.name, value));
+    eraseItem(list, it->second.name, value);
     values_.erase(it);
   }
 
@@ -149,12 +151,8 @@ class StoreModelTest : public store_test::StoreTest {
       EXPECT_EQ(removeKey(store(), key), kNoItem);
       return;
     }
-    auto range = parent.children.equal_range(folded(model.name));
-    auto at = std::find_if(range.first, range.second, [&](const auto& e) { return e.second == key; });
-    ASSERT_NE(at, range.second);
-    auto next = std::next(at);
-    EXPECT_EQ(removeKey(store(), key), next == parent.children.end() ? kNoItem : next->second);
-    parent.children.erase(at);
+    EXPECT_EQ(removeKey(store(), key), nextInList(parent.children, model.name, key));
+    eraseItem(parent.children, model.name, key);
     keys_.erase(key);
   }
 
@@ -168,10 +166,13 @@ class StoreModelTest : public store_test::StoreTest {
   void stepRemoveSubtree() {
     const ItemIndex key = anyNonRootKey();
     if (key < 0) return;
-    removeGhostSubtree(store(), key);
     ModelKey& model = keys_[key];
-    eraseItem(keys_[model.parent].children, model.name, key);
+    OrderedItems& siblings = keys_[model.parent].children;
+    EXPECT_EQ(removeGhostSubtree(store(), key), nextInList(siblings, model.name, key));
+    eraseItem(siblings, model.name, key);
     forgetSubtree(key);
+    // Removing it again changes nothing and hands out no free-list link.
+    EXPECT_EQ(removeGhostSubtree(store(), key), kNoItem);
   }
 
   void checkAgainstModel(bool withHash) {
@@ -278,5 +279,43 @@ class StoreModelTest : public store_test::StoreTest {
 };
 
 TEST_F(StoreModelTest, RandomAdditionsAndRemovalsKeepEveryListConsistent_Seed1) { run(1, 3000); }
+
+TEST_F(StoreModelTest, EveryWayOfAddingGivesNameOrderWithEqualNamesInInsertionOrder) {
+  // "\x82\xa0" is one double-byte character; letters of both cases make equal names.
+  static const char* const kParts[] = {"", "a", "A", "_", "\x82\xa0"};
+  for (uint32_t seed = 1; seed <= 40; ++seed) {
+    std::mt19937 rng(seed);
+    std::vector<std::string> names(1 + rng() % 60);
+    for (std::string& name : names) name = std::string(kParts[rng() % 5]) + kParts[rng() % 5];
+    const ItemIndex hinted = addKey(store(), 3, kNoItem, "hinted");
+    const ItemIndex appended = addKey(store(), 3, kNoItem, "appended");
+    std::vector<ItemIndex> made;
+    ItemIndex last = kNoItem;
+    for (const std::string& name : names) {
+      // Any value of the key may be the hint, right or wrong; a stale tail is looked for.
+      const ItemIndex hint = made.empty() || rng() % 5 == 0 ? kNoItem : made[rng() % made.size()];
+      made.push_back(addValueAfter(store(), hinted, hint, name.c_str()));
+      last = appendValue(store(), appended, rng() % 4 == 0 ? kNoItem : last, name.c_str());
+    }
+    sortValueList(store(), appended);
+    std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+      return compareNames(a.c_str(), b.c_str()) < 0;
+    });
+    for (ItemIndex key : {hinted, appended}) {
+      ASSERT_EQ(store_test::valueNames(store(), key), names) << "seed " << seed;
+      EXPECT_EQ(valueRecord(store(), store_test::valueIndexes(store(), key).back()).next, key);
+      removeGhostSubtree(store(), key);
+    }
+  }
+}
+
+TEST_F(StoreModelTest, GhostSubtreeFarDeeperThanTheCallStackIsRemoved) {
+  const ItemIndex top = addKey(store(), 3, kNoItem, "ghost");
+  ItemIndex at = top;
+  for (int depth = 0; depth < 300000; ++depth) at = addKey(store(), at, kNoItem, "k");
+  const ItemIndex after = addKey(store(), 3, top, "z");
+  EXPECT_EQ(removeGhostSubtree(store(), top), after);
+  EXPECT_EQ(keyRecord(store(), at).name, kNoItem);
+}
 
 }  // namespace

@@ -13,6 +13,31 @@
 
 namespace store_test {
 
+// The key of a path like "HKEY_LOCAL_MACHINE\\A\\B" in `store`, -1 when missing; with
+// `make`, missing keys below the root are added.
+inline ItemIndex keyAtPath(SnapshotStore& store, const std::string& path, bool make = false) {
+  ItemIndex at = kNoItem;
+  for (size_t start = 0, end = 0; end != std::string::npos; start = end + 1) {
+    end = path.find('\\', start);
+    const std::string name = path.substr(start, end == std::string::npos ? end : end - start);
+    ItemIndex found = findChild(store, at, name.c_str(), false);
+    if (found < 0 && make && at >= 0) found = addKey(store, at, kNoItem, name.c_str());
+    if (found < 0) return kNoItem;
+    at = found;
+  }
+  return at;
+}
+
+// A value of `key` with its data kept whole (digest only when `keep` is false).
+inline ItemIndex addValueWithData(SnapshotStore& store, ItemIndex key, const char* name,
+                                  const std::string& data, uint32_t type = kRegSz,
+                                  bool keep = true) {
+  const ItemIndex made = addValue(store, key, name);
+  assignValueData(store, made, reinterpret_cast<const uint8_t*>(data.data()),
+                  static_cast<uint32_t>(data.size()), type, keep);
+  return made;
+}
+
 // Subkey names of `key` (-1: the roots, starting at key 0) in list order.
 inline std::vector<std::string> childNames(SnapshotStore& store, ItemIndex key) {
   std::vector<std::string> names;
@@ -45,6 +70,13 @@ inline std::vector<std::string> valueNames(SnapshotStore& store, ItemIndex key) 
   std::vector<std::string> names;
   for (ItemIndex value : valueIndexes(store, key)) names.push_back(valueName(store, value));
   return names;
+}
+
+// The change counts as one line, for checking all five at once.
+inline std::string changeCounts(const StatusCounts& c) {
+  auto n = [](int64_t count) { return std::to_string(count); };
+  return "keys +" + n(c.addedKeys) + " -" + n(c.deletedKeys) + ", values ~" + n(c.changedValues) +
+         " +" + n(c.addedValues) + " -" + n(c.deletedValues);
 }
 
 // Length of a free list whose links are read by `next`.

@@ -22,20 +22,9 @@ class TreeTest : public store_test::StoreTest {
 
   // The key of a path like "HKEY_LOCAL_MACHINE\\A\\B", made where missing.
   ItemIndex key(const std::string& path) {
-    ItemIndex at = kNoItem;
-    size_t start = 0;
-    for (;;) {
-      const size_t end = path.find('\\', start);
-      const std::string name = path.substr(start, end == std::string::npos ? end : end - start);
-      ItemIndex found = findChild(store(), at, name.c_str(), false);
-      if (found < 0) {
-        EXPECT_GE(at, 0) << "unknown root " << name;
-        found = addKey(store(), at, keyRecord(store(), at).firstChild, name.c_str());
-      }
-      at = found;
-      if (end == std::string::npos) return at;
-      start = end + 1;
-    }
+    const ItemIndex at = store_test::keyAtPath(store(), path, true);
+    EXPECT_GE(at, 0) << "unknown root in " << path;
+    return at;
   }
 
   ItemIndex key(const std::string& path, uint8_t state) {
@@ -47,9 +36,7 @@ class TreeTest : public store_test::StoreTest {
   // A value with its data kept whole (digest only when `keep` is false).
   ItemIndex value(ItemIndex owner, const char* name, uint8_t state = STATE_DATA,
                   const std::string& data = "", bool keep = true) {
-    const ItemIndex made = addValue(store(), owner, name);
-    assignValueData(store(), made, reinterpret_cast<const uint8_t*>(data.data()),
-                    static_cast<uint32_t>(data.size()), kRegSz, keep);
+    const ItemIndex made = store_test::addValueWithData(store(), owner, name, data, kRegSz, keep);
     valueRecord(store(), made).state = state;
     return made;
   }

@@ -9,6 +9,7 @@
 #include "engine/comparison.h"
 #include "engine/memory_pool.h"
 #include "engine/snapshot_store.h"
+#include "tests/engine/store_test_support.h"
 
 namespace two_stores {
 
@@ -25,31 +26,16 @@ class TwoStoreTest : public ::testing::Test {
 
   // The key of a path in `store`, made where missing; -1 from find() when missing.
   static ItemIndex key(SnapshotStore& store, const std::string& path, uint8_t state = STATE_NORMAL) {
-    ItemIndex at = kNoItem;
-    for (size_t start = 0, end = 0; end != std::string::npos; start = end + 1) {
-      end = path.find('\\', start);
-      const std::string name = path.substr(start, end == std::string::npos ? end : end - start);
-      const ItemIndex found = findChild(store, at, name.c_str(), false);
-      at = found >= 0 ? found : addKey(store, at, kNoItem, name.c_str());
-    }
+    const ItemIndex at = store_test::keyAtPath(store, path, true);
     if (state != STATE_NORMAL) keyRecord(store, at).state = state;
     return at;
   }
   static ItemIndex find(SnapshotStore& store, const std::string& path) {
-    ItemIndex at = kNoItem;
-    for (size_t start = 0, end = 0; end != std::string::npos; start = end + 1) {
-      end = path.find('\\', start);
-      at = findChild(store, at, path.substr(start, end == std::string::npos ? end : end - start).c_str(), false);
-      if (at < 0) return kNoItem;
-    }
-    return at;
+    return store_test::keyAtPath(store, path);
   }
   static ItemIndex value(SnapshotStore& store, const std::string& keyPath, const char* name,
                          const std::string& data, uint32_t type = kRegSz, bool keep = true) {
-    const ItemIndex made = addValue(store, key(store, keyPath), name);
-    assignValueData(store, made, reinterpret_cast<const uint8_t*>(data.data()),
-                    static_cast<uint32_t>(data.size()), type, keep);
-    return made;
+    return store_test::addValueWithData(store, key(store, keyPath), name, data, type, keep);
   }
   void both(const std::string& path) { key(cur(), path), key(base(), path); }
   uint8_t compare(const CompareOptions& options = {}) { return compareStores(cur(), base(), -1, options); }
