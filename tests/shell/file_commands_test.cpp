@@ -112,7 +112,7 @@ TEST_F(FileCommandsTest, ReadChangeCompareSaveCloseAndOpenAgain) {
   // Undo: the key handed to the restore program (a process of its own), its
   // confirmation answered by pressing its button; read again, the test key is as the
   // first read had it.
-  PROCESS_INFORMATION pellim{};
+  LaunchedProcess pellim;
   ASSERT_TRUE(launch(KESTRIN_PELLIM_EXE, "", pellim));
   uint32_t handle = 0;
   ASSERT_TRUE(pumpUntil([&] { return restore::isRestoreToolRunning(&handle) && handle != 0; }));
@@ -135,9 +135,7 @@ TEST_F(FileCommandsTest, ReadChangeCompareSaveCloseAndOpenAgain) {
   EXPECT_EQ(keyRecord(currentStore(), restored).summary & (SUM_DATA_CHANGED | SUM_STRUCTURE_CHANGED), 0)
       << "the test key still differs from the first read";
   PostMessageA(restoreWindow, WM_CLOSE, 0, 0);
-  if (WaitForSingleObject(pellim.hProcess, 10000) != WAIT_OBJECT_0) TerminateProcess(pellim.hProcess, 1);
-  CloseHandle(pellim.hProcess);
-  CloseHandle(pellim.hThread);
+  WaitForSingleObject(pellim.info.hProcess, 10000);
 
   // Close: the bare title, an empty tree, every snapshot command greyed.
   runCommand(IDM_CLOSE);
@@ -302,7 +300,7 @@ TEST(SecondInstanceTest, ASecondStartHandsItsFileToItsOwnCopyAndEnds) {
   DeleteFileA(options.c_str());
   Session::get().ensureRunning();
   writeSmallSnapshot(root + "handed.rsv");
-  PROCESS_INFORMATION copies[2] = {};
+  LaunchedProcess copies[2];
   HWND windows[2] = {};
   for (int i = 0; i < 2; ++i) {
     ASSERT_TRUE(launch(programs[i], "", copies[i]));
@@ -311,11 +309,11 @@ TEST(SecondInstanceTest, ASecondStartHandsItsFileToItsOwnCopyAndEnds) {
     ASSERT_TRUE(pumpUntil([&] { return (windows[i] = registeredWindow(programs[i])) != nullptr; }));
   }
 
-  PROCESS_INFORMATION second = {};
+  LaunchedProcess second;
   ASSERT_TRUE(launch(programs[0], "\"" + root + "handed.rsv\"", second));
-  EXPECT_EQ(WaitForSingleObject(second.hProcess, 30000), WAIT_OBJECT_0);
+  EXPECT_EQ(WaitForSingleObject(second.info.hProcess, 30000), WAIT_OBJECT_0);
   DWORD secondExit = 1;
-  GetExitCodeProcess(second.hProcess, &secondExit);
+  GetExitCodeProcess(second.info.hProcess, &secondExit);
   EXPECT_EQ(secondExit, 0u);
   EXPECT_FALSE(fileExists(options)) << "the second instance wrote no options";
   EXPECT_TRUE(pumpUntil([&] { return windowText(windows[0]).rfind("handed.rsv - ", 0) == 0; },
@@ -324,14 +322,10 @@ TEST(SecondInstanceTest, ASecondStartHandsItsFileToItsOwnCopyAndEnds) {
 
   // Both copies still run; closing them ends them normally.
   for (int i = 0; i < 2; ++i) {
-    EXPECT_EQ(WaitForSingleObject(copies[i].hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    EXPECT_EQ(WaitForSingleObject(copies[i].info.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT));
     PostMessageA(windows[i], WM_CLOSE, 0, 0);
-    EXPECT_EQ(WaitForSingleObject(copies[i].hProcess, 30000), WAIT_OBJECT_0);
-    CloseHandle(copies[i].hProcess);
-    CloseHandle(copies[i].hThread);
+    EXPECT_EQ(WaitForSingleObject(copies[i].info.hProcess, 30000), WAIT_OBJECT_0);
   }
-  CloseHandle(second.hProcess);
-  CloseHandle(second.hThread);
 }
 
 }  // namespace

@@ -270,13 +270,19 @@ void withDialog(const std::function<void()>& open, const std::function<void(HWND
                        }}});
 }
 
-bool launch(const std::string& program, const std::string& arguments,
-            PROCESS_INFORMATION& process) {
+LaunchedProcess::~LaunchedProcess() {
+  if (!info.hProcess) return;
+  if (WaitForSingleObject(info.hProcess, 0) != WAIT_OBJECT_0) TerminateProcess(info.hProcess, 1);
+  CloseHandle(info.hProcess);
+  CloseHandle(info.hThread);
+}
+
+bool launch(const std::string& program, const std::string& arguments, LaunchedProcess& process) {
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   std::string commandLine = "\"" + program + "\"" + (arguments.empty() ? "" : " " + arguments);
   return CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &process) != 0;
+                        nullptr, &startup, &process.info) != 0;
 }
 
 HWND registeredWindow(const std::string& programPath) {

@@ -111,9 +111,19 @@ void driveDialogs(const std::function<void()>& open, std::deque<DialogStep> step
 // unless `inspect` closed it.
 void withDialog(const std::function<void()>& open, const std::function<void(HWND)>& inspect);
 
+// A process started by a test. One still running when it goes out of scope is ended,
+// so a scenario stopped by a failed assertion leaves nothing behind that would keep
+// the test run's output open.
+struct LaunchedProcess {
+  PROCESS_INFORMATION info{};
+  LaunchedProcess() = default;
+  LaunchedProcess(const LaunchedProcess&) = delete;
+  LaunchedProcess& operator=(const LaunchedProcess&) = delete;
+  ~LaunchedProcess();
+};
+
 // Starts `program` with `arguments` in a process of its own.
-bool launch(const std::string& program, const std::string& arguments,
-            PROCESS_INFORMATION& process);
+bool launch(const std::string& program, const std::string& arguments, LaunchedProcess& process);
 
 // Whether the main menu shows `id` greyed.
 bool menuItemGreyed(int id);
