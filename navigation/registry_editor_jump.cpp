@@ -15,7 +15,9 @@ namespace {
 const char kSettingsKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Regedit";
 const char kLastKeyValue[] = "LastKey";
 const char kDefaultComputerNode[] = "マイ コンピュータ\\";
-// Read, create subkeys and set values: the editor's settings are changed, never made.
+// Read, create subkeys and set values. The settings key is made when it is missing (the
+// editor has never run for this user): otherwise the jump would start the editor at its
+// default place, silently.
 constexpr uint32_t kSettingsAccess = platform::kRegRead | 0x0004 | 0x0002;
 // A remembered key longer than this is not read: the default computer name is used.
 constexpr uint32_t kLastKeyMaxBytes = 65536;
@@ -70,8 +72,8 @@ void jumpToRegistryEditor(const char* keyPath) {
   }
   platform::RegistrySeam& registry = platform::registry();
   platform::RegKey settings = 0;
-  if (keyPath && registry.openKey(platform::kHkeyCurrentUser, kSettingsKey, kSettingsAccess,
-                                  &settings) == platform::kRegOk) {
+  if (keyPath && registry.createKey(platform::kHkeyCurrentUser, kSettingsKey, kSettingsAccess,
+                                    &settings) == platform::kRegOk) {
     const std::string lastKey = computerNode(settings) + keyPath;
     registry.setValue(settings, kLastKeyValue, kRegSz,
                       reinterpret_cast<const uint8_t*>(lastKey.c_str()),

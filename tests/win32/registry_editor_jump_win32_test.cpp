@@ -1,5 +1,6 @@
 // The registry editor jump on Wine's registry: "LastKey" written behind the computer
-// name the editor left there (or the default one), the warning once, the editor started.
+// name the editor left there (or the default one, also when its settings key is
+// missing), the warning once, the editor started.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -29,6 +30,13 @@ TEST(RegistryEditorJumpWin32, WritesLastKeyBehindTheEditorsComputerNameAndStarts
   platform::ScopedMessages messages;
   platform::ScopedShell shell;
   forgetRegistryEditorWarning();
+  // For a user who never ran the editor, its settings key is made.
+  RegDeleteTreeA(HKEY_CURRENT_USER, kSettings);
+  jumpToRegistryEditor("HKEY_USERS\\表示");
+  char made[1024] = "";
+  DWORD madeLength = sizeof made;
+  RegGetValueA(HKEY_CURRENT_USER, kSettings, "LastKey", RRF_RT_REG_SZ, nullptr, made, &madeLength);
+  EXPECT_EQ(std::string(made), "マイ コンピュータ\\HKEY_USERS\\表示");
   HKEY settings;
   ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kSettings, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &settings, nullptr), 0);
   for (const auto& c : cases) {
@@ -44,7 +52,7 @@ TEST(RegistryEditorJumpWin32, WritesLastKeyBehindTheEditorsComputerNameAndStarts
   RegCloseKey(settings);
   ASSERT_EQ(messages.recorder.shown.size(), 1u);
   EXPECT_EQ(messages.recorder.shown[0].caption + " " + std::to_string(messages.recorder.shown[0].flags), "regedit呼び出し 48");
-  ASSERT_EQ(shell.shell.requests.size(), 4u);
+  ASSERT_EQ(shell.shell.requests.size(), 5u);
   EXPECT_EQ(shell.shell.requests.back().verb + " " + shell.shell.requests.back().file, "open regedit.exe");
 }
 
