@@ -10,6 +10,7 @@
 #include <benchmark/benchmark.h>
 
 #include "benchmarks/bench_main.h"
+#include "benchmarks/quiet_search_display.h"
 #include <time.h>
 
 #include <algorithm>
@@ -84,17 +85,6 @@ void buildStore(SnapshotStore& store) {
   }
 }
 
-class QuietDisplay : public SearchDisplay {
- public:
-  void setStatus(const std::string&) override {}
-  void beep() override {}
-  void busy(bool) override {}
-  void revealItem(ItemIndex, bool) override {}
-  void revealSearchHits() override {}
-  void showItemPath(ItemIndex) override {}
-  void setResultCopyEnabled(bool) override {}
-};
-
 SnapshotStore* benchStore() {
   static std::unique_ptr<SnapshotStore> store = [] {
     initMemoryPool();
@@ -124,7 +114,7 @@ void timeSearch(benchmark::State& state, const char* text, uint16_t flags, std::
   std::strcpy(entry.text, text);
   entry.flags = flags;
   if (flags & SEARCH_EXPRESSION) compileSearchExpression(entry.text, flags);
-  QuietDisplay display;
+  bench::QuietSearchDisplay display;
   for (auto _ : state) {
     searchResultState() = SEARCH_STATE_STARTING;
     const auto start = std::chrono::steady_clock::now();

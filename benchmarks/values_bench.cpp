@@ -15,6 +15,7 @@
 #include <benchmark/benchmark.h>
 
 #include "benchmarks/bench_main.h"
+#include "benchmarks/quiet_search_display.h"
 
 #include <algorithm>
 #include <chrono>
@@ -154,17 +155,6 @@ void BM_CompareWideKey(benchmark::State& state) {
 }
 BENCHMARK(BM_CompareWideKey)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(7);
 
-class QuietDisplay : public SearchDisplay {
- public:
-  void setStatus(const std::string&) override {}
-  void beep() override {}
-  void busy(bool) override {}
-  void revealItem(ItemIndex, bool) override {}
-  void revealSearchHits() override {}
-  void showItemPath(ItemIndex) override {}
-  void setResultCopyEnabled(bool) override {}
-};
-
 void BM_SearchWideKey(benchmark::State& state) {
   initMemoryPool();
   auto store = std::make_unique<SnapshotStore>();
@@ -176,7 +166,7 @@ void BM_SearchWideKey(benchmark::State& state) {
   SearchEntry entry{};
   std::strcpy(entry.text, ".dll");
   entry.flags = SEARCH_VALUE_NAME | SEARCH_PARTIAL | SEARCH_BATCH;
-  QuietDisplay display;
+  bench::QuietSearchDisplay display;
   int64_t hits = 0;
   timeRuns(state, searchRuns, [&] {
     searchResultState() = SEARCH_STATE_STARTING;
