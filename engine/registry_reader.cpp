@@ -273,32 +273,19 @@ void readValues(ReadSession& s, ItemIndex key, RegKey handle, uint32_t count, in
   if (!inOrder) sortValueList(s.store, key);
 }
 
-// What the registry said of a key when it was queried. The query is made before the
-// key is stored, so that everything stored of one key is written in one burst: after
-// each registry call the process has waited (under Wine for the wine server, while
-// other programs ran), and each store page touched again costs a cache miss.
-struct KeyQuery {
-  long rc;
-  platform::RegKeyInfo info;
-};
-
-KeyQuery queryKey(ReadSession& s, RegKey handle) {
-  KeyQuery query{platform::kRegOk, {}};
-  query.rc = s.reg.queryInfoKey(handle, &query.info);
-  return query;
-}
-
-// Starts reading `key`, opened as `handle` and queried as `query`: pushes its frame
-// when its subkeys and values are to be read, else finishes it at once.
+// Starts reading `key`, opened as `handle`: pushes its frame when its subkeys and
+// values are to be read, else finishes it at once.
 void beginKey(ReadSession& s, std::vector<KeyFrame>& frames, ItemIndex key, RegKey handle,
-              bool ownsHandle, bool full, ItemIndex counterpart, int depth, const KeyQuery& query) {
+              bool ownsHandle, bool full, ItemIndex counterpart, int depth) {
   auto finishNow = [&]() {
-    countInParent(s, frames, key);
     if (ownsHandle) s.reg.closeKey(handle);
+    countInParent(s, frames, key);
   };
-  if (query.rc != platform::kRegOk) {
-    showRegistryAccessError(query.rc, s.store, key);
-    showRegistryOptionError(query.rc, -1);
+  platform::RegKeyInfo info{};
+  const long rc = s.reg.queryInfoKey(handle, &info);
+  if (rc != platform::kRegOk) {
+    showRegistryAccessError(rc, s.store, key);
+    showRegistryOptionError(rc, -1);
     // Nothing of the key is known: it is kept as refused, so that a comparison takes
     // none of its former contents for deleted.
     keyRecord(s.store, key).state = STATE_REFUSED;
@@ -306,7 +293,6 @@ void beginKey(ReadSession& s, std::vector<KeyFrame>& frames, ItemIndex key, RegK
     finishNow();
     return;
   }
-  const platform::RegKeyInfo& info = query.info;
   s.data.grow(info.maxValueDataLength);
 
   const uint16_t word = controlWordOf(s.store, key, false);
@@ -398,10 +384,9 @@ void readNextSubKey(ReadSession& s, std::vector<KeyFrame>& frames) {
   RegKey childHandle = 0;
   rc = s.reg.openKey(frame.handle, s.name, platform::kRegRead, &childHandle);
   if (rc == platform::kRegOk) {
-    const KeyQuery query = queryKey(s, childHandle);
     const ItemIndex child = addKey(s.store, frame.key, frame.lastChild, s.name);
     frame.lastChild = child;
-    beginKey(s, frames, child, childHandle, true, childFull, childCounterpart, childDepth, query);
+    beginKey(s, frames, child, childHandle, true, childFull, childCounterpart, childDepth);
     return;
   }
   // Deleted since the enumeration, or a name the registry cannot look up: left out.
@@ -428,9 +413,9 @@ void endKey(ReadSession& s, std::vector<KeyFrame>& frames) {
   KeyRecord& record = keyRecord(s.store, frame.key);
   record.itemCount = clampToInt32(frame.items + valueItems);
   record.byteCount = clampToInt32(static_cast<int64_t>(record.byteCount) + frame.bytes + valueBytes);
+  if (frame.ownsHandle) s.reg.closeKey(frame.handle);
   frames.pop_back();
   countInParent(s, frames, frame.key);
-  if (frame.ownsHandle) s.reg.closeKey(frame.handle);  // last: the store is done with the key
 }
 
 // Reads root `root` with everything below it.
@@ -454,7 +439,7 @@ void abandonFrames(ReadSession& s, std::vector<KeyFrame>& frames) {
 
 void readRoot(ReadSession& s, ItemIndex root, RegKey handle, bool full, ItemIndex counterpart) {
   std::vector<KeyFrame> frames;
-  beginKey(s, frames, root, handle, false, full, counterpart, 0, queryKey(s, handle));
+  beginKey(s, frames, root, handle, false, full, counterpart, 0);
   while (!frames.empty()) {
     if (frames.back().nextSubKey < frames.back().subKeyCount) {
       readNextSubKey(s, frames);
