@@ -56,6 +56,14 @@ std::vector<std::string> valueNames() {
   return names;
 }
 
+// The same names in the order a snapshot keeps them.
+std::vector<std::string> namesInStoreOrder() {
+  std::vector<std::string> names = valueNames();
+  std::sort(names.begin(), names.end(),
+            [](const std::string& a, const std::string& b) { return compareNames(a.c_str(), b.c_str()) < 0; });
+  return names;
+}
+
 struct Runs {
   std::vector<double> ms;
   std::vector<double> cpuMs;
@@ -126,9 +134,7 @@ void BM_CompareWideKey(benchmark::State& state) {
   auto current = std::make_unique<SnapshotStore>();
   initStore(*baseline);
   initStore(*current);
-  std::vector<std::string> names = valueNames();
-  std::sort(names.begin(), names.end(),
-            [](const std::string& a, const std::string& b) { return compareNames(a.c_str(), b.c_str()) < 0; });
+  const std::vector<std::string> names = namesInStoreOrder();
   fillWideKey(*baseline, names, [](size_t) { return 1u; });
   // Every 20th value deleted, every 20th (another) changed, 5,000 added between the rest.
   std::vector<std::string> now;
@@ -159,9 +165,7 @@ void BM_SearchWideKey(benchmark::State& state) {
   initMemoryPool();
   auto store = std::make_unique<SnapshotStore>();
   initStore(*store);
-  std::vector<std::string> names = valueNames();
-  std::sort(names.begin(), names.end(),
-            [](const std::string& a, const std::string& b) { return compareNames(a.c_str(), b.c_str()) < 0; });
+  const std::vector<std::string> names = namesInStoreOrder();
   fillWideKey(*store, names, [](size_t) { return 1u; });
   SearchEntry entry{};
   std::strcpy(entry.text, ".dll");
