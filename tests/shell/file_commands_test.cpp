@@ -74,27 +74,10 @@ TEST_F(FileCommandsTest, ReadChangeCompareSaveCloseAndOpenAgain) {
   EXPECT_EQ(windowText(mainWindow),
             std::string("レジストリ情報 ： 現レジストリ情報 - ") + kProgramTitle);
   EXPECT_EQ(statusText().rfind(" 追加key ", 0), 0u) << statusText();
-  EXPECT_GE(lastCounts.addedKeys, 1);
-  EXPECT_GE(lastCounts.changedValues, 1);
-  EXPECT_GE(lastCounts.deletedValues, 1);
-
-  // The changed key, opened in the tree, is marked; so are its added subkey, the
-  // changed value and the ghost of the deleted one.
+  // Which items the comparison marks: registry_live_test; how the tree draws them:
+  // view_commands_test and tree_view_test.
   const ItemIndex key = findItem({"HKEY_CURRENT_USER", "Software", "KestrinShellTest"});
   ASSERT_NE(key, kNoItem);
-  revealItem(key, 0);
-  fillChildren(key, 1, 0);
-  ASSERT_NE(itemOf(key), nullptr);
-  EXPECT_EQ(itemImage(itemOf(key)), STATE_CHANGED_BELOW);
-  HTREEITEM addedItem = itemOf(findChild(currentStore(), key, "Added", false));
-  HTREEITEM changedItem = itemOf(findChild(currentStore(), key, "changed", true));
-  HTREEITEM ghostItem = itemOf(findChild(currentStore(), key, "deleted", true));
-  ASSERT_TRUE(addedItem && changedItem && ghostItem);
-  EXPECT_EQ(itemImage(addedItem), STATE_ADDED);
-  EXPECT_EQ(itemImage(changedItem), STATE_DATA_CHANGED);
-  EXPECT_EQ(itemImage(ghostItem), STATE_VALUE_DELETED);
-  EXPECT_NE(itemText(changedItem).find("changed := 'after'"), std::string::npos)
-      << itemText(changedItem);
 
   // Save: the dialog proposes an .rsv file; the file is written.
   const std::string saved = session.scratchPath("compare.rsv");
@@ -144,7 +127,6 @@ TEST_F(FileCommandsTest, ReadChangeCompareSaveCloseAndOpenAgain) {
   EXPECT_TRUE(childItems(TVI_ROOT).empty());
   for (int id : {IDM_SAVE, IDM_CLOSE, IDM_OPEN_COMPARISON, IDM_COMPARE_AGAIN}) {
     EXPECT_TRUE(menuItemGreyed(id)) << id;
-    EXPECT_FALSE(isCommandEnabled(id)) << id;
   }
   EXPECT_EQ(menuItemText(IDM_READ_REGISTRY), "レジストリ情報を取込む(&R)");
 

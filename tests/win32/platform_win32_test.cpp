@@ -1,5 +1,5 @@
-// The Win32 side of the platform seams, run under Wine: files, the .rsv
-// association, file dialogs, the fault handler, and cp932 name folding against the system.
+// The Win32 side of the platform seams, run under Wine: file dialogs, the fault
+// handler, and cp932 name folding against the system.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -17,14 +16,14 @@
 #include "engine/memory_pool.h"
 #include "platform/clipboard.h"
 #include "platform/file_dialog.h"
-#include "platform/files.h"
 #include "platform/memory/memory_clipboard.h"
 #include "platform/memory/recording_messages.h"
-#include "platform/registry.h"
-#include "rules/file_association.h"
 #include "text/cp932.h"
 #include "text/fault_recovery.h"
 #include "text/operation_log.h"
+
+// The file dialog seam on the system's dialogs (run under Wine with a display): a
+// helper thread finds the dialog by its title and presses a button, as a user would.
 
 namespace {
 
@@ -32,89 +31,6 @@ std::string lower(std::string text) {
   for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return text;
 }
-
-std::string contents(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-void writeText(const std::string& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << text;
-}
-
-TEST(Win32Files, ProgramPathIsTheFolderAndTheExecutablesName) {
-  const std::string folder = platform::programFolder();
-  EXPECT_EQ(folder.back(), '\\');
-  EXPECT_EQ(lower(platform::programPath()), lower(folder + "win32_tests.exe"));
-}
-
-TEST(Win32Files, ReplaceFileSwapsInTheNewContents) {
-  const std::string folder = platform::programFolder();
-  const std::string target = folder + "replace_target.dat";
-  const std::string temporary = target + ".tmp";
-  writeText(target, "old contents");
-  writeText(temporary, "new");
-  ASSERT_TRUE(platform::replaceFile(temporary.c_str(), target.c_str()));
-  EXPECT_EQ(contents(target), "new");
-  EXPECT_FALSE(std::ifstream(temporary).is_open());
-
-  // Without a temporary file nothing happens to the target.
-  EXPECT_FALSE(platform::replaceFile(temporary.c_str(), target.c_str()));
-  EXPECT_EQ(contents(target), "new");
-
-  // A target that does not exist yet is created.
-  std::remove(target.c_str());
-  writeText(temporary, "first");
-  ASSERT_TRUE(platform::replaceFile(temporary.c_str(), target.c_str()));
-  EXPECT_EQ(contents(target), "first");
-  std::remove(target.c_str());
-}
-
-}  // namespace
-
-// The .rsv association on the system registry (run under Wine, in the test's own
-// prefix): written, recognised and removed through the real registry functions.
-
-namespace {
-
-std::string defaultValue(const char* subKey) {
-  platform::RegistrySeam& reg = platform::registry();
-  platform::RegKey key = 0;
-  if (reg.openKey(platform::kHkeyClassesRoot, subKey, platform::kRegRead, &key) != platform::kRegOk) {
-    return "<no key>";
-  }
-  char data[1024] = {};
-  uint32_t size = sizeof data - 1;
-  uint32_t type = 0;
-  long rc = reg.queryValue(key, "", &type, reinterpret_cast<uint8_t*>(data), &size);
-  reg.closeKey(key);
-  return rc == platform::kRegOk ? std::string(data) : "<none>";
-}
-
-TEST(Win32RsvAssociation, SetRecogniseAndRemove) {
-  const std::string program = platform::programPath();
-  removeRsvAssociation();
-  EXPECT_EQ(rsvAssociationState(program.c_str()), RSV_NOT_ASSOCIATED);
-
-  ASSERT_TRUE(setRsvAssociation(program.c_str()));
-  EXPECT_EQ(rsvAssociationState(program.c_str()), RSV_THIS_PROGRAM);
-  EXPECT_EQ(defaultValue(".rsv"), "rsvFile_Quillfen_Tarnwick");
-  EXPECT_EQ(defaultValue("rsvFile_Quillfen_Tarnwick\\DefaultIcon"), program + ",1");
-  EXPECT_EQ(defaultValue("rsvFile_Quillfen_Tarnwick\\shell\\open\\command"), "\"" + program + "\" %1");
-
-  removeRsvAssociation();
-  EXPECT_EQ(rsvAssociationState(program.c_str()), RSV_NOT_ASSOCIATED);
-  EXPECT_EQ(defaultValue(".rsv"), "<no key>");
-  EXPECT_EQ(defaultValue("rsvFile_Quillfen_Tarnwick"), "<no key>");
-}
-
-}  // namespace
-
-// The file dialog seam on the system's dialogs (run under Wine with a display): a
-// helper thread finds the dialog by its title and presses a button, as a user would.
-
-namespace {
 
 const char kTitle[] = "ファイル選択の確認";
 const char kFilter[] = "Snapshots\0*.rsv\0All files\0*.*\0";  // and the literal's own NUL

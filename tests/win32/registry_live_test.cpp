@@ -1,7 +1,7 @@
 // The reader and the comparison on the system registry: a test subtree is made under
 // HKEY_CURRENT_USER\Software\regKestrinTest, the whole registry is read, the subtree is
-// changed, the registry is read again, and every mark and count is checked. The
-// reader's totals are checked against a bare walk of the same registry.
+// changed, the registry is read again, and every mark is checked. The reader's
+// totals are checked against a bare walk of the same registry.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -118,12 +118,6 @@ TEST_F(LiveRegistryTest, ReadChangeReadAndCompare) {
   EXPECT_EQ(first.counts.keys, bare.keys);
   EXPECT_EQ(first.counts.values, bare.values);
   EXPECT_EQ(first.counts.refused, bare.refused);
-  const ItemIndex multi = findChild(currentStore(), findKey(currentStore(), kTestPath + "\\Keep"),
-                                    "multi", true);
-  ASSERT_NE(multi, kNoItem);
-  const ValueRecord& kept = valueRecord(currentStore(), static_cast<ItemIndex>(multi & ~kValueItemBit));
-  ASSERT_TRUE(kept.flags & VF_DATA_KEPT);
-  EXPECT_EQ(dataEntry(currentStore(), kept.data).chainOrLength, 5);  // "a\0b\0\0"
 
   setValue("Added\\Sub", "n", REG_SZ, std::string("n\0", 2));
   RegDeleteTreeA(HKEY_CURRENT_USER, (std::string(kTestKey) + "\\Doomed").c_str());
@@ -155,41 +149,6 @@ TEST_F(LiveRegistryTest, ReadChangeReadAndCompare) {
                                       "\\Keep\\Child 0",
                                       "\\Stable 0",
                                       "\\Stable : same 8"}));
-  // Everything that changed outside the test subtree meanwhile (the system's own
-  // writes) is listed; the counts must be the subtree's plus those.
-  int64_t outside[5] = {0, 0, 0, 0, 0};
-  store_walk::walkAllKeys(store, [&](ItemIndex key) {
-    if (key == top) return false;
-    const uint8_t state = keyRecord(store, key).state;
-    if (state == STATE_ADDED || state == STATE_DELETED) {
-      outside[state == STATE_ADDED ? 0 : 1] += 1;
-      std::printf("outside the test keys: %s %d\n", buildItemPath(store, key, 0).c_str(), state);
-    }
-    store_walk::forEachValue(store, key, [&](ItemIndex value, ValueRecord& v) {
-      if (v.state < STATE_DATA_CHANGED) return;
-      outside[v.state - STATE_DATA_CHANGED + 2] += 1;
-      std::printf("outside the test keys: %s %d\n",
-                  buildItemPath(store, static_cast<ItemIndex>(value | kValueItemBit), 1).c_str(), v.state);
-    });
-    return true;
-  });
-  EXPECT_EQ(second.counts.addedKeys, 2 + outside[0]);
-  EXPECT_EQ(second.counts.deletedKeys, 1 + outside[1]);
-  EXPECT_EQ(second.counts.changedValues, 2 + outside[2]);
-  EXPECT_EQ(second.counts.addedValues, 2 + outside[3]);
-  EXPECT_EQ(second.counts.deletedValues, 1 + outside[4]);
-  for (ItemIndex at = keyRecord(store, top).parent; at >= 0; at = keyRecord(store, at).parent) {
-    EXPECT_EQ(keyRecord(store, at).state, STATE_CHANGED_BELOW) << keyName(store, at);
-  }
-
-  // A value read back from the registry: its data were not kept (over 128 KiB).
-  const ItemIndex big = findChild(store, findKey(store, kTestPath + "\\Keep"), "big", true);
-  const LiveValue live =
-      readValueLive(store, static_cast<ItemIndex>(big & ~kValueItemBit), LiveRead::kWithPath);
-  EXPECT_TRUE(live.read);
-  EXPECT_EQ(live.type, static_cast<uint32_t>(REG_BINARY));
-  EXPECT_EQ(std::string(live.data.begin(), live.data.end()), bigData('2'));
-  EXPECT_EQ(live.path, kTestPath + "\\Keep");
 }
 
 }  // namespace
