@@ -74,10 +74,18 @@ TEST_F(FileCommandsTest, ReadChangeCompareSaveCloseAndOpenAgain) {
   EXPECT_EQ(windowText(mainWindow),
             std::string("レジストリ情報 ： 現レジストリ情報 - ") + kProgramTitle);
   EXPECT_EQ(statusText().rfind(" 追加key ", 0), 0u) << statusText();
-  // Which items the comparison marks: registry_live_test; how the tree draws them:
-  // view_commands_test and tree_view_test.
+  // The changed key, opened in the tree, is drawn with its mark, and so is its changed
+  // value with its new data (which items are marked: registry_live_test).
   const ItemIndex key = findItem({"HKEY_CURRENT_USER", "Software", "KestrinShellTest"});
   ASSERT_NE(key, kNoItem);
+  revealItem(key, 0);
+  fillChildren(key, 1, 0);
+  EXPECT_EQ(itemImage(itemOf(key)), STATE_CHANGED_BELOW);
+  HTREEITEM changedItem = itemOf(findChild(currentStore(), key, "changed", true));
+  ASSERT_NE(changedItem, nullptr);
+  EXPECT_EQ(itemImage(changedItem), STATE_DATA_CHANGED);
+  EXPECT_NE(itemText(changedItem).find("changed := 'after'"), std::string::npos)
+      << itemText(changedItem);
 
   // Save: the dialog proposes an .rsv file; the file is written.
   const std::string saved = session.scratchPath("compare.rsv");
