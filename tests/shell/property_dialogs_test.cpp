@@ -10,6 +10,7 @@
 #include "rules/options.h"
 #include "resources/command_ids.h"
 #include "resources/dialog_ids.h"
+#include "resources/version.h"
 #include "search/search_history.h"
 #include "shell/app_state.h"
 #include "shell/feature_hooks.h"
@@ -163,14 +164,14 @@ TEST_F(PropertyDialogsTest, DeletedKeyAndItsParent) {
 }
 
 TEST_F(PropertyDialogsTest, FileDialogIsOneWindowRefilledForEachFile) {
-  std::string probe = KESTRIN_PROBE_EXE;
-  for (char& c : probe) c = c == '/' ? '\\' : c;
-  showFileProperties(("rundll32.exe \"" + probe + "\",Entry").c_str());
+  std::string program = KESTRIN_PROGRAM_EXE;  // its version resource is read back
+  for (char& c : program) c = c == '/' ? '\\' : c;
+  showFileProperties(("rundll32.exe \"" + program + "\",Entry").c_str());
   HWND dialog = filePropertiesWindow();
   ASSERT_NE(nullptr, dialog);
   EXPECT_EQ(fields(dialog, {IDC_FILE_NAME, IDC_FILE_TYPE, IDC_FILE_VERSION, IDC_FILE_DESCRIPTION}),
-            std::string("version_probe.exe|Win") + (sizeof(void*) == 8 ? "64" : "32") +
-                " アプリケーション|1.2.3.4|版の見本");
+            std::string("regKestrin.exe|Win") + (sizeof(void*) == 8 ? "64" : "32") +
+                " アプリケーション|" KESTRIN_VERSION_TEXT "|ゾルファンケストリン　レジストリの変化を表示するソフト");
   EXPECT_EQ("バイト", field(dialog, IDC_FILE_SIZE).substr(12));
   EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_FILE_EXPLORE)));
   // Moved and grown: the position is kept, the size never passes the first one.
