@@ -1,5 +1,5 @@
-// The Win32 side of the platform seams, run under Wine: file dialogs, the fault
-// handler, and cp932 name folding against the system.
+// The Win32 side of the platform seams, run under Wine: the .rsv association, file
+// dialogs, the fault handler, and cp932 name folding against the system.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -18,9 +18,33 @@
 #include "platform/file_dialog.h"
 #include "platform/memory/memory_clipboard.h"
 #include "platform/memory/recording_messages.h"
+#include "rules/file_association.h"
 #include "text/cp932.h"
 #include "text/fault_recovery.h"
 #include "text/operation_log.h"
+
+// The .rsv association on the system registry (run under Wine, in the test's own
+// prefix); its states and the removal of both trees: file_association_test.
+
+namespace {
+
+std::string classesText(const char* subKey) {
+  char data[1024] = "";
+  DWORD size = sizeof data;
+  const LONG rc = RegGetValueA(HKEY_CLASSES_ROOT, subKey, nullptr, RRF_RT_REG_SZ, nullptr, data, &size);
+  return rc == ERROR_SUCCESS ? data : "<none>";
+}
+
+TEST(Win32RsvAssociation, WritesTheIconAndTheQuotedCommandThenRemovesThem) {
+  const std::string program = "C:\\Program Files\\ケストリン\\regKestrin.exe";
+  ASSERT_TRUE(setRsvAssociation(program.c_str()));
+  EXPECT_EQ(classesText("rsvFile_Quillfen_Tarnwick\\DefaultIcon"), program + ",1");
+  EXPECT_EQ(classesText("rsvFile_Quillfen_Tarnwick\\shell\\open\\command"), "\"" + program + "\" %1");
+  removeRsvAssociation();
+  EXPECT_EQ(classesText(".rsv") + classesText("rsvFile_Quillfen_Tarnwick"), "<none><none>");
+}
+
+}  // namespace
 
 // The file dialog seam on the system's dialogs (run under Wine with a display): a
 // helper thread finds the dialog by its title and presses a button, as a user would.
