@@ -14,7 +14,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -96,11 +95,10 @@ class RunningProgram {
     }
   }
 
-  // Starts the program with `argument` (may be empty) and waits for its main window.
-  bool start(const std::string& argument) {
+  // Starts the program and waits for its main window.
+  bool start() {
     const std::string program = programFolder + "regKestrin.exe";
     std::string commandLine = "\"" + program + "\"";
-    if (!argument.empty()) commandLine += " " + argument;
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
     STARTUPINFOA startup = {};
@@ -140,7 +138,6 @@ class RunningProgram {
   }
 
   void post(int command) { PostMessageA(window_, WM_COMMAND, static_cast<WPARAM>(command), 0); }
-  HWND window() const { return window_; }
   DWORD processId() const { return process_.dwProcessId; }
 
  private:
@@ -229,7 +226,7 @@ TEST(ReleaseZip, VersionResourceCarriesTheVersionConstant) {
 
 TEST(ReleaseZip, HelpCommandOpensTheManualAtItsFirstPage) {
   RunningProgram program;
-  ASSERT_TRUE(program.start(""));
+  ASSERT_TRUE(program.start());
   program.post(IDM_HELP);
   HWND help = nullptr;
   ASSERT_TRUE(program.waitFor(
