@@ -171,7 +171,8 @@ TEST_F(PropertyDialogsTest, FileDialogIsOneWindowRefilledForEachFile) {
   ASSERT_NE(nullptr, dialog);
   EXPECT_EQ(fields(dialog, {IDC_FILE_NAME, IDC_FILE_TYPE, IDC_FILE_VERSION, IDC_FILE_DESCRIPTION}),
             std::string("regKestrin.exe|Win") + (sizeof(void*) == 8 ? "64" : "32") +
-                " アプリケーション|" KESTRIN_VERSION_TEXT "|ゾルファンケストリン　レジストリの変化を表示するソフト");
+                " アプリケーション|" KESTRIN_VERSION_TEXT
+                "|ゾルファンケストリン　レジストリの変化を表示するソフト");
   EXPECT_EQ("バイト", field(dialog, IDC_FILE_SIZE).substr(12));
   EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_FILE_EXPLORE)));
   // Moved and grown: the position is kept, the size never passes the first one.
