@@ -33,6 +33,7 @@ TEST_F(SnapshotStoreTest, RemovingKeysClearsTheirFlagsAndRefusesWhatWouldStrandR
   keyRecord(store(), b).childCount = 0;               // parent records no children
   EXPECT_EQ(removeKey(store(), child), kNoItem);
   EXPECT_EQ(keyRecord(store(), b).firstChild, child);
+  EXPECT_EQ(store_test::childNames(store(), 4), (std::vector<std::string>{"b", "e"}));
 }
 
 // ---- Names and value data in the pools -------------------------------------------
