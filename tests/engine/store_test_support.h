@@ -46,15 +46,6 @@ inline std::vector<std::string> childNames(SnapshotStore& store, ItemIndex key) 
   return names;
 }
 
-inline std::vector<ItemIndex> childIndexes(SnapshotStore& store, ItemIndex key) {
-  std::vector<ItemIndex> items;
-  for (ItemIndex at = keyRecord(store, key).firstChild; at >= 0;
-       at = keyRecord(store, at).nextSibling) {
-    items.push_back(at);
-  }
-  return items;
-}
-
 inline std::vector<ItemIndex> valueIndexes(SnapshotStore& store, ItemIndex key) {
   std::vector<ItemIndex> items;
   for (ItemIndex at = keyRecord(store, key).firstValue; at >= 0;) {
@@ -99,21 +90,6 @@ class StoreTest : public ::testing::Test {
   SnapshotStore& store() { return *holder_; }
   // A stand-alone store with the five roots.
   void addRoots() { resetStore(store(), true); }
-  // Keys added under `parent` in the given order, each with the previous as hint.
-  std::vector<ItemIndex> addKeys(ItemIndex parent, const std::vector<std::string>& names) {
-    std::vector<ItemIndex> keys;
-    ItemIndex hint = kNoItem;
-    for (const std::string& name : names) {
-      hint = addKey(store(), parent, hint, name.c_str());
-      keys.push_back(hint);
-    }
-    return keys;
-  }
-  std::vector<ItemIndex> addValues(ItemIndex key, const std::vector<std::string>& names) {
-    std::vector<ItemIndex> values;
-    for (const std::string& name : names) values.push_back(addValue(store(), key, name.c_str()));
-    return values;
-  }
 
  private:
   std::unique_ptr<SnapshotStore> holder_;

@@ -69,12 +69,6 @@ TEST_F(SizesTest, SizesCountNamesAndDataAndLeaveGhostsOut) {
   for (int root = 0; root < kRootKeyCount; ++root) rootBytes += rec(root).byteCount;
   EXPECT_EQ(totals.byteCount, rootBytes);
   EXPECT_EQ(countItems(store(), 2), rootBytes);
-
-  removeValue(store(), keyRecord(store(), a).firstValue);
-  removeGhostSubtree(store(), b);
-  recomputeSizes(store(), 0);
-  EXPECT_EQ(sizes(a), Sizes(0, 2));
-  EXPECT_EQ(sizes(3), Sizes(1, 19 + 2));
 }
 
 // ---- A compared snapshot ---------------------------------------------------------
@@ -108,18 +102,6 @@ class ComparedTreeTest : public TreeTest {
 
   ItemIndex soft, added, gone, goneSub, skip, hidden, notRead, refused, target, refusedValueKey;
 };
-
-TEST_F(ComparedTreeTest, ItemCountsLeaveGhostsOut) {
-  EXPECT_EQ(countItems(store(), 0), 5 + 10 - 2);
-  EXPECT_EQ(countItems(store(), 1), 8 - 2);
-  EXPECT_EQ(countSubtreeKeys(store(), 3, true), 3);  // HKLM, Soft, Added
-  EXPECT_EQ(countSubtreeKeys(store(), 3, false), 5);
-  EXPECT_EQ(countSubtreeKeys(store(), gone, true), 0);
-  EXPECT_EQ(countSubtreeValues(store(), 3, true), 4);  // same, chg, new, a
-  EXPECT_EQ(countSubtreeValues(store(), 3, false), 6);
-  EXPECT_EQ(countSubtreeValues(store(), soft, true), 4);
-  EXPECT_EQ(countSubtreeValues(store(), gone, false), 1);
-}
 
 TEST_F(ComparedTreeTest, StatusCountsHonourKeysOnly) {
   recomputeSizes(store(), 0);

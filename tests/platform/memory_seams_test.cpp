@@ -1,5 +1,5 @@
-// The in-memory registry (enumeration order, value look-ups, deletion as Windows
-// does them) and the clock seam's conversions.
+// The in-memory registry (enumeration order and deletion as Windows does them) and the
+// clock seam's conversions.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -48,48 +48,16 @@ TEST(MemoryRegistry, EnumeratesSubkeysCaseInsensitivelyInUpperCaseOrder) {
   EXPECT_EQ(reg.openHandleCount(), 0);
 }
 
-TEST(MemoryRegistry, ValuesKeepCreationOrderAndLookUpIgnoringCase) {
-  MemoryRegistry reg;
-  reg.putValue(kSoftware, "zz", 1, "a");
-  reg.putValue(kSoftware, "AA", 4, "bbbb");
-  reg.putValue(kSoftware, "ZZ", 3, "c");  // same value: replaced where it stands
-  const RegKey key = open(reg, "SOFTWARE");
-  char name[260];
-  uint8_t data[16];
-  std::vector<std::string> names;
-  for (uint32_t i = 0;; ++i) {
-    uint32_t nameLength = sizeof name;
-    uint32_t type = 0;
-    uint32_t dataLength = sizeof data;
-    if (reg.enumValue(key, i, name, &nameLength, &type, data, &dataLength) != platform::kRegOk) break;
-    names.push_back(std::string(name) + ":" + std::to_string(type));
-  }
-  EXPECT_EQ(names, (std::vector<std::string>{"zz:3", "AA:4"}));
-  uint32_t type = 0;
-  uint32_t size = 0;
-  EXPECT_EQ(reg.queryValue(key, "aa", &type, nullptr, &size), platform::kRegOk);
-  EXPECT_EQ(size, 4u);
-  size = 2;
-  EXPECT_EQ(reg.queryValue(key, "aa", &type, data, &size), platform::kRegMoreData);
-  EXPECT_EQ(size, 4u);
-  reg.closeKey(key);
-}
-
 TEST(MemoryRegistry, KeysAreDeletedOnlyWithoutSubkeysAndOldHandlesSeeTheDeletion) {
   MemoryRegistry reg;
   reg.addKeyPath(std::string(kSoftware) + "\\A\\B");
   const RegKey b = open(reg, "Software\\a\\b");
-  RegKey software = open(reg, "Software");
+  const RegKey software = open(reg, "Software");
   EXPECT_EQ(reg.deleteKey(software, "A"), platform::kRegAccessDenied);
   EXPECT_EQ(reg.deleteKey(software, "A\\B"), platform::kRegOk);
   platform::RegKeyInfo info{};
   EXPECT_EQ(reg.queryInfoKey(b, &info), platform::kRegKeyDeleted);
-  EXPECT_EQ(reg.closeKey(b), platform::kRegOk);
-  EXPECT_EQ(reg.closeKey(b), platform::kRegInvalidHandle);
-  RegKey created = 0;
-  EXPECT_EQ(reg.createKey(software, "A\\C\\D", platform::kRegAllAccess, &created), platform::kRegOk);
-  EXPECT_TRUE(reg.keyExists("hkey_current_user\\software\\a\\c\\d"));
-  reg.closeKey(created);
+  reg.closeKey(b);
   reg.closeKey(software);
 }
 

@@ -8,7 +8,6 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/memory/exit_trap.h"
 #include "platform/memory/recording_messages.h"
 
 namespace {
@@ -134,33 +133,6 @@ TEST(MemoryPoolReport, AllocationFailureShowsTheSystemTextTaskModalWithoutOwner)
   EXPECT_LE(messages.recorder.shown[0].text.size(), 127u);
   EXPECT_TRUE(messages.recorder.shown[0].flags & platform::kMsgTaskModal);
   EXPECT_TRUE(messages.recorder.shown[0].flags & platform::kMsgNoOwner);
-}
-
-TEST(CapacityLimit, EachLimitShowsItsMessageAndExitsWithStatusOne) {
-  struct Case {
-    CapacityLimit limit;
-    const char* text;
-  } cases[] = {
-      {CapacityLimit::kItemCount,
-       "レジストリの個数が制限を越えているため処理できません。実行を終了します。"},
-      {CapacityLimit::kDataSize,
-       "レジストリのデータ量が制限を越えているため処理できません。実行を終了します。"},
-  };
-  for (const Case& c : cases) {
-    platform::ScopedMessages messages;
-    platform::ExitTrap trap;
-    int status = -1;
-    try {
-      stopAtCapacityLimit(c.limit);
-    } catch (const platform::ExitCalled& exit) {
-      status = exit.status;
-    }
-    EXPECT_EQ(status, 1);
-    ASSERT_EQ(messages.recorder.shown.size(), 1u);
-    EXPECT_EQ(messages.recorder.shown[0].text, c.text);
-    EXPECT_EQ(messages.recorder.shown[0].caption, "ゾルファン");
-    EXPECT_EQ(messages.recorder.shown[0].flags & 0xF, platform::kMsgOk);
-  }
 }
 
 #if GTEST_HAS_DEATH_TEST && !defined(_WIN32)
