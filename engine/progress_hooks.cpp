@@ -1,17 +1,13 @@
 #include "engine/progress_hooks.h"
 
-#include <chrono>
+#include "platform/clock.h"
 
 namespace {
 StatusTextHook statusTextHook = nullptr;
 MessagePumpHook messagePumpHook = nullptr;
 KeepAliveHook keepAliveHook = nullptr;
 
-int64_t nowMs() {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(
-             std::chrono::steady_clock::now().time_since_epoch())
-      .count();
-}
+int64_t nowMs() { return platform::tickMilliseconds(); }
 }  // namespace
 
 void setStatusTextHook(StatusTextHook hook) { statusTextHook = hook; }

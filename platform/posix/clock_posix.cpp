@@ -23,6 +23,12 @@ bool toLocalTime(time_t seconds, LocalTime& local) {
 
 }  // namespace
 
+int64_t tickMilliseconds() {
+  struct timespec now;
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
 LocalTime localTimeNow() {
   LocalTime local{1970, 1, 1, 0, 0, 0};
   toLocalTime(time(nullptr), local);

@@ -10,6 +10,8 @@ LocalTime fromSystemTime(const SYSTEMTIME& time) {
 }
 }  // namespace
 
+int64_t tickMilliseconds() { return static_cast<int64_t>(GetTickCount64()); }
+
 LocalTime localTimeNow() {
   SYSTEMTIME now;
   GetLocalTime(&now);
