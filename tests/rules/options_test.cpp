@@ -131,26 +131,6 @@ TEST(OptionsFileDecode, UnusableImagesLeaveEverySettingAlone) {
   EXPECT_EQ(o.entries[openWarnRows], 5);
 }
 
-TEST(OptionsFileDecode, EveryFlippedByteGivesAUsableResultOrNone) {
-  ProgramOptions source = sampleOptions();
-  uint8_t image[kOptionsFileBytes];
-  encodeOptionsFile(source, image);
-  for (size_t at = 0; at < kOptionsFileBytes; ++at) {
-    uint8_t copy[kOptionsFileBytes];
-    std::memcpy(copy, image, sizeof copy);
-    copy[at] ^= 0xA5;
-    ProgramOptions o = source;
-    if (!decodeOptionsFile(copy, sizeof copy, o)) {
-      EXPECT_LT(at, 4u) << "only the two leading words can make the file unusable";
-      continue;
-    }
-    EXPECT_EQ(o.entries[OPT_CHANGED_ONLY], 0);
-    EXPECT_EQ(o.entries[OPT_UNCHECKED_ONLY], 0);
-    EXPECT_NE(o.entries[openWarnRows], 0);
-    EXPECT_LT(std::strlen(o.dataFolder), static_cast<size_t>(kDataFolderBytes));
-  }
-}
-
 class OptionsFileTest : public ::testing::Test {
  protected:
   std::vector<std::string> folderEntries() const {

@@ -103,25 +103,6 @@ TEST(FormatValueShort, EveryKindAtItsCuts) {
   }
 }
 
-TEST(FormatValueShort, NeverBeyondTheWidthForAnyKindWidthOrLength) {
-  std::vector<uint8_t> data(200);
-  for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<uint8_t>(i % 7 == 3 ? 0 : 'a' + i % 26);
-  const int kinds[] = {VALUE_KIND_TEXT, VALUE_KIND_MULTI_TEXT, VALUE_KIND_BYTES, VALUE_KIND_NUMBER};
-  for (int kind : kinds) {
-    for (int width = 1; width <= 140; ++width) {
-      for (int length = 0; length <= 60; ++length) {
-        std::vector<uint8_t> part(data.begin(), data.begin() + length);
-        std::string shown = shortForm(width, part, kind);
-        ASSERT_LE(shown.size(), static_cast<size_t>(width - 1))
-            << "kind " << kind << " width " << width << " length " << length;
-      }
-    }
-  }
-  char untouched = '#';
-  formatValueShort(&untouched, 0, data.data(), 10, VALUE_KIND_TEXT);
-  EXPECT_EQ(untouched, '#');
-}
-
 TEST(FormatPrintable, OnlyPrintableAsciiSurvives) {
   const uint8_t source[] = {0x1F, 0x20, 'A', 0x7E, 0x7F, 0x80, 0x82, 0xA0, 0xFF};
   char dest[10];
