@@ -179,27 +179,6 @@ TEST(HexDumps, MeasuredSizeIsExactForEveryLengthAndWideOffsets) {
   EXPECT_NE(std::string(dump.data()).find("\r\n100000: 00 "), std::string::npos);
 }
 
-std::string grouped(int64_t value, int width) {
-  char buffer[kGroupedNumberBytes + 8];
-  return formatGroupedNumber(buffer, sizeof buffer, value, width);
-}
-
-TEST(FormatGroupedNumber, RightAlignedWithCommasAndWidenedWhenTooLong) {
-  const struct {
-    int64_t value;
-    int width;
-    const char* text;
-  } cases[] = {
-      {0, 7, "      0"},         {1234, 7, "  1,234"},       {999, 7, "    999"},
-      {123456, 7, "123,456"},    {-1234, 7, " -1,234"},      {1234567, 10, " 1,234,567"},
-      // Wider than the field: the field widens, the number stays whole.
-      {1048576, 7, "1,048,576"}, {4194304, 7, "4,194,304"},  {100000000, 10, "100,000,000"},
-      {-1234567, 3, "-1,234,567"}, {5, 0, "5"},
-      {INT64_MIN, 1, "-9,223,372,036,854,775,808"},
-  };
-  for (const auto& c : cases) EXPECT_EQ(grouped(c.value, c.width), c.text) << c.value;
-}
-
 TEST(FormatGroupedNumber, ATooSmallBufferShowsMarksNotAnotherNumber) {
   char small[6];
   EXPECT_STREQ(formatGroupedNumber(small, sizeof small, 1234567, 3), "#####");
