@@ -179,31 +179,6 @@ class RuleLookupTest : public store_tree::TreeTest {
   }
 };
 
-TEST_F(RuleLookupTest, PathRulesAndPatternsAtEveryDepth) {
-  addPath("HKEY_USERS|\\s|Software|\\*Cache", CONTROL_NOT_CHECKED);
-  addPath("HKEY_LOCAL_MACHINE|SOFTWARE|Vendor", CONTROL_NOT_READ);
-  addPath("HKEY_LOCAL_MACHINE|SYSTEM|ControlSet\\*|Enum", CONTROL_HIDDEN);
-  addPath("HKEY_LOCAL_MACHINE|SYSTEM|Select", CONTROL_AUTOCHECK_TARGET);
-  key(std::string("HKEY_USERS\\") + kSid1001 + "\\Software\\IconCache");
-  key(std::string("HKEY_USERS\\") + kSid1001 + "\\Software\\Other");
-  key("HKEY_USERS\\S-1-5-21-1-2-3-500\\software\\THUMBCACHE");
-  key("HKEY_USERS\\S-1-5-18\\Software\\IconCache");
-  key("HKEY_LOCAL_MACHINE\\software\\VENDOR\\Inside");
-  key("HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet001\\Enum");
-  key("HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet002\\enum");
-  key("HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Enum");
-  key("HKEY_LOCAL_MACHINE\\SYSTEM\\Select");
-  const std::map<std::string, ControlWord> expected = {
-      {std::string("HKEY_USERS\\") + kSid1001 + "\\Software\\IconCache", RULE_KEY << 8 | 3},
-      {"HKEY_USERS\\S-1-5-21-1-2-3-500\\software\\THUMBCACHE", RULE_KEY << 8 | 3},
-      {"HKEY_LOCAL_MACHINE\\software\\VENDOR", RULE_KEY << 8 | 1},
-      {"HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet001\\Enum", RULE_KEY << 8 | 2},
-      {"HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet002\\enum", RULE_KEY << 8 | 2},
-      {"HKEY_LOCAL_MACHINE\\SYSTEM\\Select", RULE_KEY << 8 | 13},
-  };
-  EXPECT_EQ(lookUpAll(), expected);
-}
-
 TEST_F(RuleLookupTest, SameNameRuleOnlyWhereNoPathRuleHasACode) {
   const RuleIndex same = addRule(sameKeysNode(), "Cache", CONTROL_NOT_CHECKED, kRuleSetUser);
   setRuleFlags(same, RULE_SAME_NAME, 0);

@@ -1,5 +1,5 @@
-// The search history: its update rules, and search.dat byte by byte (damaged files
-// are the search_history fuzz target's part).
+// The search history: its update rules, search.dat byte by byte, and damaged links
+// ending in an empty history.
 #include "search/search_history.h"
 
 #include <gtest/gtest.h>
@@ -95,6 +95,33 @@ TEST_F(SearchHistoryTest, FileImageByteByByte) {
   std::vector<uint8_t> again;
   encodeSearchHistory(back, again);
   EXPECT_EQ(again, image);
+}
+
+// A slot on no list or on both, a loop, or a link or count out of range: refused whole
+// (arbitrary bytes are the search_history fuzz target's part).
+TEST_F(SearchHistoryTest, DamagedHeaderOrLinksGiveAnEmptyHistory) {
+  addSearchHistory(h, -1, "x", 1);
+  addSearchHistory(h, -1, "y", 1);
+  std::vector<uint8_t> good;
+  encodeSearchHistory(h, good);
+  struct Damage { size_t offset; uint16_t word; };
+  const Damage cases[] = {
+      {2, 2},                 // format version
+      {4, 21},                // record count
+      {8, 20},                // history head out of range
+      {12, 0},                // free head = the history's last slot: on both lists
+      {16, 0},                // slot 0 links to itself: a loop
+      {16 + 260, 0xFFFF},     // the head (slot 1) ends the history: slot 0 on no list
+      {16 + 260 * 2, 0x7F},   // free link out of range
+  };
+  for (const Damage& d : cases) {
+    std::vector<uint8_t> image = good;
+    image[d.offset] = static_cast<uint8_t>(d.word);
+    image[d.offset + 1] = static_cast<uint8_t>(d.word >> 8);
+    SearchHistory back;
+    EXPECT_FALSE(decodeSearchHistory(back, image.data(), image.size())) << d.offset;
+    EXPECT_TRUE(isEmptyHistory(back)) << d.offset;
+  }
 }
 
 TEST_F(SearchHistoryTest, SavedFileReadsBackAndAMissingFileIsEmpty) {
