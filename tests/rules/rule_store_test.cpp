@@ -110,39 +110,6 @@ TEST(RuleNames, PlainNamesAndPatterns) {
   }
 }
 
-std::vector<std::string> split(const std::string& line, std::vector<bool>* cuts = nullptr) {
-  std::vector<std::string> parts;
-  char component[kRuleComponentBytes];
-  for (size_t at = 0; at < line.size();) {
-    bool cut = false;
-    const size_t next = splitRulePath(line.data(), line.size(), at, component, &cut);
-    EXPECT_GT(next, at);
-    if (next <= at) break;
-    at = next;
-    parts.emplace_back(component);
-    if (cuts) cuts->push_back(cut);
-  }
-  return parts;
-}
-
-TEST(RuleNames, SplitRulePathEscapes) {
-  using V = std::vector<std::string>;
-  EXPECT_EQ(split("HKEY_LOCAL_MACHINE\\A\\B"), (V{"HKEY_LOCAL_MACHINE", "A", "B"}));
-  EXPECT_EQ(split("A\\\\*B"), (V{"A\\*B"}));                // doubled: one literal backslash
-  EXPECT_EQ(split("HKEY_USERS\\\\\\s"), (V{"HKEY_USERS", "\\s"}));  // separator, then a pattern
-  EXPECT_EQ(split("A\\\\\\\\B"), (V{"A", "", "\\B"}));
-  EXPECT_EQ(split("A\\\\,B"), (V{"A", "", ",B"}));
-  EXPECT_EQ(split("A\\"), (V{"A"}));
-  EXPECT_EQ(split("A\\\\"), (V{"A\\"}));
-  EXPECT_EQ(split("\\A"), (V{"", "A"}));
-  EXPECT_EQ(split("A\\\\\\"), (V{"A", "\\"}));
-  // After 255 copied bytes a component is cut; the rest is the next component.
-  std::vector<bool> cuts;
-  const std::string exact(255, 'x');
-  EXPECT_EQ(split(exact + "\\y" + exact + "zz", &cuts), (V{exact, "y" + exact.substr(1), "xzz"}));
-  EXPECT_EQ(cuts, (std::vector<bool>{false, true, false}));
-}
-
 // ---------------------------------------------------------------- ruleForItem
 
 class RuleLookupTest : public store_tree::TreeTest {

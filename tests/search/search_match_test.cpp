@@ -1,6 +1,6 @@
 // Matching terms against candidates where the expression property tests' reference
 // does not reach (the empty term, a NUL inside the candidate, a lead byte at its end),
-// and the matchers against naive references on random strings.
+// and the wildcard matcher against a naive reference on random strings.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -37,8 +37,9 @@ TEST(SearchTermMatch, CandidateIsReadByLengthOnly) {
 
 }  // namespace
 
-// The wildcard and plain matchers against naive references on random cp932-like
-// strings: every way of letting each '*' take 0..n bytes is tried recursively.
+// The wildcard matcher against a naive reference on random cp932-like strings: every
+// way of letting each '*' take 0..n bytes is tried recursively (the plain matcher is
+// the search walk tests' and the expression property tests' part).
 
 namespace {
 
@@ -73,20 +74,6 @@ bool naiveWildcard(const std::string& pat, const std::string& s, bool partial) {
   return false;
 }
 
-bool naivePlain(const std::string& text, const std::string& s, bool partial) {
-  auto eq = [](const std::string& a, size_t at, const std::string& b) {
-    for (size_t i = 0; i < b.size(); ++i) {
-      if (cp932::foldAscii(a[at + i]) != cp932::foldAscii(b[i])) return false;
-    }
-    return true;
-  };
-  if (!partial) return s.size() == text.size() && eq(s, 0, text);
-  for (size_t at = 0; at + text.size() <= s.size(); at += at < s.size() ? charLen(s, at) : 1) {
-    if (eq(s, at, text)) return true;
-  }
-  return false;
-}
-
 std::string randomText(std::mt19937& rng, bool pattern) {
   // Few distinct bytes so matches happen: letters in both cases, a lead byte whose
   // trail bytes are ASCII letters too, and the wildcards.
@@ -110,18 +97,6 @@ TEST(SearchMatchProperty, WildcardAgreesWithTheNaiveReference) {
     ASSERT_EQ(matchWildcard(pat.data(), pat.size(), partial, s.data(), s.size()),
               naiveWildcard(pat, s, partial))
         << "pattern '" << pat << "' text '" << s << "' partial " << partial;
-  }
-}
-
-TEST(SearchMatchProperty, PlainAgreesWithTheNaiveReference) {
-  std::mt19937 rng(7);
-  for (int i = 0; i < 60000; ++i) {
-    const std::string text = randomText(rng, false).substr(0, 3);
-    const std::string s = randomText(rng, false);
-    const bool partial = (i & 1) != 0;
-    ASSERT_EQ(matchPlainText(text.data(), text.size(), partial, s.data(), s.size()),
-              naivePlain(text, s, partial))
-        << "text '" << text << "' candidate '" << s << "' partial " << partial;
   }
 }
 

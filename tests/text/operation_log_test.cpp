@@ -52,17 +52,6 @@ std::string entryText(int n) {
   return text;
 }
 
-TEST_F(OperationLogTest, NothingIsCopiedBeforeASecondEntryOrWithoutTheClipboard) {
-  EXPECT_FALSE(copyOperationLogToClipboard());
-  logOperation(":バージョン");
-  EXPECT_FALSE(copyOperationLogToClipboard());
-  EXPECT_EQ(clipboard_.board.copies, 0);
-  logOperation(":次を検索:%x", 5);
-  clipboard_.board.openFails = true;
-  EXPECT_FALSE(copyOperationLogToClipboard());
-  EXPECT_TRUE(messages_.recorder.shown.empty());
-}
-
 TEST_F(OperationLogTest, EntriesAreCutAt255BytesNeverInsideACharacter) {
   logOperation("%s", std::string(300, 'x').c_str());
   logOperation("%s", (std::string(254, 'y') + "あ").c_str());  // the lead byte would be byte 255
