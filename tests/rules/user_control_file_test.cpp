@@ -1,6 +1,5 @@
-// userCtrl.dat: the byte layout, what a save and a load bring back, damaged files (by
-// hand; arbitrary bytes are the user_control fuzz target's part), and the safe
-// replacement of the file.
+// userCtrl.dat: the byte layout, what a save and a load bring back, damaged files, and
+// the safe replacement of the file.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -121,6 +120,29 @@ TEST_F(UserControlTest, SaveAndLoadRestoreExactlyTheUserRulesAndTheirPaths) {
   resetRules();
   loadRuleFiles(allSwitches(true), folder);
   EXPECT_EQ(dumpRules(), expected);
+}
+
+TEST_F(UserControlTest, EveryFlippedByteEndsInAFullLoadOrNone) {
+  buildUserRules();
+  std::vector<uint8_t> image;
+  encodeUserControl(image);
+  resetRules();
+  const Dump empty = dumpRules();
+  int refused = 0;
+  for (size_t at = 0; at < image.size(); ++at) {
+    for (uint8_t mask : {0x01, 0x80, 0xFF}) {
+      std::vector<uint8_t> damaged = image;
+      damaged[at] = static_cast<uint8_t>(damaged[at] ^ mask);
+      resetRules();
+      if (decodeUserControl(damaged.data(), damaged.size())) {
+        dumpRules();  // checks the store's invariants
+      } else {
+        ++refused;
+        ASSERT_EQ(dumpRules(), empty) << "byte " << at;
+      }
+    }
+  }
+  EXPECT_GT(refused, 0);
 }
 
 TEST_F(UserControlTest, DamagedFilesAreIgnoredWhole) {

@@ -58,13 +58,6 @@ TEST_F(SearchHistoryTest, ChosenEntryWithSameTextOnlyTakesTheNewFlags) {
   EXPECT_EQ(texts(h), (std::vector<std::string>{"ALPHA", "alpha", "beta"}));
 }
 
-TEST_F(SearchHistoryTest, TypedTextEqualToAnotherEntryThanTheChosenOneAddsASecondEntry) {
-  addSearchHistory(h, -1, "old", 0x117);
-  const int chosen = addSearchHistory(h, -1, "new", 0x117);
-  addSearchHistory(h, chosen, "old", 0x117);
-  EXPECT_EQ(texts(h), (std::vector<std::string>{"old", "new", "old"}));
-}
-
 TEST_F(SearchHistoryTest, ChoosingMovesToTheHeadAndMarksDirty) {
   const int a = addSearchHistory(h, -1, "a", 1);
   addSearchHistory(h, -1, "b", 1);
