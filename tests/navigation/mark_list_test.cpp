@@ -53,20 +53,13 @@ TEST(MarkListFile, NotesPushNoMarkOutAndTheTableStopsAtAHundred) {
   EXPECT_EQ(std::to_string(read(file).count) + read(file).marks[kMaxMarks - 1].heading, "100m99");
 }
 
-// Every cut, and changed bytes at every place, read to sound marks that write back as read.
-TEST(MarkListFile, WrittenCrLfFileReadsBackAndDamagedCopiesStaySound) {
+// The file is written with CR LF line ends and reads back as written (damaged files are
+// the mark_list fuzz target's part).
+TEST(MarkListFile, WrittenCrLfFileReadsBack) {
   const MarkList list = read(kFlag + "1\n\"a\"\tHKEY_USERS\\S\\\\\\v\n\"漢\"\tHKEY_CURRENT_USER\n");
   const std::string good = written(list);
   ASSERT_EQ(good, kFlag + "1\r\n\"a\"\tHKEY_USERS\\S\\\\\\v\r\n\"漢\"\tHKEY_CURRENT_USER\r\n");
-  for (size_t i = 0; i <= good.size(); ++i) {
-    for (int flip : {-1, 0x01, 0x22, 0x0a, 0x80}) {
-      std::string damaged = good.substr(0, flip < 0 ? i : good.size());
-      if (flip >= 0 && i < damaged.size()) damaged[i] = static_cast<char>(damaged[i] ^ flip);
-      const MarkList got = read(damaged);
-      for (int m = 0; m < got.count; ++m) EXPECT_TRUE(markHeadingAcceptable(got.marks[m].heading) && markPathAcceptable(got.marks[m].path));
-      EXPECT_EQ(marksOf(read(written(got))), marksOf(got)) << i;
-    }
-  }
+  EXPECT_EQ(marksOf(read(good)), marksOf(list));
 }
 
 TEST(MarkListEditing, RefusesWhatCouldNotBeReadBackAndAnythingInNoUpdateMode) {

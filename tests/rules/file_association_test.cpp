@@ -66,15 +66,6 @@ TEST_F(FileAssociationTest, StateTellsThisProgramFromAnotherCopyAndAnotherProgra
   EXPECT_EQ(rsvAssociationState(kProgram), RSV_OTHER_PROGRAM);
 }
 
-TEST_F(FileAssociationTest, AFailingStepStopsTheRest) {
-  ASSERT_TRUE(reg_.addKeyPath(kTypePath + "\\DefaultIcon"));  // there, but refused
-  reg_.failOpen(kTypePath + "\\DefaultIcon", platform::kRegAccessDenied);
-  EXPECT_FALSE(setRsvAssociation(kProgram));
-  EXPECT_EQ(defaultValue(".rsv"), "rsvFile_Quillfen_Tarnwick");
-  EXPECT_FALSE(reg_.keyExists(kTypePath + "\\shell"));
-  reg_.clearFaults();
-}
-
 TEST_F(FileAssociationTest, RemoveDeletesBothTreesAndNothingElse) {
   ASSERT_TRUE(setRsvAssociation(kProgram));
   ASSERT_TRUE(reg_.addKeyPath(kTypePath + "\\shell\\edit\\command"));

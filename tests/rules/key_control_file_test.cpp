@@ -62,14 +62,6 @@ TEST_F(KeyControlTest, LineSyntax) {
   dumpRules();
 }
 
-TEST_F(KeyControlTest, RepeatedLinesAreReported) {
-  const KeyControlReport report = parseText(
-      "[NoCheck]\nHKEY_USERS\\\\\\s\nHKEY_USERS\\S-1-5-21-9-9-9-1000\nHKEY_USERS\\X\n",
-      allSwitches(true));
-  // Repeated: the second rule line only names a key the pattern covers.
-  EXPECT_EQ(counts(report), "4 0 1 0 0 3 1 0 0 3");
-}
-
 TEST_F(KeyControlTest, LongAndHostileLines) {
   const std::string longest = "HKEY_LOCAL_MACHINE\\" + std::string(240, 'a');  // 259 bytes
   ASSERT_EQ(longest.size(), 259u);

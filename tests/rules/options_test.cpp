@@ -92,17 +92,6 @@ TEST(OptionsFileDecode, OldFileGetsTheThreeNumericSettings) {
   EXPECT_EQ(o.entries[OPT_AUTOCHECK_MINUTES], 10);
 }
 
-TEST(OptionsFileDecode, NoGroupingWithoutClassInformation) {
-  OptionsImage image;
-  image.entry(openWarnRows, 500).entry(OPT_NO_CLASS_INFO, 1).entry(OPT_GROUP_CLASS_INFO, 1);
-  ProgramOptions o{};
-  ASSERT_TRUE(decodeOptionsFile(image.bytes().data(), image.bytes().size(), o));
-  EXPECT_EQ(o.entries[OPT_GROUP_CLASS_INFO], 0);
-  image.entry(OPT_NO_CLASS_INFO, 0);
-  ASSERT_TRUE(decodeOptionsFile(image.bytes().data(), image.bytes().size(), o));
-  EXPECT_EQ(o.entries[OPT_GROUP_CLASS_INFO], 1);
-}
-
 TEST(OptionsFileDecode, UnusableImagesLeaveEverySettingAlone) {
   const ProgramOptions before = sampleOptions();
   auto rejected = [&before](const std::vector<uint8_t>& bytes, size_t size) {
@@ -129,26 +118,6 @@ TEST(OptionsFileDecode, UnusableImagesLeaveEverySettingAlone) {
   longer.resize(1000, 0xFF);
   EXPECT_TRUE(decodeOptionsFile(longer.data(), longer.size(), o));
   EXPECT_EQ(o.entries[openWarnRows], 5);
-}
-
-TEST(OptionsFileDecode, EveryFlippedByteGivesAUsableResultOrNone) {
-  ProgramOptions source = sampleOptions();
-  uint8_t image[kOptionsFileBytes];
-  encodeOptionsFile(source, image);
-  for (size_t at = 0; at < kOptionsFileBytes; ++at) {
-    uint8_t copy[kOptionsFileBytes];
-    std::memcpy(copy, image, sizeof copy);
-    copy[at] ^= 0xA5;
-    ProgramOptions o = source;
-    if (!decodeOptionsFile(copy, sizeof copy, o)) {
-      EXPECT_LT(at, 4u) << "only the two leading words can make the file unusable";
-      continue;
-    }
-    EXPECT_EQ(o.entries[OPT_CHANGED_ONLY], 0);
-    EXPECT_EQ(o.entries[OPT_UNCHECKED_ONLY], 0);
-    EXPECT_NE(o.entries[openWarnRows], 0);
-    EXPECT_LT(std::strlen(o.dataFolder), static_cast<size_t>(kDataFolderBytes));
-  }
 }
 
 class OptionsFileTest : public ::testing::Test {
@@ -181,19 +150,6 @@ TEST_F(OptionsFileTest, SavingReplacesTheOldFileAndATemporaryAndReadsBack) {
   saved.entries[OPT_CHANGED_ONLY] = 0;
   saved.entries[OPT_UNCHECKED_ONLY] = 0;
   EXPECT_TRUE(sameOptions(loaded, saved));
-}
-
-TEST_F(OptionsFileTest, FailedSaveLeavesTheOldFileAndNoTemporary) {
-  std::vector<uint8_t> old(444, 0x33);
-  writeBytes(path_, old);
-  // The temporary file cannot be created where a folder of its name stands.
-  fs::create_directory(folder_ / "options.dat.tmp");
-  EXPECT_FALSE(saveOptionsFile(path_.string(), sampleOptions()));
-  EXPECT_EQ(rule_test::fileBytes(path_), old);
-  fs::remove(folder_ / "options.dat.tmp");
-  // A missing folder.
-  EXPECT_FALSE(saveOptionsFile((folder_ / "missing" / "options.dat").string(), sampleOptions()));
-  EXPECT_EQ(folderEntries(), std::vector<std::string>{"options.dat"});
 }
 
 #if defined(__linux__)

@@ -110,39 +110,6 @@ TEST(RuleNames, PlainNamesAndPatterns) {
   }
 }
 
-std::vector<std::string> split(const std::string& line, std::vector<bool>* cuts = nullptr) {
-  std::vector<std::string> parts;
-  char component[kRuleComponentBytes];
-  for (size_t at = 0; at < line.size();) {
-    bool cut = false;
-    const size_t next = splitRulePath(line.data(), line.size(), at, component, &cut);
-    EXPECT_GT(next, at);
-    if (next <= at) break;
-    at = next;
-    parts.emplace_back(component);
-    if (cuts) cuts->push_back(cut);
-  }
-  return parts;
-}
-
-TEST(RuleNames, SplitRulePathEscapes) {
-  using V = std::vector<std::string>;
-  EXPECT_EQ(split("HKEY_LOCAL_MACHINE\\A\\B"), (V{"HKEY_LOCAL_MACHINE", "A", "B"}));
-  EXPECT_EQ(split("A\\\\*B"), (V{"A\\*B"}));                // doubled: one literal backslash
-  EXPECT_EQ(split("HKEY_USERS\\\\\\s"), (V{"HKEY_USERS", "\\s"}));  // separator, then a pattern
-  EXPECT_EQ(split("A\\\\\\\\B"), (V{"A", "", "\\B"}));
-  EXPECT_EQ(split("A\\\\,B"), (V{"A", "", ",B"}));
-  EXPECT_EQ(split("A\\"), (V{"A"}));
-  EXPECT_EQ(split("A\\\\"), (V{"A\\"}));
-  EXPECT_EQ(split("\\A"), (V{"", "A"}));
-  EXPECT_EQ(split("A\\\\\\"), (V{"A", "\\"}));
-  // After 255 copied bytes a component is cut; the rest is the next component.
-  std::vector<bool> cuts;
-  const std::string exact(255, 'x');
-  EXPECT_EQ(split(exact + "\\y" + exact + "zz", &cuts), (V{exact, "y" + exact.substr(1), "xzz"}));
-  EXPECT_EQ(cuts, (std::vector<bool>{false, true, false}));
-}
-
 // ---------------------------------------------------------------- ruleForItem
 
 class RuleLookupTest : public store_tree::TreeTest {
@@ -178,31 +145,6 @@ class RuleLookupTest : public store_tree::TreeTest {
     return words;
   }
 };
-
-TEST_F(RuleLookupTest, PathRulesAndPatternsAtEveryDepth) {
-  addPath("HKEY_USERS|\\s|Software|\\*Cache", CONTROL_NOT_CHECKED);
-  addPath("HKEY_LOCAL_MACHINE|SOFTWARE|Vendor", CONTROL_NOT_READ);
-  addPath("HKEY_LOCAL_MACHINE|SYSTEM|ControlSet\\*|Enum", CONTROL_HIDDEN);
-  addPath("HKEY_LOCAL_MACHINE|SYSTEM|Select", CONTROL_AUTOCHECK_TARGET);
-  key(std::string("HKEY_USERS\\") + kSid1001 + "\\Software\\IconCache");
-  key(std::string("HKEY_USERS\\") + kSid1001 + "\\Software\\Other");
-  key("HKEY_USERS\\S-1-5-21-1-2-3-500\\software\\THUMBCACHE");
-  key("HKEY_USERS\\S-1-5-18\\Software\\IconCache");
-  key("HKEY_LOCAL_MACHINE\\software\\VENDOR\\Inside");
-  key("HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet001\\Enum");
-  key("HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet002\\enum");
-  key("HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Enum");
-  key("HKEY_LOCAL_MACHINE\\SYSTEM\\Select");
-  const std::map<std::string, ControlWord> expected = {
-      {std::string("HKEY_USERS\\") + kSid1001 + "\\Software\\IconCache", RULE_KEY << 8 | 3},
-      {"HKEY_USERS\\S-1-5-21-1-2-3-500\\software\\THUMBCACHE", RULE_KEY << 8 | 3},
-      {"HKEY_LOCAL_MACHINE\\software\\VENDOR", RULE_KEY << 8 | 1},
-      {"HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet001\\Enum", RULE_KEY << 8 | 2},
-      {"HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet002\\enum", RULE_KEY << 8 | 2},
-      {"HKEY_LOCAL_MACHINE\\SYSTEM\\Select", RULE_KEY << 8 | 13},
-  };
-  EXPECT_EQ(lookUpAll(), expected);
-}
 
 TEST_F(RuleLookupTest, SameNameRuleOnlyWhereNoPathRuleHasACode) {
   const RuleIndex same = addRule(sameKeysNode(), "Cache", CONTROL_NOT_CHECKED, kRuleSetUser);

@@ -109,28 +109,6 @@ TEST_F(UserControlTest, SaveAndLoadRestoreExactlyTheUserRulesAndTheirPaths) {
   ASSERT_TRUE(loadUserControlFile(file().string()));
   EXPECT_EQ(dumpRules(), expected);
 
-  // Without them, only the user's rules and the paths leading to them come back.
-  resetRules();
-  ASSERT_TRUE(loadUserControlFile(file().string()));
-  const Dump userOnly = rule_test::withTopNodes({
-      {"HKEY_CURRENT_CONFIG", "1/65"},
-      {"HKEY_CURRENT_USER|A", "0/1"},
-      {"HKEY_CURRENT_USER|A|B", "0/1"},
-      {"HKEY_CURRENT_USER|A|B|C", "0/1"},
-      {"HKEY_CURRENT_USER|A|B|C|Deep", "3/65"},
-      {"HKEY_CURRENT_USER|A|Val", "3/66"},
-      {"HKEY_LOCAL_MACHINE|SOFTWARE", "0/1"},
-      {"HKEY_LOCAL_MACHINE|SOFTWARE|Mine", "1/65"},
-      {"HKEY_LOCAL_MACHINE|SOFTWARE|Shipped", "0/1"},
-      {"HKEY_LOCAL_MACHINE|SOFTWARE|Shipped|Sub", "2/65"},
-      {"HKEY_USERS|\\s", "0/1"},
-      {"HKEY_USERS|\\s|Software", "0/1"},
-      {"HKEY_USERS|\\s|Software|Cache", "0/1"},
-      {"HKEY_USERS|\\s|Software|Cache|Inner", "13/65"},
-      {"SPECIAL_SETTINGS|SAME_KEYS|Temp", "3/97"},
-  });
-  EXPECT_EQ(dumpRules(), userOnly);
-
   // loadRuleFiles reads the file only when the option says so.
   std::ofstream(folder_ / "keyCtrl.txt", std::ios::binary) << kShipped;
   const std::string folder = folder_.string() + "/";

@@ -1,6 +1,6 @@
 // Compiling search expressions: grouping and precedence (read back from the flat
-// sequence), quoting, double-byte text, every error message, and capacity at the
-// longest text.
+// sequence), double-byte text, every error message, and capacity at the longest text
+// (quoting and term kinds are the property tests' part).
 #include "search/search_expression.h"
 
 #include <gtest/gtest.h>
@@ -93,20 +93,6 @@ TEST_F(SearchExpressionTest, PrecedenceIsNotThenAndThenOrFromTheLeft) {
       {"a | b | c", "(([a] | [b]) | [c])"},
       {"a|b&c|d", "(([a] | ([b] & [c])) | [d])"},
       {"a & ~b & c", "(([a] & ~[b]) & [c])"},
-  };
-  for (const Grouping& c : cases) EXPECT_EQ(compiled(c.text), c.tree) << c.text;
-}
-
-// The exact term texts; what they match is the property tests' part.
-TEST_F(SearchExpressionTest, TermKindsAndQuoting) {
-  const Grouping cases[] = {
-      {"^abc & $def | ghi", "((^[abc] & $[def]) | [ghi])"},
-      {"^\"Program Files\" & $\".exe\"", "(^[Program Files] & $[.exe])"},
-      {"\"say \"\"hi\"\"\" & x", "([say \"hi\"] & [x])"},
-      {"a\"\"b & x", "([a\"b] & [x])"},
-      {"\"(~&|^$)\" & x", "([(~&|^$)] & [x])"},
-      // An unclosed quote ends with the text.
-      {"x & \"a & b", "([x] & [a & b])"},
   };
   for (const Grouping& c : cases) EXPECT_EQ(compiled(c.text), c.tree) << c.text;
 }

@@ -1,5 +1,5 @@
-// The search history: its update rules, and search.dat byte by byte, with every
-// truncation and damaged links ending in an empty history.
+// The search history: its update rules, search.dat byte by byte, and damaged links
+// ending in an empty history.
 #include "search/search_history.h"
 
 #include <gtest/gtest.h>
@@ -58,13 +58,6 @@ TEST_F(SearchHistoryTest, ChosenEntryWithSameTextOnlyTakesTheNewFlags) {
   EXPECT_EQ(texts(h), (std::vector<std::string>{"ALPHA", "alpha", "beta"}));
 }
 
-TEST_F(SearchHistoryTest, TypedTextEqualToAnotherEntryThanTheChosenOneAddsASecondEntry) {
-  addSearchHistory(h, -1, "old", 0x117);
-  const int chosen = addSearchHistory(h, -1, "new", 0x117);
-  addSearchHistory(h, chosen, "old", 0x117);
-  EXPECT_EQ(texts(h), (std::vector<std::string>{"old", "new", "old"}));
-}
-
 TEST_F(SearchHistoryTest, ChoosingMovesToTheHeadAndMarksDirty) {
   const int a = addSearchHistory(h, -1, "a", 1);
   addSearchHistory(h, -1, "b", 1);
@@ -97,17 +90,8 @@ TEST_F(SearchHistoryTest, FileImageByteByByte) {
   EXPECT_EQ(again, image);
 }
 
-TEST_F(SearchHistoryTest, EveryTruncationGivesAnEmptyHistory) {
-  addSearchHistory(h, -1, "x", 1);
-  std::vector<uint8_t> image;
-  encodeSearchHistory(h, image);
-  for (size_t size = 0; size < image.size(); ++size) {
-    SearchHistory back;
-    EXPECT_FALSE(decodeSearchHistory(back, image.data(), size)) << size;
-    EXPECT_TRUE(isEmptyHistory(back)) << size;
-  }
-}
-
+// A slot on no list or on both, a loop, or a link or count out of range: refused whole
+// (arbitrary bytes are the search_history fuzz target's part).
 TEST_F(SearchHistoryTest, DamagedHeaderOrLinksGiveAnEmptyHistory) {
   addSearchHistory(h, -1, "x", 1);
   addSearchHistory(h, -1, "y", 1);
@@ -131,13 +115,6 @@ TEST_F(SearchHistoryTest, DamagedHeaderOrLinksGiveAnEmptyHistory) {
     EXPECT_FALSE(decodeSearchHistory(back, image.data(), image.size())) << d.offset;
     EXPECT_TRUE(isEmptyHistory(back)) << d.offset;
   }
-  std::vector<uint8_t> image = good;
-  std::fill(image.begin() + 16 + 4, image.begin() + 16 + 260, 'z');  // no terminator
-  SearchHistory back;
-  EXPECT_FALSE(decodeSearchHistory(back, image.data(), image.size()));
-  image = good;
-  image[0] = 0;  // the version word is not checked
-  EXPECT_TRUE(decodeSearchHistory(back, image.data(), image.size()));
 }
 
 TEST_F(SearchHistoryTest, SavedFileReadsBackAndAMissingFileIsEmpty) {

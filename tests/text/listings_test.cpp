@@ -207,8 +207,8 @@ TEST(ListingBlock, SecondPassNeverWritesPastTheMeasuredSize) {
 }  // namespace
 
 // The auto-check log: exact result blocks (no change, key structure only, details
-// with old data, controlled keys), CR LF bytes on disk, appending only, a log that
-// cannot be opened, the size warning at its bound, and the clear and show commands.
+// with old data, controlled keys), CR LF bytes on disk, appending only, the size
+// warning at its bound, and the clear and show commands.
 
 namespace {
 
@@ -282,11 +282,6 @@ TEST_F(AutoCheckLogTest, ControlledKeysAreWrittenOrSkippedByTheirState) {
       << block;
   EXPECT_EQ(block.find("Unread"), std::string::npos);
   EXPECT_EQ(block.find("Refused"), std::string::npos);
-}
-
-TEST_F(AutoCheckLogTest, LogThatCannotBeOpenedDropsTheBlock) {
-  // A folder in place of the log: the open fails and the folder is left alone.
-  EXPECT_FALSE(appendAutoCheckResult(::testing::TempDir(), cur(), base(), run));
 }
 
 TEST_F(AutoCheckLogTest, SizeWarningStartsAboveOneMillionBytes) {

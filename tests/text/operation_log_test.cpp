@@ -52,34 +52,6 @@ std::string entryText(int n) {
   return text;
 }
 
-TEST_F(OperationLogTest, NothingIsCopiedBeforeASecondEntryOrWithoutTheClipboard) {
-  EXPECT_FALSE(copyOperationLogToClipboard());
-  logOperation(":バージョン");
-  EXPECT_FALSE(copyOperationLogToClipboard());
-  EXPECT_EQ(clipboard_.board.copies, 0);
-  logOperation(":次を検索:%x", 5);
-  clipboard_.board.openFails = true;
-  EXPECT_FALSE(copyOperationLogToClipboard());
-  EXPECT_TRUE(messages_.recorder.shown.empty());
-}
-
-TEST_F(OperationLogTest, CopyHoldsEachEntryOnItsLineAndIsConfirmed) {
-  logOperation(":バージョン");
-  logOperation(":コピーキー:%x", 0x1f2e);
-  logOperation("v:開く:%x", 0x80000003u);
-  logOperation(":サイズ情報表示:%d", 1);
-  ASSERT_TRUE(copyOperationLogToClipboard());
-  EXPECT_EQ(clipboard_.board.text, ":バージョン\r\n:コピーキー:1f2e\r\nv:開く:80000003\r\n:サイズ情報表示:1\r\n");
-  ASSERT_EQ(messages_.recorder.shown.size(), 1u);
-  EXPECT_EQ(messages_.recorder.shown[0].text, kCopiedText);
-  EXPECT_EQ(messages_.recorder.shown[0].caption, "ゾルファン");
-  EXPECT_EQ(messages_.recorder.shown[0].flags, static_cast<unsigned>(platform::kMsgOk));
-  // Copying does not change the log.
-  const std::string first = clipboard_.board.text;
-  ASSERT_TRUE(copyOperationLogToClipboard());
-  EXPECT_EQ(clipboard_.board.text, first);
-}
-
 TEST_F(OperationLogTest, EntriesAreCutAt255BytesNeverInsideACharacter) {
   logOperation("%s", std::string(300, 'x').c_str());
   logOperation("%s", (std::string(254, 'y') + "あ").c_str());  // the lead byte would be byte 255

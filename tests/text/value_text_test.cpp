@@ -103,25 +103,6 @@ TEST(FormatValueShort, EveryKindAtItsCuts) {
   }
 }
 
-TEST(FormatValueShort, NeverBeyondTheWidthForAnyKindWidthOrLength) {
-  std::vector<uint8_t> data(200);
-  for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<uint8_t>(i % 7 == 3 ? 0 : 'a' + i % 26);
-  const int kinds[] = {VALUE_KIND_TEXT, VALUE_KIND_MULTI_TEXT, VALUE_KIND_BYTES, VALUE_KIND_NUMBER};
-  for (int kind : kinds) {
-    for (int width = 1; width <= 140; ++width) {
-      for (int length = 0; length <= 60; ++length) {
-        std::vector<uint8_t> part(data.begin(), data.begin() + length);
-        std::string shown = shortForm(width, part, kind);
-        ASSERT_LE(shown.size(), static_cast<size_t>(width - 1))
-            << "kind " << kind << " width " << width << " length " << length;
-      }
-    }
-  }
-  char untouched = '#';
-  formatValueShort(&untouched, 0, data.data(), 10, VALUE_KIND_TEXT);
-  EXPECT_EQ(untouched, '#');
-}
-
 TEST(FormatPrintable, OnlyPrintableAsciiSurvives) {
   const uint8_t source[] = {0x1F, 0x20, 'A', 0x7E, 0x7F, 0x80, 0x82, 0xA0, 0xFF};
   char dest[10];
@@ -196,27 +177,6 @@ TEST(HexDumps, MeasuredSizeIsExactForEveryLengthAndWideOffsets) {
   std::vector<char> dump(hexDump10Size(100010));
   formatHexDump10(dump.data(), data.data(), 100010);
   EXPECT_NE(std::string(dump.data()).find("\r\n100000: 00 "), std::string::npos);
-}
-
-std::string grouped(int64_t value, int width) {
-  char buffer[kGroupedNumberBytes + 8];
-  return formatGroupedNumber(buffer, sizeof buffer, value, width);
-}
-
-TEST(FormatGroupedNumber, RightAlignedWithCommasAndWidenedWhenTooLong) {
-  const struct {
-    int64_t value;
-    int width;
-    const char* text;
-  } cases[] = {
-      {0, 7, "      0"},         {1234, 7, "  1,234"},       {999, 7, "    999"},
-      {123456, 7, "123,456"},    {-1234, 7, " -1,234"},      {1234567, 10, " 1,234,567"},
-      // Wider than the field: the field widens, the number stays whole.
-      {1048576, 7, "1,048,576"}, {4194304, 7, "4,194,304"},  {100000000, 10, "100,000,000"},
-      {-1234567, 3, "-1,234,567"}, {5, 0, "5"},
-      {INT64_MIN, 1, "-9,223,372,036,854,775,808"},
-  };
-  for (const auto& c : cases) EXPECT_EQ(grouped(c.value, c.width), c.text) << c.value;
 }
 
 TEST(FormatGroupedNumber, ATooSmallBufferShowsMarksNotAnotherNumber) {
