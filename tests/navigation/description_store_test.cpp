@@ -3,6 +3,7 @@
 // beside the program (read from the source tree).
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -31,7 +32,9 @@ class DescriptionTest : public LayoutTest {
   bool marked(ItemIndex k) { return (keyFlags(store(), k) & VIEW_HAS_DESCRIPTION) != 0; }
   bool markedValue(ItemIndex v) { return (valueFlags(store(), v) & VIEW_HAS_DESCRIPTION) != 0; }
   ItemIndex valueRef(ItemIndex v) { return v | static_cast<ItemIndex>(kValueItemBit); }
-  std::string path_ = ::testing::TempDir() + "guide_test.txt";
+  // A name of this run's own: two test programs running at once must not share it.
+  std::string path_ = ::testing::TempDir() + "guide_test_" +
+                      std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + ".txt";
 };
 
 TEST_F(DescriptionTest, KeysValuesAndTheirText) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -128,7 +129,8 @@ inline KeyControlReport parseText(const std::string& text, const RuleFileSwitche
   return report;
 }
 
-// A fresh folder named after the running test under the temporary folder, removed
+// A fresh folder named after the running test and the moment it started (two test
+// programs running at once must not share it) under the temporary folder, removed
 // again at the end.
 struct TempFolder {
   TempFolder() {
@@ -140,7 +142,8 @@ struct TempFolder {
     std::filesystem::remove_all(path, ignored);
   }
   const std::filesystem::path path = std::filesystem::temp_directory_path() /
-      (std::string("kestrin-rules-") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+      (std::string("kestrin-rules-") + ::testing::UnitTest::GetInstance()->current_test_info()->name() +
+       "-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
 };
 
 inline std::vector<uint8_t> fileBytes(const std::filesystem::path& path) {
