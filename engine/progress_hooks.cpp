@@ -6,8 +6,6 @@ namespace {
 StatusTextHook statusTextHook = nullptr;
 MessagePumpHook messagePumpHook = nullptr;
 KeepAliveHook keepAliveHook = nullptr;
-
-int64_t nowMs() { return platform::tickMilliseconds(); }
 }  // namespace
 
 void setStatusTextHook(StatusTextHook hook) { statusTextHook = hook; }
@@ -23,12 +21,12 @@ void setKeepAliveHook(KeepAliveHook hook) { keepAliveHook = hook; }
 bool keepWindowAlive() { return keepAliveHook != nullptr && keepAliveHook(); }
 
 ProgressPacer::ProgressPacer(uint32_t callsPerClock)
-    : callsPerClock_(callsPerClock > 0 ? callsPerClock : 1), last_(nowMs()) {}
+    : callsPerClock_(callsPerClock > 0 ? callsPerClock : 1), last_(platform::tickMilliseconds()) {}
 
 bool ProgressPacer::due() {
   if (++calls_ < callsPerClock_) return false;
   calls_ = 0;
-  const int64_t now = nowMs();
+  const int64_t now = platform::tickMilliseconds();
   if (now - last_ < kProgressIntervalMs) return false;
   last_ = now;
   return true;

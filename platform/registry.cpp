@@ -2,8 +2,6 @@
 
 namespace platform {
 
-RegistrySeam& defaultRegistrySeam();  // platform/<system>/
-
 namespace {
 RegistrySeam* installedSeam = nullptr;
 }  // namespace

@@ -67,6 +67,8 @@ class RegistrySeam {
 
 // The seam in use; never null (the system registry on Windows).
 RegistrySeam& registry();
+// The platform's own seam, whatever is installed (platform/<system>/).
+RegistrySeam& defaultRegistrySeam();
 // Installs `seam` (not owned); nullptr goes back to the platform default.
 void setRegistrySeam(RegistrySeam* seam);
 

@@ -13,10 +13,6 @@
 
 #include "platform/registry.h"
 
-namespace platform {
-RegistrySeam& defaultRegistrySeam();
-}
-
 class OwnTimeRegistry : public platform::RegistrySeam {
  public:
   enum Part { kOpen, kQuery, kEnumKey, kEnumValue, kClose, kPartCount };
