@@ -7,6 +7,7 @@
 
 #include "engine/memory_pool.h"
 #include "engine/progress_hooks.h"
+#include "engine/read_log.h"
 #include "engine/store_walk.h"
 #include "engine/view_state.h"
 #include "platform/message_box.h"
@@ -54,39 +55,11 @@ const char kFirstReadDone[] = "レジストリ読み込み完了";
 ControlRuleHook gRuleHook = nullptr;
 ReaderHooks gHooks;
 
-int32_t clampToInt32(int64_t n) {
-  return n > std::numeric_limits<int32_t>::max() ? std::numeric_limits<int32_t>::max()
-                                                  : static_cast<int32_t>(n);
-}
-
-// The control code of a control word, when it is one the reader acts on; any other
-// code (the rules never give one) counts as none.
-uint8_t knownControlCodeOf(uint16_t word) {
-  const uint8_t code = static_cast<uint8_t>(word & kControlCodeMask);
-  switch (code) {
-    case kControlNotRead:
-    case kControlHidden:
-    case kControlNotChecked:
-    case kControlAutoCheckTarget:
-      return code;
-    default:
-      return 0;
-  }
-}
-
-uint16_t controlWordOf(SnapshotStore& store, ItemIndex item, bool isValue) {
-  return gRuleHook != nullptr ? gRuleHook(store, item, isValue) : 0;
-}
-
-// Sets SUM_CONTROLLED on `key` and its ancestors. While a store is being read the flag
-// is only ever set on whole chains, so the walk stops at the first key carrying it.
-void markControlledUp(SnapshotStore& store, ItemIndex key) {
-  int64_t budget = static_cast<int64_t>(store.counts.keyCount) + 1;
-  for (ItemIndex at = key; isKey(store, at) && budget-- > 0; at = keyRecord(store, at).parent) {
-    KeyRecord& record = keyRecord(store, at);
-    if (record.summary & SUM_CONTROLLED) break;
-    record.summary = static_cast<uint8_t>(record.summary | SUM_CONTROLLED);
-  }
+// The rules' control word for `name` below the key whose rule node is `parentNode`;
+// the key's own node in `*node` (null for a value).
+uint16_t controlWordOf(int32_t parentNode, const char* name, bool isValue, int32_t* node) {
+  if (node != nullptr) *node = -1;
+  return gRuleHook != nullptr ? gRuleHook(parentNode, name, isValue, node) : 0;
 }
 
 // The first non-ghost child of `parent` in `store` named `name`; -1 for the roots.
@@ -146,20 +119,23 @@ class DataBuffer {
   uint8_t spare_[1] = {0};
 };
 
-// What one read needs besides the store: the registry, the options, the buffers.
+// What one read needs besides the store: the registry, the options, the buffers, and
+// the log of what was read and is not stored yet.
 struct ReadSession {
   ReadSession(SnapshotStore& current, SnapshotStore& base, const ReaderOptions& readerOptions)
       : store(current),
         baseline(base),
         options(readerOptions),
         restricted(readerOptions.autoCheckOn),
-        reg(platform::registry()) {}
+        reg(platform::registry()),
+        log(current, readerOptions.keepValueData) {}
 
   SnapshotStore& store;
   SnapshotStore& baseline;
   const ReaderOptions& options;
   bool restricted;  // only what the baseline (the auto-check data) holds is read
   platform::RegistrySeam& reg;
+  ReadLog log;
   DataBuffer data;
   std::vector<char> nameBuffer = std::vector<char>(kNameBufferBytes);
   char* name = nameBuffer.data();
@@ -175,27 +151,16 @@ struct ReadSession {
 
 // A key whose subkeys are being enumerated.
 struct KeyFrame {
-  ItemIndex key;
   RegKey handle;
   bool ownsHandle;        // false for the predefined roots
   bool full;              // restricted read: everything below this key is read
   ItemIndex counterpart;  // restricted read: the same key in the baseline
+  int32_t ruleNode;       // what the rules resolved the key's name to
   uint32_t subKeyCount;
   uint32_t valueCount;
   uint32_t nextSubKey;
-  ItemIndex lastChild;  // the sibling hint for the next subkey
-  int64_t items;        // what the subkeys stored so far count for this key
-  int64_t bytes;
-  int depth;            // 0 for a root
+  int depth;  // 0 for a root
 };
-
-// Adds a finished key's sizes to its parent's frame (none for a root).
-void countInParent(ReadSession& s, std::vector<KeyFrame>& frames, ItemIndex key) {
-  if (frames.empty()) return;
-  const KeyRecord& record = keyRecord(s.store, key);
-  frames.back().items += 1 + static_cast<int64_t>(record.itemCount);
-  frames.back().bytes += record.byteCount;
-}
 
 // Whether an enumeration failure ends the list: the key itself is gone, so no later
 // index answers either. Any other failure concerns one item only.
@@ -207,6 +172,12 @@ bool endsEnumeration(long rc) {
 // The name the last enumeration left in the buffer: empty when it gave none.
 void terminateName(ReadSession& s, uint32_t nameLength) {
   s.name[std::min(nameLength, kNameBufferBytes - 1)] = '\0';
+}
+
+// The two error reports for `item`, which the log's last flush stored.
+void reportError(ReadSession& s, long rc, ItemIndex item, int32_t size) {
+  showRegistryAccessError(rc, s.store, item);
+  showRegistryOptionError(rc, size);
 }
 
 // Enumerates value `index` into the session's buffers. Data that outgrew the buffer
@@ -226,102 +197,59 @@ long enumValueAt(ReadSession& s, RegKey handle, uint32_t index, uint32_t* nameLe
   return rc;
 }
 
-// Reads the values of `key`; returns what they count for its sizes. The values come in
-// creation order: each is appended, and the list is sorted once at the end, so a key
-// with n values costs n log n name comparisons, not n*n/2.
-void readValues(ReadSession& s, ItemIndex key, RegKey handle, uint32_t count, int64_t* items,
-                int64_t* bytes) {
-  ItemIndex last = kNoItem;
-  bool inOrder = keyRecord(s.store, key).firstValue < 0;  // else sort to be sure
-  auto append = [&]() {
-    const ItemIndex value = appendValue(s.store, key, last, s.name);
-    if (inOrder && last != kNoItem && compareNames(valueName(s.store, last), s.name) > 0) inOrder = false;
-    last = value;
-    return value;
-  };
-  for (uint32_t index = 0; index < count; ++index) {
+// Reads the values of the innermost key into the log.
+void readValues(ReadSession& s, const KeyFrame& frame) {
+  for (uint32_t index = 0; index < frame.valueCount; ++index) {
     uint32_t nameLength = 0;
     uint32_t type = 0;
     uint32_t dataLength = 0;
-    const long rc = enumValueAt(s, handle, index, &nameLength, &type, &dataLength);
+    const long rc = enumValueAt(s, frame.handle, index, &nameLength, &type, &dataLength);
     if (rc == platform::kRegNoMoreItems) break;  // values deleted meanwhile
     if (rc != platform::kRegOk) {
-      showRegistryAccessError(rc, s.store, key);
-      showRegistryOptionError(rc, static_cast<int32_t>(nameLength));
+      s.log.flush();
+      reportError(s, rc, s.log.innermostKey(), static_cast<int32_t>(nameLength));
       if (endsEnumeration(rc)) break;
       // The value is there but cannot be read: it is kept as refused, under whatever
       // the enumeration gave of its name, and the next value is read.
       terminateName(s, nameLength);
-      const ItemIndex value = append();
-      assignValueData(s.store, value, nullptr, 0, 0, false);
-      valueRecord(s.store, value).state = STATE_REFUSED;
-      markControlledUp(s.store, key);
-      *items += 1;
-      *bytes += static_cast<int64_t>(std::strlen(s.name)) + 1;
+      s.log.refusedValue(s.name);
       continue;
     }
     terminateName(s, nameLength);
     if (dataLength > s.data.size()) dataLength = s.data.size();
-    const ItemIndex value = append();
-    assignValueData(s.store, value, s.data.bytes(), dataLength, type, s.options.keepValueData);
-    const uint8_t code = knownControlCodeOf(controlWordOf(s.store, value, true));
-    if (code == kControlNotChecked) valueRecord(s.store, value).state = STATE_NOT_CHECKED;
-    if (code != 0) markControlledUp(s.store, key);
-    *items += 1;
-    *bytes += static_cast<int64_t>(std::strlen(s.name)) + 1 + valueDataLength(s.store, value);
+    const uint16_t word = controlWordOf(frame.ruleNode, s.name, true, nullptr);
+    s.log.value(s.name, type, s.data.bytes(), dataLength, word);
   }
-  if (!inOrder) sortValueList(s.store, key);
 }
 
-// Starts reading `key`, opened as `handle` and queried (`rc`, `info`): pushes its frame
-// when its subkeys and values are to be read, else finishes it at once.
-void beginKey(ReadSession& s, std::vector<KeyFrame>& frames, ItemIndex key, RegKey handle,
+// Starts reading a key (`root`, or a new subkey named s.name when that is kNoItem),
+// opened as `handle` and queried (`rc`, `info`): pushes its frame when its subkeys and
+// values are to be read, else finishes it at once.
+void beginKey(ReadSession& s, std::vector<KeyFrame>& frames, ItemIndex root, RegKey handle,
               bool ownsHandle, long rc, const platform::RegKeyInfo& info, bool full,
               ItemIndex counterpart, int depth) {
-  auto finishNow = [&]() {
-    if (ownsHandle) s.reg.closeKey(handle);
-    countInParent(s, frames, key);
-  };
   if (rc != platform::kRegOk) {
-    showRegistryAccessError(rc, s.store, key);
-    showRegistryOptionError(rc, -1);
     // Nothing of the key is known: it is kept as refused, so that a comparison takes
     // none of its former contents for deleted.
-    keyRecord(s.store, key).state = STATE_REFUSED;
-    markControlledUp(s.store, key);
-    finishNow();
+    s.log.keyOnly(root, s.name, STATE_REFUSED, 0);
+    s.log.flush();
+    reportError(s, rc, s.log.lastKey(), -1);
+    if (ownsHandle) s.reg.closeKey(handle);
     return;
   }
   s.data.grow(info.maxValueDataLength);
 
-  const uint16_t word = controlWordOf(s.store, key, false);
-  const uint8_t code = knownControlCodeOf(word);
-  KeyRecord& record = keyRecord(s.store, key);
-  if (word & kControlSameName) record.summary = static_cast<uint8_t>(record.summary | SUM_SAME_NAME);
-  if (word & kControlUserRule) record.summary = static_cast<uint8_t>(record.summary | SUM_USER_RULE);
-  if (code == kControlAutoCheckTarget) {
-    record.summary = static_cast<uint8_t>(record.summary | SUM_AUTOCHECK_TARGET);
-  } else if (code != 0) {
-    record.state = code;
-  }
-  if (code != 0) markControlledUp(s.store, key);
-  if (code == kControlNotRead) {
-    finishNow();
+  const int32_t parentNode = frames.empty() ? kRuleParentOfRoots : frames.back().ruleNode;
+  int32_t node = -1;
+  const uint16_t word = controlWordOf(parentNode, s.name, false, &node);
+  if ((word & kControlCodeMask) == kControlNotRead) {
+    s.log.keyOnly(root, s.name, 0, word);
+    if (ownsHandle) s.reg.closeKey(handle);
     return;
   }
-  setKeyLastWrite(s.store, key, info.lastWriteTime);
-  frames.push_back(KeyFrame{key, handle, ownsHandle, full, counterpart, info.subKeyCount,
-                            info.valueCount, 0, kNoItem, 0, 0, depth});
-}
-
-// Adds a subkey that is kept as a name only, in `state`.
-void addNameOnly(ReadSession& s, std::vector<KeyFrame>& frames, uint8_t state) {
-  KeyFrame& frame = frames.back();
-  const ItemIndex child = addKey(s.store, frame.key, frame.lastChild, s.name);
-  frame.lastChild = child;
-  keyRecord(s.store, child).state = state;
-  markControlledUp(s.store, child);
-  countInParent(s, frames, child);
+  s.log.beginKey(root, s.name, word, info.lastWriteTime);
+  frames.push_back(KeyFrame{handle, ownsHandle, full, counterpart, node, info.subKeyCount,
+                            info.valueCount, 0, depth});
 }
 
 // Enumerates the next subkey of the innermost key and reads it (its frame is pushed)
@@ -338,8 +266,8 @@ void readNextSubKey(ReadSession& s, std::vector<KeyFrame>& frames) {
     return;
   }
   if (rc != platform::kRegOk) {
-    showRegistryAccessError(rc, s.store, frame.key);
-    showRegistryOptionError(rc, static_cast<int32_t>(nameLength));
+    s.log.flush();
+    reportError(s, rc, s.log.innermostKey(), static_cast<int32_t>(nameLength));
     if (endsEnumeration(rc)) {
       frame.nextSubKey = frame.subKeyCount;  // the values are still read
       return;
@@ -349,7 +277,7 @@ void readNextSubKey(ReadSession& s, std::vector<KeyFrame>& frames) {
     // subkey is read. A restricted read cannot tell whether it is an auto-check key.
     terminateName(s, nameLength);
     if (!s.options.discardRefusedKeys && (!s.restricted || frame.full)) {
-      addNameOnly(s, frames, STATE_REFUSED);
+      s.log.keyOnly(kNoItem, s.name, STATE_REFUSED, 0);
     }
     return;
   }
@@ -376,58 +304,44 @@ void readNextSubKey(ReadSession& s, std::vector<KeyFrame>& frames) {
   }
   const int childDepth = frame.depth + 1;
   if (childDepth > kMaxReadDepth) {
-    addNameOnly(s, frames, STATE_NOT_READ);
+    s.log.keyOnly(kNoItem, s.name, STATE_NOT_READ, 0);
     return;
   }
 
   RegKey childHandle = 0;
   rc = s.reg.openKey(frame.handle, s.name, platform::kRegRead, &childHandle);
   if (rc == platform::kRegOk) {
-    // Queried before it is stored, so that all the store's work for the key falls
-    // between the same two registry calls. Under Wine each call is a round trip to the
-    // wine server, after which every page the program touches again costs a TLB
-    // refill: one stretch of work touches the key's pages once instead of twice.
     platform::RegKeyInfo info{};
     const long queried = s.reg.queryInfoKey(childHandle, &info);
-    const ItemIndex child = addKey(s.store, frame.key, frame.lastChild, s.name);
-    frame.lastChild = child;
-    beginKey(s, frames, child, childHandle, true, queried, info, childFull, childCounterpart,
+    beginKey(s, frames, kNoItem, childHandle, true, queried, info, childFull, childCounterpart,
              childDepth);
     return;
   }
   // Deleted since the enumeration, or a name the registry cannot look up: left out.
   if (rc == platform::kRegFileNotFound || rc == platform::kRegInsufficientBuffer) return;
   if (rc == platform::kRegAccessDenied) {
-    if (!s.options.discardRefusedKeys) addNameOnly(s, frames, STATE_REFUSED);
+    if (!s.options.discardRefusedKeys) s.log.keyOnly(kNoItem, s.name, STATE_REFUSED, 0);
     return;
   }
   // Any other failure: the key is kept as refused and reported under its own path.
-  addNameOnly(s, frames, STATE_REFUSED);
-  const KeyFrame& parent = frames.back();
-  showRegistryAccessError(rc, s.store, parent.lastChild);
-  showRegistryOptionError(rc, -2);
+  s.log.keyOnly(kNoItem, s.name, STATE_REFUSED, 0);
+  s.log.flush();
+  reportError(s, rc, s.log.lastKey(), -2);
 }
 
-// Reads the values of the innermost key, sets its sizes and closes it.
+// Reads the values of the innermost key and closes it.
 void endKey(ReadSession& s, std::vector<KeyFrame>& frames) {
   const KeyFrame frame = frames.back();
-  int64_t valueItems = 0;
-  int64_t valueBytes = 0;
-  if (!s.restricted || frame.full) {
-    readValues(s, frame.key, frame.handle, frame.valueCount, &valueItems, &valueBytes);
-  }
-  KeyRecord& record = keyRecord(s.store, frame.key);
-  record.itemCount = clampToInt32(frame.items + valueItems);
-  record.byteCount = clampToInt32(static_cast<int64_t>(record.byteCount) + frame.bytes + valueBytes);
+  if (!s.restricted || frame.full) readValues(s, frame);
+  s.log.endKey();
   if (frame.ownsHandle) s.reg.closeKey(frame.handle);
   frames.pop_back();
-  countInParent(s, frames, frame.key);
 }
 
-// Reads root `root` with everything below it.
 // Every 100 ms: the key being read and the count in the status line, and the window
-// kept alive. Called between steps, where the store holds no half-made record.
+// kept alive. The log is stored first: the window may paint from the store.
 void reportReadProgress(ReadSession& s) {
+  s.log.flush();
   char count[kGroupedNumberBytes];
   formatGroupedNumber(count, sizeof count, s.keysRead, 0);
   const std::string text = s.progressPath + "　(" + count + " キー)";
@@ -437,16 +351,19 @@ void reportReadProgress(ReadSession& s) {
 
 // Closes what a quit request left open; the keys keep what was read of them.
 void abandonFrames(ReadSession& s, std::vector<KeyFrame>& frames) {
-  for (const KeyFrame& frame : frames) {
-    if (frame.ownsHandle) s.reg.closeKey(frame.handle);
+  while (!frames.empty()) {
+    s.log.endKey();
+    if (frames.back().ownsHandle) s.reg.closeKey(frames.back().handle);
+    frames.pop_back();
   }
-  frames.clear();
 }
 
+// Reads root `root` with everything below it into the store.
 void readRoot(ReadSession& s, ItemIndex root, RegKey handle, bool full, ItemIndex counterpart) {
   std::vector<KeyFrame> frames;
   platform::RegKeyInfo info{};
   const long queried = s.reg.queryInfoKey(handle, &info);
+  std::snprintf(s.name, kNameBufferBytes, "%s", s.rootName);
   beginKey(s, frames, root, handle, false, queried, info, full, counterpart, 0);
   while (!frames.empty()) {
     if (frames.back().nextSubKey < frames.back().subKeyCount) {
@@ -455,9 +372,11 @@ void readRoot(ReadSession& s, ItemIndex root, RegKey handle, bool full, ItemInde
     } else {
       endKey(s, frames);
     }
+    if (s.log.wantsFlush()) s.log.flush();
     if (s.pacer.due()) reportReadProgress(s);
     if (s.quitting) abandonFrames(s, frames);
   }
+  s.log.flush();
 }
 
 // Grouping keys hold what HKEY_CLASSES_ROOT held: they are controlled when a key
@@ -634,7 +553,6 @@ ReadResult readRegistry(const ReaderOptions& options) {
     resetCurrentStore(true);
   } else {
     resetCurrentStore(true);
-    if (gHooks.resetRuleCursors != nullptr) gHooks.resetRuleCursors();
   }
 
   const bool compare = holdsKeys(baseline);

@@ -34,11 +34,16 @@ struct ReaderOptions {
   uint16_t viewState = 0;           // what the tree shows (engine/view_state.h), reading bit off
 };
 
-// Control word of a key or value just added to `store` by the reader (`item` is the
-// key, or the value when `isValue`). Low byte: the control code (0 none, 1 not read,
-// 2 hidden, 3 not checked, 13 auto-check target); bit 13 the same-name rule, bit 14 a
+// The rules' answer for a key or value the reader meets, asked before anything of it is
+// stored. `parentNode` is what the question for its parent key left in `*node`, or
+// kRuleParentOfRoots for a root; for a key, `*node` receives the rule node its name
+// resolves to, to be passed on for its subkeys and values (`node` is null for a value).
+// The answer is a control word: low byte the control code (0 none, 1 not read, 2
+// hidden, 3 not checked, 13 auto-check target); bit 13 the same-name rule, bit 14 a
 // rule the user set. Without a hook every item gets 0.
-using ControlRuleHook = uint16_t (*)(SnapshotStore& store, ItemIndex item, bool isValue);
+using ControlRuleHook = uint16_t (*)(int32_t parentNode, const char* name, bool isValue,
+                                     int32_t* node);
+constexpr int32_t kRuleParentOfRoots = -2;
 void setControlRuleHook(ControlRuleHook hook);
 
 constexpr uint16_t kControlCodeMask = 0x00FF;
@@ -53,7 +58,6 @@ constexpr uint8_t kControlAutoCheckTarget = 13;
 struct ReaderHooks {
   void (*clearTreeView)() = nullptr;      // before the read: the view drops all its items
   void (*rebuildRuleLookup)() = nullptr;  // the previous auto-check run became the baseline
-  void (*resetRuleCursors)() = nullptr;   // a fresh read starts
   void (*showRoot)(int root) = nullptr;   // root `root` is read and compared
   void (*showChangeSummary)(const StatusCounts& counts) = nullptr;  // compared with a baseline
   void (*releaseUndoRequest)() = nullptr;  // item indexes of a pending undo no longer hold

@@ -123,16 +123,6 @@ void recordItemControlHook(ItemIndex item, bool isValue) {
   recordItemControl(item, isValue);
 }
 
-// The reader's question for a key or value it has just added.
-uint16_t readerRuleHook(SnapshotStore& store, ItemIndex item, bool isValue) {
-  if (isValue) {
-    if (!store_walk::isValue(store, item)) return 0;
-    return ruleForItemIn(store, ownerKeyOfValue(store, item), kNoItem, valueNameOrEmpty(store, item));
-  }
-  if (!isKey(store, item)) return 0;
-  return ruleForItemIn(store, keyRecord(store, item).parent, item, keyNameOrEmpty(store, item));
-}
-
 }  // namespace
 
 bool recordItemControl(ItemIndex item, bool isValue) {
@@ -183,21 +173,14 @@ void applyRulesToStore(SnapshotStore& store) {
           nodes.push_back(kNoRule);
           return false;
         }
-        const char* name = keyNameOrEmpty(store, at);
         RuleIndex node = kNoRule;
-        if (root) {
-          node = findRuleChild(kNoRule, name);
-        } else if (parentNode >= 0) {
-          node = findRuleChild(parentNode, name);
-        }
-        applyKeyWord(key, controlWordForKey(node, name));
+        applyKeyWord(key, ruleForName(root ? kRulePathTop : parentNode, keyNameOrEmpty(store, at),
+                                      false, &node));
         if (node >= 0) {
           forEachValue(store, at, [&](ItemIndex value, ValueRecord& record) {
             if (isFactValue(record)) return;
-            const RuleIndex rule = findRuleChild(node, valueNameOrEmpty(store, value));
-            if (controlCodeOf(controlWordOf(rule)) == CONTROL_NOT_CHECKED) {
-              record.state = STATE_NOT_CHECKED;
-            }
+            const ControlWord word = ruleForName(node, valueNameOrEmpty(store, value), true, nullptr);
+            if (controlCodeOf(word) == CONTROL_NOT_CHECKED) record.state = STATE_NOT_CHECKED;
           });
         }
         nodes.push_back(node);
@@ -231,7 +214,6 @@ void rebuildRulesFromStore(SnapshotStore& store, bool baseline) {
     });
     return true;
   });
-  resetRuleCursors();
 }
 
 void setSameNameUnchecked(ItemIndex key, bool on) { setSameNameUncheckedIn(currentStore(), key, on); }
@@ -269,6 +251,7 @@ void setSameNameUncheckedIn(SnapshotStore& store, ItemIndex key, bool on) {
 void rebuildRulesFromBaseline() { rebuildRulesFromSnapshot(true); }
 
 void installRuleHooks() {
-  setControlRuleHook(&readerRuleHook);
+  static_assert(kRulePathTop == kRuleParentOfRoots, "the reader and the rules agree on the top");
+  setControlRuleHook(&ruleForName);
   setItemControlRecorder(&recordItemControlHook);
 }

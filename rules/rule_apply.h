@@ -28,7 +28,7 @@ bool recordItemControlIn(SnapshotStore& store, ItemIndex item, bool isValue);
 // 1. Keys in state 1-3 go back to 0 (a ghost excluded from checking back to 7) and
 //    lose SUM_AUTOCHECK_TARGET, SUM_SAME_NAME and SUM_USER_RULE; values in state 3
 //    go to 8.
-// 2. Each key is looked up as ruleForItem does, down the rule tree in step with the
+// 2. Each key is looked up as ruleForName does, down the rule tree in step with the
 //    key tree, so every key matching a pattern rule at any level gets the rule, and
 //    the same-name rule applies only where no path rule with a code does. Code 13
 //    sets SUM_AUTOCHECK_TARGET; codes 1-3 become the state (the previous state kept
@@ -57,11 +57,10 @@ void setSameNameUnchecked(ItemIndex key, bool on);
 void setSameNameUncheckedIn(SnapshotStore& store, ItemIndex key, bool on);
 
 // rebuildRulesFromSnapshot(true), for the reader's rebuildRuleLookup hook (the previous
-// auto-check run became the baseline); the reader's resetRuleCursors hook is
-// resetRuleCursors of rules/rule_store.h.
+// auto-check run became the baseline).
 void rebuildRulesFromBaseline();
 
-// Makes the registry reader ask ruleForItem for every key and value it reads, and the
+// Makes the registry reader ask ruleForName for every key and value it reads, and the
 // snapshot store tell recordItemControl about the keys that excludeChangedItems
 // switches.
 void installRuleHooks();

@@ -365,7 +365,6 @@ bool decodeUserControl(const uint8_t* bytes, size_t size) {
     }
     if (record.firstChild >= 0) pending.push_back({record.firstChild, node, 0});
   }
-  resetRuleCursors();
   return true;
 }
 
@@ -411,7 +410,6 @@ bool saveUserControlFile(const std::string& path) {
 void loadRuleFiles(const RuleFileSwitches& switches, const std::string& folder) {
   loadKeyControlFile(folder + kKeyControlFileName, switches, nullptr);
   if (switches.applyUserControl) loadUserControlFile(folder + kUserControlFileName);
-  resetRuleCursors();
 }
 
 void loadRuleFiles() { loadRuleFiles(ruleFileSwitches(programOptions), platform::programFolder()); }

@@ -81,7 +81,7 @@ bool loadKeyControlFile(const std::string& path, const RuleFileSwitches& switche
 // The userCtrl.dat image of the whole store.
 void encodeUserControl(std::vector<uint8_t>& image);
 // Adds the user's rules of a userCtrl.dat image; false, with the store untouched,
-// when the image is short or damaged. Resets the rule cursors.
+// when the image is short or damaged.
 bool decodeUserControl(const uint8_t* bytes, size_t size);
 bool loadUserControlFile(const std::string& path);
 // Writes the store to `path` + ".tmp" and renames it over `path`. False when anything

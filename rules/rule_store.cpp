@@ -11,13 +11,6 @@ const char kSameKeysName[] = "SAME_KEYS";
 
 namespace {
 
-// Where the registry walk stands at one depth: the key read there and the rule node
-// its name resolved to (-1: no rule path reaches it).
-struct RuleCursor {
-  RuleIndex node;
-  ItemIndex key;
-};
-
 struct RuleStore {
   ControlRuleNode* nodeBlocks[kMaxRuleNodeBlocks];
   char* nameBlocks[kMaxRuleNameBlocks];
@@ -25,10 +18,9 @@ struct RuleStore {
   int nameBlockCount;  // blocks in use; the last one is the current block
   uint32_t nameUsed;   // bytes used in the current block
   RuleIndex sameKeys;  // -1 until resetRules has made it
-  RuleCursor cursors[kRuleCursorEntries];
 };
 
-RuleStore gRules = {{}, {}, 0, 0, 0, kNoRule, {}};
+RuleStore gRules = {{}, {}, 0, 0, 0, kNoRule};
 
 ControlRuleNode& nodeAt(RuleIndex node) {
   return gRules.nodeBlocks[node >> kRuleSlotBits][node & (kRuleNodesPerBlock - 1)];
@@ -83,10 +75,6 @@ bool isValueOnly(const ControlRuleNode& node) {
 
 }  // namespace
 
-void resetRuleCursors() {
-  for (RuleCursor& cursor : gRules.cursors) cursor = {kNoRule, kNoItem};
-}
-
 void resetRules() {
   for (ControlRuleNode*& block : gRules.nodeBlocks) {
     if (block != nullptr) freeBlock(block);
@@ -100,7 +88,6 @@ void resetRules() {
   gRules.nameBlockCount = 0;
   gRules.nameUsed = 0;
   gRules.sameKeys = kNoRule;
-  resetRuleCursors();
   for (const char* root : kRootKeyNames) addRule(kNoRule, root, CONTROL_NONE, kRuleEnsure);
   const RuleIndex special = addRule(kNoRule, kSpecialSettingsName, CONTROL_NONE, kRuleEnsure);
   if (special >= 0) gRules.sameKeys = addRule(special, kSameKeysName, CONTROL_NONE, kRuleEnsure);
@@ -255,34 +242,18 @@ ControlWord controlWordOf(RuleIndex node) {
   return static_cast<ControlWord>((at.ruleFlags << 8) | at.code);
 }
 
-ControlWord ruleForItem(ItemIndex parentKey, ItemIndex key, const char* name) {
-  return ruleForItemIn(currentStore(), parentKey, key, name);
-}
-
-// The cursor of a key is written only where a lookup through the table succeeded, so
-// every entry holds the rule node of the key it names; a root's lookup clears the
-// table. Keys whose depth the table does not cover (the store's depth byte wraps
-// beyond 255) are never entered and find no path rule; their lookups write nothing,
-// so they cannot disturb the entries of the shallow keys above them.
-ControlWord ruleForItemIn(SnapshotStore& store, ItemIndex parentKey, ItemIndex key,
-                          const char* name) {
-  if (gRules.nodeCount == 0 || name == nullptr) return 0;
-  RuleIndex node = kNoRule;
-  if (parentKey < 0) {
-    // A root starts a new walk: entries left from earlier roots or an earlier read
-    // (whose item indexes the store has handed out again) must not match.
-    if (key >= 0) resetRuleCursors();
-    node = findRuleChild(kNoRule, name);
-    if (key >= 0) gRules.cursors[0] = {node, key};
-  } else if (store_walk::isKey(store, parentKey)) {
-    const int depth = keyRecord(store, parentKey).depth;
-    const RuleCursor& cursor = gRules.cursors[depth];
-    if (depth + 1 < kRuleCursorEntries && cursor.key == parentKey && cursor.node >= 0) {
-      node = findRuleChild(cursor.node, name);
-      if (key >= 0) gRules.cursors[depth + 1] = {node, key};
+ControlWord ruleForName(RuleIndex parentNode, const char* name, bool isValue, RuleIndex* node) {
+  RuleIndex found = kNoRule;
+  if (gRules.nodeCount > 0 && name != nullptr) {
+    if (parentNode == kRulePathTop) {
+      found = findRuleChild(kNoRule, name);
+    } else if (parentNode >= 0) {
+      found = findRuleChild(parentNode, name);
     }
   }
-  return key < 0 ? controlWordOf(node) : controlWordForKey(node, name);
+  if (node != nullptr) *node = found;
+  if (isValue) return controlWordOf(found);
+  return gRules.nodeCount > 0 && name != nullptr ? controlWordForKey(found, name) : 0;
 }
 
 ControlWord controlWordForKey(RuleIndex node, const char* name) {

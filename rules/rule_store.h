@@ -4,7 +4,7 @@
 // The store is filled from keyCtrl.txt (rules shipped with the program and switched on
 // by the options), from userCtrl.dat (the user's own rules), from the controls
 // recorded in a loaded snapshot and from the user's control commands. The registry
-// reader asks it for every key and value it reads (ruleForItem); the control commands
+// reader asks it for every key and value it reads (ruleForName); the control commands
 // apply it to a loaded snapshot (rules/rule_apply.h).
 //
 // Layout: nodes live in blocks of 4096 taken zero-filled from the block allocator,
@@ -48,8 +48,8 @@ constexpr size_t kMaxRuleNameLength = 255;
 // A component and its terminator.
 constexpr size_t kRuleComponentBytes = kMaxRuleNameLength + 1;
 constexpr int kMaxRuleDepth = 255;
-// One cursor per key depth 0-255: every depth a rule node can have.
-constexpr int kRuleCursorEntries = kMaxRuleDepth + 1;
+// The parent node of the top nodes, for ruleForName.
+constexpr RuleIndex kRulePathTop = -2;
 
 constexpr RuleIndex kSpecialSettingsNode = 5;
 constexpr RuleIndex kSameKeysNode = 6;
@@ -102,10 +102,8 @@ constexpr int kRuleEnsure = 0;   // only make sure the node exists
 constexpr int kRuleSet = 1;      // set its code
 constexpr int kRuleSetUser = 3;  // set its code as the user's rule (RULE_USER)
 
-// Frees every node and name block, creates the fixed nodes and resets the cursors.
+// Frees every node and name block and creates the fixed nodes.
 void resetRules();
-// Forgets where the last registry walk was: called before every registry read.
-void resetRuleCursors();
 
 // The child of `parent` (-1: the top nodes) that `name` matches, made when none does.
 // An existing node is returned unchanged with kRuleEnsure; otherwise its code is set
@@ -147,22 +145,21 @@ size_t matchSpecialName(const char* text, char code);
 size_t splitRulePath(const char* line, size_t length, size_t position,
                      char (&component)[kRuleComponentBytes], bool* cut);
 
-// The control word for one key (`key` >= 0) or value (`key` -1) read from the
-// registry below `parentKey` (-1 for a root), in the order the reader reads them:
-// every key is asked before its own subkeys and values. Keys follow their parent's
-// rule path through the cursor table; a key without a path rule with a non-zero code
-// takes the same-name rule of its name, if any. Values answer only path rules.
-// Depths come from `store` (the current store for ruleForItem).
-ControlWord ruleForItem(ItemIndex parentKey, ItemIndex key, const char* name);
-ControlWord ruleForItemIn(SnapshotStore& store, ItemIndex parentKey, ItemIndex key,
-                          const char* name);
+// The control word for a key or value (`isValue`) the registry reader meets, below the
+// key whose name resolved to rule node `parentNode` (kRulePathTop for a root; -1 when
+// no rule path reaches the parent). For a key, `*node` receives the node its own name
+// resolves to (-1: none), to be passed on for its subkeys and values; `node` may be
+// null. So every key follows its parent's rule path, pattern rules matching at any
+// level. A key without a path rule with a non-zero code takes the same-name rule of
+// its name, if any; values answer only path rules.
+ControlWord ruleForName(RuleIndex parentNode, const char* name, bool isValue, RuleIndex* node);
 
 // The control word of a key whose name resolved to `node` on its rule path (-1: no
 // path rule reaches it): the node's word, unless the node has no code or names only a
 // value; then the same-name rule of `name`, if any.
 ControlWord controlWordForKey(RuleIndex node, const char* name);
 
-// The control word of a node as ruleForItem answers it; 0 for -1.
+// The control word of a node as ruleForName answers it; 0 for -1.
 ControlWord controlWordOf(RuleIndex node);
 
 // Reading the store.

@@ -127,7 +127,6 @@ void installCoreHooks() {
   ReaderHooks hooks;
   hooks.clearTreeView = clearTree;
   hooks.rebuildRuleLookup = rebuildRulesFromBaseline;
-  hooks.resetRuleCursors = resetRuleCursors;
   hooks.showRoot = showReadRoot;
   hooks.showChangeSummary = showReadSummary;
   setReaderHooks(hooks);

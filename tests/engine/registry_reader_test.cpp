@@ -81,6 +81,8 @@ TEST_F(ReaderTest, ReadsKeysValuesDataAndTimes) {
   EXPECT_EQ(valueType(val(value(kApp, "Dword"))), 4u);
   EXPECT_EQ(valueType(val(value(kApp, "Odd"))), 0u);  // types above 15 are stored as 0
   EXPECT_EQ(keptData(current(), value(kApp, "")), std::string("default\0", 8));
+  EXPECT_EQ(store_test::valueNames(current(), app),
+            (std::vector<std::string>{"", "Big", "Dword", "Multi", "Odd"}));
   EXPECT_EQ(result.counts.values, 5);
   expectSizesMatchRecount();
 }
@@ -185,8 +187,13 @@ TEST_F(ReaderTest, GrownDataAreReadAndUnreadableNamesKeptAsRefused) {
   expectSizesMatchRecount();
 }
 
-uint16_t ruleByName(SnapshotStore& store, ItemIndex item, bool isValue) {
-  const std::string name = isValue ? valueName(store, item) : keyName(store, item);
+// Rules for the children of App alone: each key's node is its depth (HKEY_CURRENT_USER
+// 0, App 2), so a rule answers only where the reader passes each key's node on.
+uint16_t ruleByName(int32_t parentNode, const char* itemName, bool isValue, int32_t* node) {
+  const int32_t depth = parentNode == kRuleParentOfRoots ? 0 : parentNode + 1;
+  if (node != nullptr) *node = depth;
+  if (parentNode != (isValue ? 3 : 2)) return 0;
+  const std::string name = itemName;
   if (name == "NoRead") return kControlNotRead;
   if (name == "Hidden") return kControlHidden | kControlUserRule;
   if (name == "NoCheck") return kControlNotChecked | kControlSameName;
@@ -202,6 +209,7 @@ TEST_F(ReaderTest, ControlWordsFromTheRules) {
     reg.putValue(kApp + "\\" + name, "v", 1, "x");
   }
   reg.putValue(kApp + "\\Plain", "skipme", 1, "x");
+  reg.putValue(kApp + "\\Plain\\NoRead", "skipme", 1, "x");  // a level too deep for both rules
   setControlRuleHook(&ruleByName);
   read();
   const ItemIndex noRead = key(kApp + "\\NoRead");
@@ -223,10 +231,12 @@ TEST_F(ReaderTest, ControlWordsFromTheRules) {
   EXPECT_TRUE(rec(plain).summary & SUM_CONTROLLED);
   EXPECT_TRUE(rec(key("HKEY_CURRENT_USER")).summary & SUM_CONTROLLED);
   EXPECT_GE(key(kApp + "\\Plain\\Child"), 0);
+  EXPECT_EQ(rec(key(kApp + "\\Plain\\NoRead")).state, STATE_NORMAL);
+  EXPECT_EQ(val(value(kApp + "\\Plain\\NoRead", "skipme")).state, STATE_DATA);
 }
 
-uint16_t watchedIsTarget(SnapshotStore& store, ItemIndex item, bool isValue) {
-  return !isValue && std::strcmp(keyName(store, item), "Watched") == 0 ? kControlAutoCheckTarget : 0;
+uint16_t watchedIsTarget(int32_t, const char* name, bool isValue, int32_t*) {
+  return !isValue && std::strcmp(name, "Watched") == 0 ? kControlAutoCheckTarget : 0;
 }
 
 bool openedAny(const std::vector<std::string>& paths, const std::string& part) {
@@ -311,6 +321,7 @@ TEST_F(ReaderTest, LongReadsKeepTheWindowAliveShowProgressAndStopAtOnceOnAQuit) 
     EXPECT_EQ(reg.openHandleCount(), 0);
     EXPECT_EQ(key("HKEY_LOCAL_MACHINE\\SOFTWARE") >= 0, !quit);
     EXPECT_EQ(keepAlives == 1, quit) << keepAlives;
+    expectSizesMatchRecount();  // the keys left open by the quit too
   }
   const auto& texts = registry_test::recordedStatus();
   EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [](const std::string& text) {

@@ -110,7 +110,7 @@ TEST(RuleNames, PlainNamesAndPatterns) {
   }
 }
 
-// ---------------------------------------------------------------- ruleForItem
+// ---------------------------------------------------------------- ruleForName
 
 class RuleLookupTest : public store_tree::TreeTest {
  protected:
@@ -128,20 +128,26 @@ class RuleLookupTest : public store_tree::TreeTest {
   // "path : name", for the items whose word has a code or rule bits.
   std::map<std::string, ControlWord> lookUpAll() {
     std::map<std::string, ControlWord> words;
-    store_walk::walkAllKeys(store(), [&](ItemIndex key) {
-      const ControlWord word =
-          ruleForItemIn(store(), rec(key).parent, key, keyName(store(), key));
-      if (controlCodeOf(word) != 0 || (controlFlagsOf(word) & (RULE_SAME_NAME | RULE_USER)) != 0) {
-        words[buildItemPath(store(), key, 0)] = word;
-      }
-      store_walk::forEachValue(store(), key, [&](ItemIndex value, ValueRecord&) {
-        const ControlWord valueWord = ruleForItemIn(store(), key, kNoItem, valueName(store(), value));
-        if (controlCodeOf(valueWord) != 0) {
-          words[buildItemPath(store(), key, 0) + " : " + valueName(store(), value)] = valueWord;
-        }
-      });
-      return true;
-    });
+    std::vector<RuleIndex> nodes;  // the node of each entered key
+    store_walk::walkAllKeys(
+        store(),
+        [&](ItemIndex key) {
+          RuleIndex node = kNoRule;
+          const ControlWord word = ruleForName(nodes.empty() ? kRulePathTop : nodes.back(),
+                                               keyName(store(), key), false, &node);
+          nodes.push_back(node);
+          if (controlCodeOf(word) != 0 || (controlFlagsOf(word) & (RULE_SAME_NAME | RULE_USER)) != 0) {
+            words[buildItemPath(store(), key, 0)] = word;
+          }
+          store_walk::forEachValue(store(), key, [&](ItemIndex value, ValueRecord&) {
+            const ControlWord valueWord = ruleForName(node, valueName(store(), value), true, nullptr);
+            if (controlCodeOf(valueWord) != 0) {
+              words[buildItemPath(store(), key, 0) + " : " + valueName(store(), value)] = valueWord;
+            }
+          });
+          return true;
+        },
+        [&](ItemIndex) { nodes.pop_back(); });
     return words;
   }
 };
