@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <limits>
 
 #include "engine/memory_pool.h"
 #include "engine/progress_hooks.h"

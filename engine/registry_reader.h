@@ -10,7 +10,9 @@
 // Keys are read depth-first with an explicit stack of open keys, so a registry of any
 // depth costs no call-stack depth. Below 512 levels (the deepest the registry itself
 // nests keys; only a link pointing back up could go further) keys are recorded as
-// names only, in state 1, instead of being opened.
+// names only, in state 1, instead of being opened. The walk does not touch the current
+// store: what it reads goes into a log that is stored in batches (engine/read_log.h); the
+// rules are asked by rule path (ControlRuleHook) before anything of an item is stored.
 //
 // Single-threaded; runs inside the read command and the auto-check timer.
 #pragma once
