@@ -55,6 +55,8 @@ TEST_F(ReaderTest, ReadsKeysValuesDataAndTimes) {
   reg.putValue(kApp, "Multi", 7, std::string("a\0\0trailing", 11));
   reg.putValue(kApp, "Big", 3, std::string(200000, 'b'));  // beyond the first 64 KiB buffer
   reg.putValue(kApp, "Dword", 4, std::string("\x01\x02\x03\x04", 4));
+  const std::string big2(200000, 'c');  // the two big data outgrow the first log block
+  reg.putValue(kApp, "Big2", 3, big2);
   reg.putValue(kApp, "Odd", 99, "x");
   reg.addKeyPath(kApp + "\\b_key");
   reg.addKeyPath(kApp + "\\_first");
@@ -78,12 +80,14 @@ TEST_F(ReaderTest, ReadsKeysValuesDataAndTimes) {
   const ItemIndex big = value(kApp, "Big");
   EXPECT_TRUE(val(big).flags & VF_DIGEST_ONLY);
   EXPECT_EQ(val(big).data, 200000);
+  EXPECT_EQ(val(value(kApp, "Big2")).digest,
+            valueDigest16(reinterpret_cast<const uint8_t*>(big2.data()), big2.size()));
   EXPECT_EQ(valueType(val(value(kApp, "Dword"))), 4u);
   EXPECT_EQ(valueType(val(value(kApp, "Odd"))), 0u);  // types above 15 are stored as 0
   EXPECT_EQ(keptData(current(), value(kApp, "")), std::string("default\0", 8));
   EXPECT_EQ(store_test::valueNames(current(), app),
-            (std::vector<std::string>{"", "Big", "Dword", "Multi", "Odd"}));
-  EXPECT_EQ(result.counts.values, 5);
+            (std::vector<std::string>{"", "Big", "Big2", "Dword", "Multi", "Odd"}));
+  EXPECT_EQ(result.counts.values, 6);
   expectSizesMatchRecount();
 }
 
