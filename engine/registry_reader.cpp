@@ -218,6 +218,7 @@ void readValues(ReadSession& s, const KeyFrame& frame) {
     if (dataLength > s.data.size()) dataLength = s.data.size();
     const uint16_t word = controlWordOf(frame.ruleNode, s.name, true, nullptr);
     s.log.value(s.name, type, s.data.bytes(), dataLength, word);
+    if (s.log.wantsFlush()) s.log.flush();  // a key of many values: the log stays small
   }
 }
 
