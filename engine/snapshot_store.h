@@ -43,7 +43,6 @@ constexpr int kMaxPools = 1024;
 constexpr int32_t kPoolBytes = 0x40000;
 constexpr int kNameHashBuckets = 4096;
 constexpr int kRootKeyCount = 5;
-constexpr int kMaxPathKeys = 50;
 // Where keys and values share one reference (tree items, search), values carry bit 31.
 constexpr uint32_t kValueItemBit = 0x80000000u;
 // Value data longer than this is never kept whole, only its length and digest.
@@ -323,7 +322,7 @@ ItemIndex findChild(SnapshotStore& store, ItemIndex key, const char* name, bool 
 
 // Display path of a key or (item with bit 31) value. mode: 0 key path; >0 value path
 // with " : " and the value name ("(標準)" for the default value unless mode is 2);
-// -1 one leading space; 2 and -2 keep grouping keys. At most 50 keys are collected.
+// -1 one leading space; 2 and -2 keep grouping keys. Every key up to the root is named.
 std::string buildItemPath(SnapshotStore& store, ItemIndex item, int mode);
 
 struct ItemTotals {

@@ -1,6 +1,7 @@
 // Display paths of keys and values.
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "engine/snapshot_store.h"
 #include "engine/store_walk.h"
@@ -31,14 +32,15 @@ std::string buildItemPath(SnapshotStore& store, ItemIndex item, int mode) {
   }
   if (!isKey(store, key)) return std::string();
 
-  // The keys from the item up, at most 50: a deeper item's path starts at its 50th
-  // ancestor.
-  ItemIndex chain[kMaxPathKeys];
-  int collected = 0;
-  for (ItemIndex at = key; isKey(store, at) && collected < kMaxPathKeys;
-       at = keyRecord(store, at).parent) {
-    chain[collected++] = at;
+  // The keys from the item up to its root, every one of them: a path cut short would
+  // name another key (the registry editor jump and the listings need the whole path).
+  // The count bounds the walk in a store whose parent links were damaged.
+  std::vector<ItemIndex> chain;
+  int64_t budget = static_cast<int64_t>(store.counts.keyCount) + 1;
+  for (ItemIndex at = key; isKey(store, at) && budget-- > 0; at = keyRecord(store, at).parent) {
+    chain.push_back(at);
   }
+  const int collected = static_cast<int>(chain.size());
 
   const bool keepGrouping = mode == 2 || mode == -2;
   std::string path;

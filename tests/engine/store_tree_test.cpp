@@ -40,6 +40,10 @@ TEST_F(ItemPathTest, KeyAndValuePathsInEveryMode) {
   // a value in a key mode gives its key's path.
   EXPECT_EQ(buildItemPath(store(), vendor, 1), "HKEY_LOCAL_MACHINE\\Software\\Vendor");
   EXPECT_EQ(buildItemPath(store(), asValueItem(named), 0), "HKEY_LOCAL_MACHINE\\Software\\Vendor");
+
+  std::string deep = "HKEY_LOCAL_MACHINE";  // far deeper than a display line holds
+  for (int level = 1; level <= 300; ++level) deep += "\\d" + std::to_string(level);
+  EXPECT_EQ(buildItemPath(store(), key(deep), 0), deep);
 }
 
 // ---- Sizes -----------------------------------------------------------------------
