@@ -265,6 +265,10 @@ void readNextSubKey(ReadSession& s, std::vector<KeyFrame>& frames) {
     frame.nextSubKey = frame.subKeyCount;
     return;
   }
+  // A name with characters cp932 has no code for: the key is there, but the name the
+  // program can hold opens no key or another one.
+  const bool nameNotInCodePage = rc == platform::kRegNameNotInCodePage;
+  if (nameNotInCodePage) rc = platform::kRegOk;
   if (rc != platform::kRegOk) {
     s.log.flush();
     reportError(s, rc, s.log.innermostKey(), static_cast<int32_t>(nameLength));
@@ -308,6 +312,13 @@ void readNextSubKey(ReadSession& s, std::vector<KeyFrame>& frames) {
     return;
   }
 
+  if (nameNotInCodePage) {
+    // Kept as refused under the name with '?' for those characters, as a key that
+    // refuses to be opened is, so that it is seen and its contents are never taken
+    // from another key.
+    if (!s.options.discardRefusedKeys) s.log.keyOnly(kNoItem, s.name, STATE_REFUSED, 0);
+    return;
+  }
   RegKey childHandle = 0;
   rc = s.reg.openKey(frame.handle, s.name, platform::kRegRead, &childHandle);
   if (rc == platform::kRegOk) {

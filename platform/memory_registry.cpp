@@ -270,13 +270,13 @@ long MemoryRegistry::enumKey(RegKey key, uint32_t index, char* name, uint32_t* n
   if (node == nullptr) return error;
   if (index >= node->children.size()) return kRegNoMoreItems;
   const Node& c = *node->children[index];
-  if (c.enumFault != kRegOk) return c.enumFault;
+  if (c.enumFault != kRegOk && c.enumFault != kRegNameNotInCodePage) return c.enumFault;
   // Room for the name and its NUL, else ERROR_MORE_DATA with the length untouched.
   if (c.name.size() >= *nameLength) return kRegMoreData;
   std::memcpy(name, c.name.c_str(), c.name.size() + 1);
   *nameLength = static_cast<uint32_t>(c.name.size());
   if (lastWriteTime) *lastWriteTime = c.lastWrite;
-  return kRegOk;
+  return c.enumFault;
 }
 
 long MemoryRegistry::enumValue(RegKey key, uint32_t index, char* name, uint32_t* nameLength,

@@ -74,8 +74,9 @@ class MemoryRegistry : public RegistrySeam {
   // RegQueryInfoKeyA on the key answers `code`.
   void failQueryInfo(const std::string& path, long code);
   // The parent's enumeration of the key (enumKey at its index), or of the value
-  // (enumValue), answers `code` and gives no name: a name that cannot be read. Names
-  // longer than the caller's buffer answer ERROR_MORE_DATA without any injection.
+  // (enumValue), answers `code` and gives no name: a name that cannot be read
+  // (kRegNameNotInCodePage gives the key's name, as the system does). Names longer
+  // than the caller's buffer answer ERROR_MORE_DATA without any injection.
   void failEnumKey(const std::string& path, long code);
   void failEnumValue(const std::string& keyPath, const std::string& name, long code);
   // RegQueryInfoKeyA reports `bytes` as the key's largest value data, as when a value

@@ -27,6 +27,7 @@ enum RegResult : long {
   kRegInsufficientBuffer = 122,
   kRegMoreData = 234,
   kRegNoMoreItems = 259,
+  kRegNameNotInCodePage = 1113,  // ERROR_NO_UNICODE_TRANSLATION, from enumKey (below)
 };
 
 // Access rights passed to openKey / createKey (Win32 values).
@@ -48,6 +49,10 @@ class RegistrySeam {
   virtual long openKey(RegKey parent, const char* subKey, uint32_t access, RegKey* result) = 0;
   virtual long queryInfoKey(RegKey key, RegKeyInfo* info) = 0;
   // `nameLength`: in, the buffer size in bytes; out, the name length without NUL.
+  // kRegNameNotInCodePage when the name holds characters cp932 has no code for: the
+  // buffer then holds the name with '?' in their place, a name that opens no key or
+  // another one. (The ANSI function would give a best-fit name instead, é as e, ® as R,
+  // ¥ as a backslash, which may open another key.)
   virtual long enumKey(RegKey key, uint32_t index, char* name, uint32_t* nameLength,
                        uint64_t* lastWriteTime) = 0;
   // `nameLength` as for enumKey; `dataLength`: in, the buffer size (data may be null to

@@ -1,4 +1,5 @@
-// The system registry: every call passes straight to the advapi32 ANSI function.
+// The system registry: every call passes straight to the advapi32 ANSI function, but
+// for the enumeration of subkeys (enumKey, below).
 #include <windows.h>
 
 #include <string>
@@ -69,15 +70,34 @@ class SystemRegistry : public RegistrySeam {
     return rc;
   }
 
+  // Enumerated in UTF-16 and converted here without best-fit characters, so that a
+  // name cp932 cannot hold is told apart (see registry.h).
   long enumKey(RegKey key, uint32_t index, char* name, uint32_t* nameLength,
                uint64_t* lastWriteTime) override {
-    DWORD length = *nameLength;
+    DWORD wideLength = static_cast<DWORD>(wideName_.size());
     FILETIME written{};
-    const LONG rc =
-        RegEnumKeyExA(toHkey(key), index, name, &length, nullptr, nullptr, nullptr, &written);
-    *nameLength = length;
-    if (rc == ERROR_SUCCESS && lastWriteTime) *lastWriteTime = fromFileTime(written);
-    return rc;
+    const LONG rc = RegEnumKeyExW(toHkey(key), index, &wideName_[0], &wideLength, nullptr,
+                                  nullptr, nullptr, &written);
+    if (rc != ERROR_SUCCESS) return rc;
+    if (*nameLength == 0) return ERROR_MORE_DATA;
+    BOOL lossy = FALSE;
+    int bytes = 0;
+    if (wideLength > 0) {
+      const int room = static_cast<int>(*nameLength - 1);
+      bytes = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wideName_.data(),
+                                  static_cast<int>(wideLength), name, room, nullptr, &lossy);
+      if (bytes == 0 && GetLastError() == ERROR_INVALID_PARAMETER) {
+        // A code page that takes neither (UTF-8 as the system code page): plain.
+        lossy = FALSE;
+        bytes = WideCharToMultiByte(CP_ACP, 0, wideName_.data(), static_cast<int>(wideLength),
+                                    name, room, nullptr, nullptr);
+      }
+      if (bytes == 0) return ERROR_MORE_DATA;
+    }
+    name[bytes] = '\0';
+    *nameLength = static_cast<uint32_t>(bytes);
+    if (lastWriteTime) *lastWriteTime = fromFileTime(written);
+    return lossy ? kRegNameNotInCodePage : ERROR_SUCCESS;
   }
 
   long enumValue(RegKey key, uint32_t index, char* name, uint32_t* nameLength, uint32_t* type,
@@ -126,6 +146,11 @@ class SystemRegistry : public RegistrySeam {
   }
 
   long closeKey(RegKey key) override { return RegCloseKey(toHkey(key)); }
+
+ private:
+  // enumKey's UTF-16 name: the longest a key name can be. The program reads the
+  // registry from one thread.
+  std::wstring wideName_ = std::wstring(32768, L'\0');
 };
 
 }  // namespace

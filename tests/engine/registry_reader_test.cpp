@@ -116,24 +116,40 @@ TEST_F(ReaderTest, FirstReadBecomesTheBaselineAndTheSecondIsCompared) {
   EXPECT_EQ(countItems(baseline(), 0), countItems(current(), 0) - 1);
 }
 
+bool openedAny(const std::vector<std::string>& paths, const std::string& part) {
+  for (const std::string& path : paths) {
+    if (path.find(part) != std::string::npos) return true;
+  }
+  return false;
+}
+
 TEST_F(ReaderTest, RefusedKeysAreKeptInStateFourOrDropped) {
   reg.addKeyPath(kApp + "\\Locked\\Inner");
   reg.addKeyPath(kApp + "\\Open");
   reg.failOpen(kApp + "\\Locked", platform::kRegAccessDenied);
+  // A name the system gives with '?' for characters cp932 cannot hold: never opened,
+  // since that name would open another key or none.
+  reg.addKeyPath(kApp + "\\caf?\\Inner");
+  reg.failEnumKey(kApp + "\\caf?", platform::kRegNameNotInCodePage);
   options.discardRefusedKeys = true;
   read();
   EXPECT_LT(key(kApp + "\\Locked"), 0);
+  EXPECT_LT(key(kApp + "\\caf?"), 0);
   EXPECT_GE(key(kApp + "\\Open"), 0);
 
   options.discardRefusedKeys = false;
+  reg.clearOpenedPaths();
   read();
   EXPECT_TRUE(shown().empty());
-  const ItemIndex locked = key(kApp + "\\Locked");
-  ASSERT_GE(locked, 0);
-  EXPECT_EQ(rec(locked).state, STATE_REFUSED);
-  EXPECT_EQ(rec(locked).firstChild, kNoItem);
-  for (ItemIndex at = locked; at >= 0; at = rec(at).parent) {
-    EXPECT_TRUE(rec(at).summary & SUM_CONTROLLED) << keyName(current(), at);
+  EXPECT_FALSE(openedAny(reg.openedPaths(), "caf?"));
+  for (const char* name : {"Locked", "caf?"}) {
+    const ItemIndex refused = key(kApp + "\\" + name);
+    ASSERT_GE(refused, 0) << name;
+    EXPECT_EQ(rec(refused).state, STATE_REFUSED);
+    EXPECT_EQ(rec(refused).firstChild, kNoItem);
+    for (ItemIndex at = refused; at >= 0; at = rec(at).parent) {
+      EXPECT_TRUE(rec(at).summary & SUM_CONTROLLED) << keyName(current(), at);
+    }
   }
   EXPECT_FALSE(rec(key(kApp + "\\Open")).summary & SUM_CONTROLLED);
   EXPECT_EQ(takeStatusCounts(current(), false).changes(), 0);  // refused is not added
@@ -241,13 +257,6 @@ TEST_F(ReaderTest, ControlWordsFromTheRules) {
 
 uint16_t watchedIsTarget(int32_t, const char* name, bool isValue, int32_t*) {
   return !isValue && std::strcmp(name, "Watched") == 0 ? kControlAutoCheckTarget : 0;
-}
-
-bool openedAny(const std::vector<std::string>& paths, const std::string& part) {
-  for (const std::string& path : paths) {
-    if (path.find(part) != std::string::npos) return true;
-  }
-  return false;
 }
 
 TEST_F(ReaderTest, AutoCheckReadsOnlyWhatTheAutoCheckDataHold) {

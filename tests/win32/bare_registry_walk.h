@@ -12,6 +12,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 struct BareWalkTotals {
@@ -32,7 +33,8 @@ inline BareWalkTotals bareRegistryWalk() {
   };
   BareWalkTotals totals;
   std::vector<BYTE> data(0x10000);
-  char name[260];
+  std::wstring wideName(32768, L'\0');
+  char name[1024];
   auto begin = [&](std::vector<Frame>& frames, HKEY key, bool owned) {
     DWORD subKeys = 0, maxSubKeyName = 0, values = 0, maxValueName = 0, maxData = 0;
     FILETIME written;
@@ -53,11 +55,23 @@ inline BareWalkTotals bareRegistryWalk() {
       Frame& frame = frames.back();
       if (frame.next < frame.subKeys) {
         const DWORD index = frame.next++;
-        DWORD nameLength = sizeof name;
+        DWORD wideLength = static_cast<DWORD>(wideName.size());
         FILETIME written;
-        if (RegEnumKeyExA(frame.key, index, name, &nameLength, nullptr, nullptr, nullptr,
+        if (RegEnumKeyExW(frame.key, index, &wideName[0], &wideLength, nullptr, nullptr, nullptr,
                           &written) != ERROR_SUCCESS) {
           frame.next = frame.subKeys;
+          continue;
+        }
+        // Converted as the reader's registry does: a name cp932 cannot hold is kept as
+        // refused without being opened.
+        BOOL lossy = FALSE;
+        const int bytes = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wideName.data(),
+                                              static_cast<int>(wideLength), name, sizeof name - 1,
+                                              nullptr, &lossy);
+        name[bytes > 0 ? bytes : 0] = '\0';
+        if (lossy) {
+          totals.keys += 1;
+          totals.refused += 1;
           continue;
         }
         HKEY child = nullptr;

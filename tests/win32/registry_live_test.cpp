@@ -182,4 +182,26 @@ TEST_F(LiveRegistryTest, LongestNamesAreReadAndComparedWithoutError) {
                                              "long 0", "long 8", "\\\x83\x93 5", "\\\x83\x93 : v 9"}));
 }
 
+// Names cp932 cannot hold (é, ¥, ®): the system's ANSI names for them are best-fit
+// ones (cafe, A\B, RegR) that open another key or none. They are kept as refused
+// under a name with '?', without a message, and the keys they resemble keep their own
+// contents.
+TEST_F(LiveRegistryTest, NamesOutsideTheCodePageAreKeptAsRefusedNotTakenForOthers) {
+  for (const wchar_t* name : {L"caf\u00e9", L"A\u00a5B", L"Reg\u00ae"}) {
+    HKEY key = nullptr;
+    const std::wstring path = std::wstring(L"Software\\regKestrinTest\\") + name;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &key, nullptr), 0);
+    RegSetValueExA(key, "in", 0, REG_SZ, reinterpret_cast<const BYTE*>("other"), 6);
+    RegCloseKey(key);
+  }
+  setValue("cafe", "in", REG_SZ, std::string("plain\0", 6));
+  setValue("A\\B", "in", REG_SZ, std::string("nested\0", 7));
+  readRegistry(ReaderOptions{});
+  checkBoxes(messages.recorder);
+  EXPECT_EQ(marksBelow(currentStore(), findKey(currentStore(), kTestPath)),
+            (std::vector<std::string>{" 0", "\\A 0", "\\A\\B 0", "\\A\\B : in 8", "\\A?B 4",
+                                      "\\caf? 4", "\\cafe 0", "\\cafe : in 8", "\\Reg? 4"}));
+}
+
 }  // namespace
