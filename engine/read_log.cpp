@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <limits>
 
 #include "engine/registry_reader.h"
 #include "engine/store_walk.h"
@@ -27,11 +26,6 @@ struct ReadLog::Record {
 namespace {
 
 constexpr size_t kRecordAlign = 8;
-
-int32_t clampToInt32(int64_t n) {
-  return n > std::numeric_limits<int32_t>::max() ? std::numeric_limits<int32_t>::max()
-                                                  : static_cast<int32_t>(n);
-}
 
 // The control code of a control word, when it is one the reader acts on; any other
 // code (the rules never give one) counts as none.
@@ -61,12 +55,16 @@ void markControlledUp(SnapshotStore& store, ItemIndex key) {
 
 }  // namespace
 
+size_t ReadLog::recordBytes(uint32_t nameLength, uint32_t dataLength) {
+  const size_t bytes = sizeof(Record) + nameLength + 1 + dataLength;
+  return (bytes + kRecordAlign - 1) / kRecordAlign * kRecordAlign;
+}
+
 ReadLog::ReadLog(SnapshotStore& store, bool keepValueData)
     : store_(store), keepValueData_(keepValueData) {}
 
 void ReadLog::append(const Record& record, const char* name, const uint8_t* data, uint32_t length) {
-  const size_t size = (sizeof record + record.nameLength + 1 + length + kRecordAlign - 1) /
-                      kRecordAlign * kRecordAlign;
+  const size_t size = recordBytes(record.nameLength, length);
   if (used_ + size > capacity_) {
     // Grown by doubling: a batch of small records settles at kReadLogFlushBytes plus
     // one record; a large datum takes what it needs until the next flush.
@@ -148,8 +146,7 @@ void ReadLog::flush() {
         storeValue(record, name, data);
         break;
     }
-    at += (sizeof record + record.nameLength + 1 + record.dataLength + kRecordAlign - 1) /
-          kRecordAlign * kRecordAlign;
+    at += recordBytes(record.nameLength, record.dataLength);
   }
   used_ = 0;
 }

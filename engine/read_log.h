@@ -61,6 +61,8 @@ class ReadLog {
     int64_t bytes;
   };
 
+  // Bytes a record takes in the log, padding included.
+  static size_t recordBytes(uint32_t nameLength, uint32_t dataLength);
   void append(const Record& record, const char* name, const uint8_t* data, uint32_t length);
   ItemIndex storeKey(const Record& record, const char* name);
   void storeValue(const Record& record, const char* name, const uint8_t* data);

@@ -252,6 +252,12 @@ void beginKey(ReadSession& s, std::vector<KeyFrame>& frames, ItemIndex root, Reg
                             info.valueCount, 0, depth});
 }
 
+// Keeps the subkey just enumerated (named in s.name) as refused, unless the options
+// discard refused keys.
+void keepAsRefused(ReadSession& s) {
+  if (!s.options.discardRefusedKeys) s.log.keyOnly(kNoItem, s.name, STATE_REFUSED, 0);
+}
+
 // Enumerates the next subkey of the innermost key and reads it (its frame is pushed)
 // or records it.
 void readNextSubKey(ReadSession& s, std::vector<KeyFrame>& frames) {
@@ -280,9 +286,7 @@ void readNextSubKey(ReadSession& s, std::vector<KeyFrame>& frames) {
     // access denied) under whatever the enumeration gave of its name, and the next
     // subkey is read. A restricted read cannot tell whether it is an auto-check key.
     terminateName(s, nameLength);
-    if (!s.options.discardRefusedKeys && (!s.restricted || frame.full)) {
-      s.log.keyOnly(kNoItem, s.name, STATE_REFUSED, 0);
-    }
+    if (!s.restricted || frame.full) keepAsRefused(s);
     return;
   }
   terminateName(s, nameLength);
@@ -316,7 +320,7 @@ void readNextSubKey(ReadSession& s, std::vector<KeyFrame>& frames) {
     // Kept as refused under the name with '?' for those characters, as a key that
     // refuses to be opened is, so that it is seen and its contents are never taken
     // from another key.
-    if (!s.options.discardRefusedKeys) s.log.keyOnly(kNoItem, s.name, STATE_REFUSED, 0);
+    keepAsRefused(s);
     return;
   }
   RegKey childHandle = 0;
@@ -331,7 +335,7 @@ void readNextSubKey(ReadSession& s, std::vector<KeyFrame>& frames) {
   // Deleted since the enumeration, or a name the registry cannot look up: left out.
   if (rc == platform::kRegFileNotFound || rc == platform::kRegInsufficientBuffer) return;
   if (rc == platform::kRegAccessDenied) {
-    if (!s.options.discardRefusedKeys) s.log.keyOnly(kNoItem, s.name, STATE_REFUSED, 0);
+    keepAsRefused(s);
     return;
   }
   // Any other failure: the key is kept as refused and reported under its own path.

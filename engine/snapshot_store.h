@@ -27,6 +27,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <string>
 
 #include "text/cp932.h"
@@ -329,6 +330,11 @@ struct ItemTotals {
   int32_t itemCount;
   int32_t byteCount;
 };
+// A size as a key record holds it: counts past the int32 range stay at its maximum.
+inline int32_t clampToInt32(int64_t n) {
+  return n > std::numeric_limits<int32_t>::max() ? std::numeric_limits<int32_t>::max()
+                                                  : static_cast<int32_t>(n);
+}
 ItemTotals recomputeSizes(SnapshotStore& store, ItemIndex firstKey);
 
 // Counting over all roots of a store.

@@ -6,7 +6,6 @@
 // never written into a ghost.
 #include <cstdint>
 #include <cstring>
-#include <limits>
 #include <vector>
 
 #include "engine/snapshot_store.h"
@@ -19,11 +18,6 @@ using store_walk::walkAllKeys;
 using store_walk::walkKeys;
 
 namespace {
-
-int32_t clampToInt32(int64_t n) {
-  return n > std::numeric_limits<int32_t>::max() ? std::numeric_limits<int32_t>::max()
-                                                  : static_cast<int32_t>(n);
-}
 
 // A name's share of a size: its bytes and the 0 byte after it.
 int64_t nameBytes(const char* name) { return static_cast<int64_t>(std::strlen(name)) + 1; }
